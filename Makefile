@@ -1,0 +1,36 @@
+# make run   installs what is missing, builds, and opens the viewer on a sample file
+# make test  installs what is missing, builds, and runs every test
+# make bench installs what is missing, builds the benchmarks, and runs them
+BUILD ?= build
+CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build run test test-native test-fuzz test-windows bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: test-native test-fuzz test-windows
+
+test-native: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j2
+
+test-fuzz: deps
+	@bash scripts/run-fuzz.sh
+
+test-windows: deps
+	@bash scripts/test-windows.sh
+
+bench: deps
+	@bash scripts/run-bench.sh
+
+clean:
+	rm -rf build build-*

@@ -1,0 +1,2 @@
+#!/usr/bin/env bash
+echo "run-fuzz: nothing yet"

@@ -1,0 +1,65 @@
+#include "afx.h"
+
+AFX_IMPLEMENT_RUNTIMECLASS(CCmdTarget, CObject, 0xFFFF, nullptr)
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, &entries[0]};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, int nCode, UINT nID) const
+{
+    for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
+         map = map->pfnGetBaseMap != nullptr ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nSig != AfxSig_end; ++e) {
+            if (e->nMessage != nMessage)
+                continue;
+            if (nMessage != WM_COMMAND)
+                return e;
+            if (e->nCode == nCode && nID >= e->nID && nID <= e->nLastID)
+                return e;
+        }
+    }
+    return nullptr;
+}
+
+LRESULT CCmdTarget::CallEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT nID, WPARAM wParam,
+                              LPARAM lParam, void* pExtra)
+{
+    switch (pEntry->nSig) {
+    case AfxSig_vv:
+        (this->*pEntry->pfn)();
+        return 0;
+    case AfxSig_vcmdui:
+        (this->*reinterpret_cast<void (CCmdTarget::*)(CCmdUI*)>(pEntry->pfn))(
+            static_cast<CCmdUI*>(pExtra));
+        return 0;
+    case AfxSig_vw:
+        (this->*reinterpret_cast<void (CCmdTarget::*)(UINT)>(pEntry->pfn))(nID);
+        return 0;
+    case AfxSig_is:
+        return (this->*reinterpret_cast<int (CCmdTarget::*)(void*)>(pEntry->pfn))(
+            reinterpret_cast<void*>(lParam));
+    case AfxSig_lwl:
+        return (this->*reinterpret_cast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(pEntry->pfn))(
+            wParam, lParam);
+    default:
+        return 0;
+    }
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra)
+{
+    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_COMMAND, nCode, nID);
+    if (e == nullptr)
+        return FALSE;
+    CallEntry(e, nID, 0, 0, pExtra);
+    return TRUE;
+}

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // ---------------------------------------------------------------------------
 // Basic types
@@ -248,6 +249,17 @@ public:                                                      \
 class CCmdTarget;
 typedef void (CCmdTarget::*AFX_PMSG)();
 
+// Reinterprets a member function pointer as another signature of the same
+// class; the bits (address and this-adjustment) are kept as they are.
+template <class To, class From>
+To AfxMemberCast(From from)
+{
+    static_assert(sizeof(To) == sizeof(From), "member pointers of one class differ in size");
+    To to;
+    std::memcpy(&to, &from, sizeof to);
+    return to;
+}
+
 // Handler signatures, so the dispatcher can call an entry's function with the
 // right arguments.
 enum AfxSig : UINT {
@@ -299,7 +311,7 @@ protected:                                                     \
 // keeps the this-adjustment; the entry's AfxSig tells the dispatcher how to
 // call it back.
 #define AFX_PMSG_OF(memberType, memberFxn) \
-    static_cast<AFX_PMSG>(reinterpret_cast<void (ThisClass::*)()>( \
+    static_cast<AFX_PMSG>(AfxMemberCast<void (ThisClass::*)()>( \
         static_cast<memberType>(&ThisClass::memberFxn)))
 
 #define ON_COMMAND(id, memberFxn)                                              \

@@ -38,17 +38,17 @@ LRESULT CCmdTarget::CallEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT nID, WPARAM w
         (this->*pEntry->pfn)();
         return 0;
     case AfxSig_vcmdui:
-        (this->*reinterpret_cast<void (CCmdTarget::*)(CCmdUI*)>(pEntry->pfn))(
+        (this->*AfxMemberCast<void (CCmdTarget::*)(CCmdUI*)>(pEntry->pfn))(
             static_cast<CCmdUI*>(pExtra));
         return 0;
     case AfxSig_vw:
-        (this->*reinterpret_cast<void (CCmdTarget::*)(UINT)>(pEntry->pfn))(nID);
+        (this->*AfxMemberCast<void (CCmdTarget::*)(UINT)>(pEntry->pfn))(nID);
         return 0;
     case AfxSig_is:
-        return (this->*reinterpret_cast<int (CCmdTarget::*)(void*)>(pEntry->pfn))(
+        return (this->*AfxMemberCast<int (CCmdTarget::*)(void*)>(pEntry->pfn))(
             reinterpret_cast<void*>(lParam));
     case AfxSig_lwl:
-        return (this->*reinterpret_cast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(pEntry->pfn))(
+        return (this->*AfxMemberCast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(pEntry->pfn))(
             wParam, lParam);
     default:
         return 0;

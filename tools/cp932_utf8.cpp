@@ -1,0 +1,152 @@
+#include "cp932_utf8.h"
+
+#include "utf8_writer.h"
+
+#if defined(RUVOK_HAVE_ICU)
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#elif defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+// Decoded text goes to the writer in pieces of this many UTF-16 units.
+constexpr size_t kPieceLength = size_t{64} << 10;
+
+}  // namespace
+
+#if defined(RUVOK_HAVE_ICU)
+
+namespace {
+
+// Substitutes one U+FFFD for each byte ICU cannot map, and counts them.
+// (ICU's own substitute callback would give U+001A for single bytes.)
+void SubstituteAndCount(const void* context, UConverterToUnicodeArgs* args,
+                        const char* /*code_units*/, int32_t length,
+                        UConverterCallbackReason reason, UErrorCode* error) {
+    if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR)
+        return;
+    *static_cast<size_t*>(const_cast<void*>(context)) += static_cast<size_t>(length);
+    *error = U_ZERO_ERROR;
+    for (int32_t i = 0; i < length && U_SUCCESS(*error); ++i)
+        ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, error);
+}
+
+}  // namespace
+
+bool Cp932DecoderAvailable() { return true; }
+const char* Cp932DecoderName() { return "ICU converter \"windows-31j\""; }
+
+Utf8Outcome WriteCp932AsUtf8(const char* sjis, size_t size) {
+    Utf8Outcome outcome;
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open("windows-31j", &status);
+    if (U_FAILURE(status)) {
+        outcome.decoder_failed = true;
+        return outcome;
+    }
+    ucnv_setToUCallBack(converter, SubstituteAndCount, &outcome.undecodable, nullptr, nullptr,
+                        &status);
+
+    Utf8Writer writer;
+    static UChar piece[kPieceLength];
+    const char* source = sjis;
+    const char* const end = sjis + size;
+    for (;;) {
+        UChar* target = piece;
+        status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter, &target, piece + kPieceLength, &source, end, nullptr,
+                       /*flush=*/true, &status);
+        writer.Put(reinterpret_cast<const char16_t*>(piece), static_cast<size_t>(target - piece));
+        if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+        if (U_FAILURE(status)) outcome.decoder_failed = true;
+        break;
+    }
+    ucnv_close(converter);
+    outcome.write_error = writer.Finish();
+    return outcome;
+}
+
+#elif defined(_WIN32)
+
+namespace {
+
+// Code page 932's lead and trail bytes, to cut the text only between
+// characters and to tell, for a failing pair, whether its second byte is
+// a character of its own.
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+size_t UnitLength(const unsigned char* p, const unsigned char* end) {
+    return IsLeadByte(p[0]) && end - p >= 2 ? 2 : 1;
+}
+
+// Decodes one character (one or two bytes); returns false when Windows
+// has no mapping for it.
+bool DecodeUnit(const unsigned char* p, size_t length, Utf8Writer& writer) {
+    wchar_t wide[2];
+    int got = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(p),
+                                  static_cast<int>(length), wide, 2);
+    if (got <= 0) return false;
+    writer.Put(reinterpret_cast<const char16_t*>(wide), static_cast<size_t>(got));
+    return true;
+}
+
+}  // namespace
+
+bool Cp932DecoderAvailable() { return true; }
+const char* Cp932DecoderName() { return "Windows code page 932"; }
+
+Utf8Outcome WriteCp932AsUtf8(const char* sjis, size_t size) {
+    Utf8Outcome outcome;
+    Utf8Writer writer;
+    static wchar_t piece[kPieceLength];
+    const auto* p = reinterpret_cast<const unsigned char*>(sjis);
+    const auto* const end = p + size;
+    while (p < end) {
+        // A run of whole characters, short enough that its UTF-16 fits.
+        const unsigned char* run_end = p;
+        while (run_end < end && static_cast<size_t>(run_end - p) < kPieceLength - 1)
+            run_end += UnitLength(run_end, end);
+        int got = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(p),
+                                      static_cast<int>(run_end - p), piece,
+                                      static_cast<int>(kPieceLength));
+        if (got > 0) {
+            writer.Put(reinterpret_cast<const char16_t*>(piece), static_cast<size_t>(got));
+            p = run_end;
+            continue;
+        }
+        // Something in the run does not decode: go character by character.
+        while (p < run_end) {
+            size_t length = UnitLength(p, end);
+            if (DecodeUnit(p, length, writer)) {
+                p += length;
+            } else if (length == 2 && !IsTrailByte(p[1])) {
+                writer.Put(&kReplacement, 1);
+                ++outcome.undecodable;
+                p += 1;
+            } else {
+                for (size_t i = 0; i < length; ++i) writer.Put(&kReplacement, 1);
+                outcome.undecodable += length;
+                p += length;
+            }
+        }
+    }
+    outcome.write_error = writer.Finish();
+    return outcome;
+}
+
+#else
+
+bool Cp932DecoderAvailable() { return false; }
+const char* Cp932DecoderName() { return "none (built without ICU)"; }
+
+Utf8Outcome WriteCp932AsUtf8(const char*, size_t) {
+    Utf8Outcome outcome;
+    outcome.decoder_failed = true;
+    return outcome;
+}
+
+#endif

@@ -112,7 +112,15 @@ void PrepareStandardStreams() {
 int ReadWholeFile(const char* path, ByteBuffer& text) {
     bool from_stdin = std::strcmp(path, "-") == 0;
     int fd = from_stdin ? 0 : OpenForReading(path);
-    if (fd < 0) return errno;
+    if (fd < 0) {
+        int error = errno;
+#ifdef _WIN32
+        // Windows refuses to open a directory at all, with EACCES.
+        FileStat st;
+        if (_stat64(path, &st) == 0 && IsDirectory(st)) error = EISDIR;
+#endif
+        return error;
+    }
 
     int error = 0;
     FileStat st;

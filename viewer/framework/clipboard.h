@@ -1,0 +1,36 @@
+// The CF_TEXT clipboard. CF_TEXT is the clipboard's text in code page 932,
+// as Windows makes it from Unicode text; setting it puts the bytes back as
+// text, decoded losslessly, and leaves the clipboard's other formats alone.
+#ifndef RUVOK_CLIPBOARD_H
+#define RUVOK_CLIPBOARD_H
+
+#include "wnd.h"
+#include "winapi.h"
+
+constexpr UINT CF_TEXT = 1;
+constexpr UINT CF_BITMAP = 2;
+constexpr UINT CF_UNICODETEXT = 13;
+
+BOOL IsClipboardFormatAvailable(UINT format);
+BOOL OpenClipboard(HWND hWndNewOwner);
+BOOL CloseClipboard();
+BOOL EmptyClipboard();
+// A block the clipboard owns, valid while it is open; NULL without text.
+HANDLE GetClipboardData(UINT uFormat);
+// The clipboard takes the block over (and frees it); NULL on failure.
+HANDLE SetClipboardData(UINT uFormat, HANDLE hMem);
+
+class QMimeData;
+
+// While one exists, the clipboard functions above work on this data instead
+// of the system clipboard: a text dropped on the edit control is pasted
+// through the same road as the clipboard's, without touching the clipboard.
+class ClipboardRedirect {
+public:
+    explicit ClipboardRedirect(const QMimeData* pSource);
+    ~ClipboardRedirect();
+    ClipboardRedirect(const ClipboardRedirect&) = delete;
+    ClipboardRedirect& operator=(const ClipboardRedirect&) = delete;
+};
+
+#endif

@@ -1,0 +1,97 @@
+// Code page 932 bytes to Unicode and back, losslessly.
+//
+// Decode(bytes) gives a QString from which Encode gives back exactly those
+// bytes, for every byte string without NUL:
+// - each byte or byte pair that code page 932 maps (ICU's "windows-31j")
+//   becomes its Unicode character;
+// - a code that decodes to the same character as another code (the NEC and
+//   IBM extension duplicates) becomes that character followed by a variation
+//   selector, VS17 (U+E0100) for the first such alternative, VS18 for the
+//   second, and so on; the font draws the character, the selector keeps the
+//   code;
+// - a byte that starts no mapped code becomes a reserved code point,
+//   U+F0000 + the byte (kReservedBase; plane 15, far from code page 932's own
+//   user-defined characters at U+E000..U+E757), which the font draws as a
+//   placeholder box;
+// - CR and LF are U+000D and U+000A, like any other ASCII byte.
+//
+// Encode maps a character that code page 932 can't hold to "?" (kUnmappable).
+#ifndef RUVOK_CP932TEXT_H
+#define RUVOK_CP932TEXT_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <cstddef>
+#include <vector>
+
+namespace cp932 {
+
+constexpr char32_t kReservedBase = 0xF0000;
+constexpr char32_t kFirstSelector = 0xE0100;  // VS17
+constexpr char kUnmappable = '?';
+
+QString Decode(const char* bytes, std::size_t n);
+inline QString Decode(const QByteArray& bytes)
+{
+    return Decode(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Appends the bytes of text to out. Returns the number of characters that
+// became "?".
+std::size_t Encode(QStringView text, QByteArray& out);
+inline QByteArray Encode(QStringView text)
+{
+    QByteArray out;
+    Encode(text, out);
+    return out;
+}
+
+// The bytes Encode would give, without building them.
+std::size_t EncodedLength(QStringView text);
+
+// Whether Encode keeps text as it is (no character would become "?").
+bool IsStorable(QStringView text);
+// text with every character code page 932 can't hold replaced by "?", so
+// that what is shown is what is stored.
+QString MakeStorable(QStringView text);
+
+// ---------------------------------------------------------------------------
+// Text split into lines, for a widget that holds one block per line.
+
+enum class LineEnd : unsigned char { CrLf, Cr, Lf };
+
+// A line end that is not CR LF, by the number of the line it ends.
+struct OddLineEnd {
+    std::size_t line;
+    LineEnd end;
+};
+
+struct Lines {
+    QString text;                     // the lines, joined by '\n'
+    std::vector<OddLineEnd> oddEnds;  // ascending by line
+};
+
+// Splits at CR LF, a lone CR and a lone LF (CR CR LF is a lone CR, then CR
+// LF) and decodes each line. A text ending in a line end gives an empty last
+// line.
+Lines DecodeLines(const char* bytes, std::size_t n);
+
+// The bytes of one line end.
+inline const char* LineEndBytes(LineEnd end)
+{
+    switch (end) {
+    case LineEnd::Cr:
+        return "\r";
+    case LineEnd::Lf:
+        return "\n";
+    case LineEnd::CrLf:
+        break;
+    }
+    return "\r\n";
+}
+
+}  // namespace cp932
+
+#endif

@@ -1,0 +1,112 @@
+// CEditView: a view that is a multi-line edit control, and CEdit, the handle
+// through which the control is driven.
+//
+// The control's text is code page 932 bytes with the line ends exactly as set
+// (CR LF, a lone CR or a lone LF); what the widget shows is its Unicode
+// reading, converted losslessly at this boundary (see cp932text.h).
+#ifndef RUVOK_EDITVIEW_H
+#define RUVOK_EDITVIEW_H
+
+#include "view.h"
+
+#include <memory>
+
+class CFont;
+class CEditView;
+
+// The edit control of a CEditView. Every call is a message to the view's
+// window, so it passes through the view's WindowProc as on Windows.
+class CEdit {
+public:
+    explicit CEdit(CWnd* pWnd) : m_pWnd(pWnd) {}
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+    // The whole text, as NUL-terminated code page 932 bytes. Replacing it
+    // does not mark the document modified and forgets the undo history.
+    void SetWindowText(LPCTSTR lpszString) const;
+    int GetWindowTextLength() const;
+    int GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const;
+
+    // Byte offsets into the text, as the control counts them.
+    void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE) const;
+    void GetSel(int& nStartChar, int& nEndChar) const;
+    void ReplaceSel(LPCTSTR lpszNewText, BOOL bCanUndo = FALSE) const;
+
+    void LimitText(int nChars = 0) const;
+    UINT GetLimitText() const;
+    BOOL SetTabStops(int cxEachStop) const;
+    BOOL SetTabStops(int nTabStops, const int* rgTabStops) const;
+
+    BOOL CanUndo() const;
+    BOOL Undo() const;
+    void EmptyUndoBuffer() const;
+    void Clear() const;
+    void Copy() const;
+    void Cut() const;
+    void Paste() const;
+
+    BOOL GetModify() const;
+    void SetModify(BOOL bModified = TRUE) const;
+    BOOL SetReadOnly(BOOL bReadOnly = TRUE) const;
+    int GetLineCount() const;
+
+    void SetFont(CFont* pFont, BOOL bRedraw = TRUE) const;
+
+private:
+    CWnd* m_pWnd;
+};
+
+class CEditView : public CView {
+    DECLARE_DYNAMIC(CEditView)
+public:
+    CEditView();
+    ~CEditView() override;
+
+    // The control that is this view's window.
+    CEdit& GetEditCtrl() const;
+
+    // The text in place: GetBufferLength bytes, with a NUL after them.
+    // Valid until the text changes or UnlockBuffer.
+    LPCTSTR LockBuffer() const;
+    void UnlockBuffer() const;
+    UINT GetBufferLength() const;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    void OnDraw(CDC* pDC) override;
+
+    // The largest limit the control supports (EM_LIMITTEXT with 0).
+    static constexpr UINT kMaxTextLimit = 0x7FFFFFFE;
+
+protected:
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+
+    // The edit commands and their enabling rules.
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditClear();
+    void OnEditUndo();
+    void OnEditSelectAll();
+    void OnUpdateNeedSel(CCmdUI* pCmdUI);
+    void OnUpdateNeedClip(CCmdUI* pCmdUI);
+    void OnUpdateNeedText(CCmdUI* pCmdUI);
+    void OnUpdateEditUndo(CCmdUI* pCmdUI);
+
+    QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent) override;
+    void OnWidgetDestroyed() override;
+    // The edit control's own window procedure.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The user changed the text: the document is now modified.
+    virtual void OnEditChange();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    friend class EditControl;
+    std::unique_ptr<class EditControl> m_pControl;
+    mutable CEdit m_edit;
+};
+
+#endif

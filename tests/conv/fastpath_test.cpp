@@ -1,0 +1,128 @@
+// Inputs shaped for the 16-byte block paths of the fast routines: long runs
+// of one kind, and the bytes that end a fast run (LF, CR LF, lead bytes,
+// escapes) at every offset across block edges. Each goes through
+// ContractChecker, which compares fast and plain byte for byte.
+#include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "conv_test_support.h"
+#include "text_maker.h"
+
+namespace convtest {
+namespace {
+
+// The same kind of byte over and over, cut to any length.
+Bytes Filler(int kind, std::size_t length, TextMaker& maker)
+{
+    Bytes text;
+    while (text.size() < length) {
+        switch (kind) {
+        case 0: text += static_cast<char>('a' + text.size() % 26); break;
+        case 1: text += "\xb0\xa1"; break;                          // EUC-JP pairs
+        case 2: text += "\x88\x9f"; break;                          // Shift_JIS pairs
+        case 3: text += "\xe0\xa1"; break;                          // pairs detection skips
+        case 4: text += static_cast<char>(maker.Between(0x80, 0xFF)); break;
+        case 5: text += "0!"; break;                                // pairs in kanji mode
+        }
+    }
+    text.resize(length);
+    return text;
+}
+
+constexpr int kFillerKinds = 6;
+
+const char* const kMarks[] = {
+    "\n", "\r\n", "\r", "\n\n", "\r\r\n", "\x88\n", "\xb1\n", "\x88\x9f\n", "\x80\n",
+    "\xff", "\x81", "\x1b$B", "\x1b(B", "\x1b$B0!\n0\x1b(B", "\x1b", "\x1b$", "\x1b(",
+    "\r\x1b(B\n", "\xe0\xa1", "\xa1", "\x7f\x80\x81",
+};
+
+// A mark after every prefix length from 0 to 64 of every filler, with
+// suffixes that end right at, before and after the next block edge. Kanji
+// filler texts start with ESC $ B, which shifts the mark by three more.
+TEST(FastPath, MarkAtEveryOffset)
+{
+    TextMaker maker(TestSeed(0xb10c));
+    ContractChecker checker(256);
+    FailureLog log;
+    for (int kind = 0; kind < kFillerKinds; ++kind)
+        for (const char* mark : kMarks)
+            for (std::size_t prefix = 0; prefix <= 64; ++prefix)
+                for (std::size_t suffix : {0, 1, 2, 14, 15, 16, 17, 33}) {
+                    Bytes text = kind == 5 ? Bytes("\x1b$B") : Bytes();
+                    text += Filler(kind, prefix, maker);
+                    text += mark;
+                    text += Filler(kind, suffix, maker);
+                    std::string err = checker.Check(
+                        text, "filler " + std::to_string(kind) + " prefix " +
+                                  std::to_string(prefix) + " suffix " + std::to_string(suffix));
+                    if (!err.empty()) log.Add(err);
+                }
+    EXPECT_EQ(log.Count(), 0);
+}
+
+// A CR at the last byte of one block and its LF at the first of the next,
+// and a lead byte at the last byte of a block with its partner in the next,
+// with text before them of every length modulo 16.
+TEST(FastPath, PairsAcrossBlockEdges)
+{
+    TextMaker maker(TestSeed(0xed6e));
+    ContractChecker checker(512);
+    FailureLog log;
+    const char* const kSplit[] = {"\r\n", "\x88\x9f", "\xb0\xa1", "\xe0\xa1", "\x81\n",
+                                  "\xb1\n", "\x1b$", "\x1b(", "\x1b$B"};
+    for (int kind = 0; kind < kFillerKinds; ++kind)
+        for (const char* split : kSplit)
+            for (std::size_t block = 1; block <= 8; ++block)
+                for (std::size_t lead = 0; lead < 16; ++lead) {
+                    // The split bytes straddle the edge at 16 * block.
+                    Bytes text = Filler(kind, lead, maker);
+                    Bytes body = Filler(kind, 16 * block - 1, maker);
+                    text += body;
+                    text += split;
+                    text += Filler(kind, 16 + lead, maker);
+                    std::string err = checker.Check(
+                        text, "split across block " + std::to_string(block) + " lead " +
+                                  std::to_string(lead));
+                    if (!err.empty()) log.Add(err);
+                }
+    EXPECT_EQ(log.Count(), 0);
+}
+
+// Long texts of one shape, where block paths run longest.
+TEST(FastPath, LongRuns)
+{
+    const std::uint64_t seed = TestSeed(0x10c6);
+    TextMaker maker(seed);
+    ContractChecker checker(8192);
+    FailureLog log;
+    for (int i = 0; i < 6000; ++i) {
+        std::size_t length = maker.Between(16, 8192);
+        Bytes text;
+        switch (i % 6) {
+        case 0: text = maker.Ascii(length); break;
+        case 1: text = maker.HighBytes(length); break;
+        case 2: text = maker.KanjiMode(length); break;
+        case 3: text = Filler(0, length, maker); break;              // ASCII, no line end
+        case 4: text = "\xb0\xa1" + maker.HighBytes(length); break;  // EUC-JP by detection
+        case 5: {
+            // Long ASCII runs with a line end or a high byte at random spots.
+            text = maker.Ascii(length);
+            for (int k = 0; k < 8; ++k) {
+                std::size_t at = maker.Below(static_cast<unsigned>(text.size()));
+                text[at] = "\n\r\x88\xb0\xe0\x1b\x80\xff"[k];
+            }
+            break;
+        }
+        }
+        std::string err = checker.Check(
+            text, "long run seed " + std::to_string(seed) + " #" + std::to_string(i));
+        if (!err.empty()) log.Add(err);
+    }
+    EXPECT_EQ(log.Count(), 0);
+}
+
+}  // namespace
+}  // namespace convtest

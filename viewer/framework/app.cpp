@@ -1,0 +1,192 @@
+#include "app.h"
+
+#include "doctemplate.h"
+#include "document.h"
+#include "frame.h"
+#include "msgbox.h"
+#include "strings_table.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+CWinApp* g_pApp = nullptr;
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+    ON_COMMAND(ID_APP_EXIT, OnAppExit)
+END_MESSAGE_MAP()
+
+CWinApp* AfxGetApp()
+{
+    return g_pApp;
+}
+
+CWnd* AfxGetMainWnd()
+{
+    return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr;
+}
+
+CWinApp::CWinApp(LPCTSTR lpszAppName)
+{
+    g_pApp = this;
+    if (lpszAppName != nullptr) {
+        m_strAppName = lpszAppName;
+        m_pszAppName = m_strAppName.c_str();
+    }
+}
+
+CWinApp::~CWinApp()
+{
+    for (CDocTemplate* pTemplate : m_templates)
+        delete pTemplate;
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::Run()
+{
+    if (m_pMainWnd == nullptr)
+        return ExitInstance();
+    QApplication::exec();
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate)
+{
+    m_templates.push_back(pTemplate);
+}
+
+CDocument* CWinApp::OpenDocumentFile(LPCTSTR lpszFileName)
+{
+    if (m_templates.empty())
+        return nullptr;
+    return m_templates.front()->OpenDocumentFile(lpszFileName);
+}
+
+BOOL CWinApp::DoPromptFileName(std::string& fileName, UINT nIDSTitle, BOOL bOpenFileDialog,
+                               CDocTemplate* pTemplate)
+{
+    AfxFileDialogRequest request;
+    request.bOpenFileDialog = bOpenFileDialog;
+    request.title = AfxLoadString(nIDSTitle);
+    request.fileName = fileName;
+
+    if (pTemplate == nullptr && !m_templates.empty())
+        pTemplate = m_templates.front();
+    std::string filterName, filterExt;
+    if (pTemplate != nullptr && pTemplate->GetDocString(filterName, CDocTemplate::filterName) &&
+        !filterName.empty() && pTemplate->GetDocString(filterExt, CDocTemplate::filterExt) &&
+        !filterExt.empty()) {
+        request.filters.push_back({filterName, "*" + filterExt});
+        request.defaultExt = filterExt[0] == '.' ? filterExt.substr(1) : filterExt;
+    }
+    // "*.*" on Windows lists every file, names without a dot included.
+    request.filters.push_back({AfxLoadString(AFX_IDS_ALLFILTER), "*"});
+
+    if (!AfxDoFileDialog(request))
+        return FALSE;
+    fileName = request.fileName;
+    return TRUE;
+}
+
+BOOL CWinApp::SaveAllModified()
+{
+    for (CDocTemplate* pTemplate : m_templates) {
+        CDocument* pDoc = pTemplate->GetOnlyDocument();
+        if (pDoc != nullptr && !pDoc->SaveModified())
+            return FALSE;
+    }
+    return TRUE;
+}
+
+void CWinApp::CloseAllDocuments(BOOL bEndSession)
+{
+    for (CDocTemplate* pTemplate : m_templates)
+        pTemplate->CloseAllDocuments(bEndSession);
+}
+
+void CWinApp::OnFileNew()
+{
+    if (m_templates.empty())
+        return;
+    m_templates.front()->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen()
+{
+    std::string newName;
+    if (!DoPromptFileName(newName, AFX_IDS_OPENFILE, TRUE, nullptr))
+        return;  // cancelled
+    OpenDocumentFile(newName.c_str());
+}
+
+void CWinApp::OnAppExit()
+{
+    if (m_pMainWnd != nullptr)
+        m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+void AfxWinInit(int argc, char* argv[])
+{
+    CWinApp* pApp = AfxGetApp();
+    if (pApp != nullptr) {
+        if (pApp->m_pszAppName == nullptr) {
+            // the title string names the application; the program file if missing
+            static std::string name;
+            name = AfxLoadString(AFX_IDS_APP_TITLE);
+            if (name.empty() && argc > 0)
+                name = AfxGetFileTitle(argv[0]);
+            pApp->m_pszAppName = name.c_str();
+        }
+        pApp->m_args.clear();
+        for (int i = 1; i < argc; ++i)
+            pApp->m_args.emplace_back(argv[i]);
+        QCoreApplication::setApplicationName(QString::fromStdString(pApp->m_pszAppName));
+    }
+
+    // Qt's own dialogs and buttons speak Japanese.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    static QTranslator translator;
+    if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
+                        QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
+
+    // Dialogs and menus in the proportional Japanese font where there is one.
+    const QString family = QStringLiteral("IPAPGothic");
+    if (QFontDatabase::families().contains(family)) {
+        QFont font = QApplication::font();
+        font.setFamily(family);
+        QApplication::setFont(font);
+    }
+}
+
+int AfxWinMain(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    AfxWinInit(argc, argv);
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == nullptr)
+        return -1;
+    if (!pApp->InitInstance()) {
+        if (pApp->m_pMainWnd != nullptr)
+            pApp->m_pMainWnd->DestroyWindow();
+        return pApp->ExitInstance();
+    }
+    return pApp->Run();
+}

@@ -1,0 +1,390 @@
+#include "document.h"
+
+#include "app.h"
+#include "archive.h"
+#include "doctemplate.h"
+#include "exceptions.h"
+#include "file.h"
+#include "frame.h"
+#include "msgbox.h"
+#include "strings_table.h"
+#include "view.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
+    ON_COMMAND(ID_FILE_CLOSE, OnFileClose)
+    ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+    ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
+END_MESSAGE_MAP()
+
+namespace {
+
+// Runs `body`; an exception of any kind comes back as a CException* (which the
+// caller deletes), or NULL when there was none.
+template <class Body>
+CException* CatchAll(Body body)
+{
+    try {
+        body();
+    } catch (CException* e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return new CMemoryException;
+    } catch (...) {
+        return new CException;
+    }
+    return nullptr;
+}
+
+// Whether saving in place would be refused: the file is gone, is not a plain
+// file, or may not be written.
+bool IsReadOnlyOrMissing(const std::string& path)
+{
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return true;
+    return ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+std::string AfxGetFileTitle(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string AfxFullPath(const std::string& path)
+{
+    if (path.empty())
+        return path;
+    QString p = QString::fromLocal8Bit(path.c_str());
+    return QDir::cleanPath(QFileInfo(p).absoluteFilePath()).toLocal8Bit().toStdString();
+}
+
+CDocument::CDocument() = default;
+
+CDocument::~CDocument()
+{
+    for (CView* pView : m_viewList)
+        pView->m_pDocument = nullptr;
+    if (m_pDocTemplate != nullptr)
+        m_pDocTemplate->RemoveDocument(this);
+}
+
+void CDocument::SetTitle(LPCTSTR lpszTitle)
+{
+    m_strTitle = lpszTitle != nullptr ? lpszTitle : "";
+    UpdateFrameCounts();
+}
+
+void CDocument::SetPathName(LPCTSTR lpszPathName, BOOL)
+{
+    m_strPathName = AfxFullPath(lpszPathName != nullptr ? lpszPathName : "");
+    SetTitle(AfxGetFileTitle(m_strPathName).c_str());
+}
+
+BOOL CDocument::IsModified()
+{
+    return m_bModified;
+}
+
+void CDocument::SetModifiedFlag(BOOL bModified)
+{
+    m_bModified = bModified;
+}
+
+void CDocument::AddView(CView* pView)
+{
+    if (std::find(m_viewList.begin(), m_viewList.end(), pView) != m_viewList.end())
+        return;
+    m_viewList.push_back(pView);
+    pView->m_pDocument = this;
+}
+
+void CDocument::RemoveView(CView* pView)
+{
+    auto it = std::find(m_viewList.begin(), m_viewList.end(), pView);
+    if (it == m_viewList.end())
+        return;
+    m_viewList.erase(it);
+    pView->m_pDocument = nullptr;
+}
+
+// A position is the index of the view plus one, so that NULL ends the list.
+POSITION CDocument::GetFirstViewPosition() const
+{
+    return m_viewList.empty() ? nullptr : reinterpret_cast<POSITION>(std::uintptr_t{1});
+}
+
+CView* CDocument::GetNextView(POSITION& rPosition) const
+{
+    std::uintptr_t index = reinterpret_cast<std::uintptr_t>(rPosition);
+    if (index == 0 || index > m_viewList.size()) {
+        rPosition = nullptr;
+        return nullptr;
+    }
+    CView* pView = m_viewList[index - 1];
+    rPosition = index < m_viewList.size() ? reinterpret_cast<POSITION>(index + 1) : nullptr;
+    return pView;
+}
+
+void CDocument::UpdateFrameCounts()
+{
+    for (CView* pView : m_viewList) {
+        if (CFrameWnd* pFrame = AfxGetParentFrame(pView))
+            pFrame->OnUpdateFrameTitle(TRUE);
+    }
+}
+
+BOOL CDocument::SaveModified()
+{
+    if (!IsModified())
+        return TRUE;
+
+    std::string name;
+    if (m_strPathName.empty()) {
+        name = m_strTitle;
+        if (name.empty())
+            name = AfxLoadString(AFX_IDS_UNTITLED);
+    } else {
+        name = AfxGetFileTitle(m_strPathName);
+    }
+
+    switch (AfxMessageBox(AfxFormatString1(AFX_IDP_ASK_TO_SAVE, name), MB_YESNOCANCEL,
+                          AFX_IDP_ASK_TO_SAVE)) {
+    case IDCANCEL:
+        return FALSE;
+    case IDYES:
+        if (!DoFileSave())
+            return FALSE;
+        break;
+    case IDNO:
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+BOOL CDocument::CanCloseFrame(CFrameWnd*)
+{
+    return SaveModified();
+}
+
+void CDocument::DeleteContents() {}
+
+BOOL CDocument::OnNewDocument()
+{
+    DeleteContents();
+    m_strPathName.clear();
+    m_bShownInPart = FALSE;
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+CFile* CDocument::GetFile(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
+{
+    CFile* pFile = new CFile;
+    if (!pFile->Open(lpszFileName, nOpenFlags, pError)) {
+        delete pFile;
+        return nullptr;
+    }
+    return pFile;
+}
+
+void CDocument::ReleaseFile(CFile* pFile, BOOL bAbort)
+{
+    if (bAbort) {
+        pFile->Abort();
+        delete pFile;
+        return;
+    }
+    // Close may throw (a write that fails at the end); the file goes either way.
+    struct Deleter {
+        CFile* p;
+        ~Deleter() { delete p; }
+    } deleter{pFile};
+    pFile->Close();
+}
+
+BOOL CDocument::OnOpenDocument(LPCTSTR lpszPathName)
+{
+    CFileException fe;
+    CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
+    if (pFile == nullptr) {
+        ReportSaveLoadException(lpszPathName, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        return FALSE;
+    }
+
+    DeleteContents();
+    m_bShownInPart = FALSE;
+    SetModifiedFlag();  // dirty while loading: a failure from here on leaves a new document
+
+    CArchive loadArchive(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
+    loadArchive.m_pDocument = this;
+    CException* e = CatchAll([&] {
+        if (pFile->GetLength() != 0)
+            Serialize(loadArchive);
+        loadArchive.Close();
+    });
+    if (e == nullptr) {
+        e = CatchAll([&] { ReleaseFile(pFile, FALSE); });
+        pFile = nullptr;
+    }
+    if (e != nullptr) {
+        if (pFile != nullptr)
+            ReleaseFile(pFile, TRUE);
+        DeleteContents();
+        ReportSaveLoadException(lpszPathName, e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        e->Delete();
+        return FALSE;
+    }
+
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::OnSaveDocument(LPCTSTR lpszPathName)
+{
+    CFileException fe;
+    CFile* pFile = GetFile(lpszPathName, CFile::modeCreate | CFile::modeReadWrite |
+                                             CFile::shareExclusive, &fe);
+    if (pFile == nullptr) {
+        ReportSaveLoadException(lpszPathName, &fe, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        return FALSE;
+    }
+
+    CArchive saveArchive(pFile, CArchive::store | CArchive::bNoFlushOnDelete);
+    saveArchive.m_pDocument = this;
+    CException* e = CatchAll([&] {
+        Serialize(saveArchive);
+        saveArchive.Close();
+    });
+    if (e == nullptr) {
+        // Closing is where the new file replaces the old one.
+        e = CatchAll([&] { ReleaseFile(pFile, FALSE); });
+        pFile = nullptr;
+    }
+    if (e != nullptr) {
+        if (pFile != nullptr)
+            ReleaseFile(pFile, TRUE);
+        ReportSaveLoadException(lpszPathName, e, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        e->Delete();
+        return FALSE;
+    }
+
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+void CDocument::ReportSaveLoadException(LPCTSTR lpszPathName, CException* e, BOOL bSaving,
+                                        UINT nIDPDefault)
+{
+    UINT nIDP = nIDPDefault;
+    std::string prompt;
+    if (e != nullptr) {
+        if (e->IsKindOf(RUNTIME_CLASS(CUserException)))
+            return;  // already reported
+        if (e->IsKindOf(RUNTIME_CLASS(CArchiveException))) {
+            nIDP = AFX_IDP_FAILED_INVALID_FORMAT;
+        } else if (e->IsKindOf(RUNTIME_CLASS(CFileException))) {
+            CFileException* pFE = static_cast<CFileException*>(e);
+            if (pFE->m_strFileName.empty() && lpszPathName != nullptr)
+                pFE->m_strFileName = lpszPathName;
+            pFE->GetErrorMessage(prompt);
+        }
+    }
+    (void)bSaving;
+    if (prompt.empty())
+        prompt = AfxLoadString(nIDP);
+    AfxMessageBox(prompt, MB_ICONEXCLAMATION, nIDP);
+}
+
+void CDocument::OnCloseDocument()
+{
+    // Destroying the frames destroys the views; the contents go after them.
+    BOOL bAutoDelete = m_bAutoDelete;
+    m_bAutoDelete = FALSE;  // not while the frames go
+    std::vector<CFrameWnd*> frames;
+    for (CView* pView : m_viewList) {
+        CFrameWnd* pFrame = AfxGetParentFrame(pView);
+        if (pFrame != nullptr && std::find(frames.begin(), frames.end(), pFrame) == frames.end())
+            frames.push_back(pFrame);
+    }
+    for (CFrameWnd* pFrame : frames)
+        pFrame->DestroyWindow();
+    m_bAutoDelete = bAutoDelete;
+
+    DeleteContents();
+    if (m_bAutoDelete)
+        delete this;
+}
+
+BOOL CDocument::DoSave(LPCTSTR lpszPathName, BOOL bReplace)
+{
+    std::string newName = lpszPathName != nullptr ? lpszPathName : "";
+    if (newName.empty()) {
+        CDocTemplate* pTemplate = GetDocTemplate();
+        newName = m_strPathName;
+        if (bReplace && newName.empty()) {
+            newName = m_strTitle;
+            // a title that is no good as a file name is cut at the first bad character
+            size_t bad = newName.find_first_of(" #%;/\\");
+            if (bad != std::string::npos)
+                newName.resize(bad);
+            std::string ext;
+            if (pTemplate != nullptr &&
+                pTemplate->GetDocString(ext, CDocTemplate::filterExt) && !ext.empty())
+                newName += ext;
+        }
+        if (!AfxGetApp()->DoPromptFileName(newName, AFX_IDS_SAVEFILE, FALSE, pTemplate))
+            return FALSE;
+    }
+
+    // A failed save leaves the old file as it was (it is replaced only once
+    // the new one is complete), so nothing is removed here.
+    if (!OnSaveDocument(newName.c_str()))
+        return FALSE;
+
+    if (bReplace) {
+        SetPathName(newName.c_str());
+        m_bShownInPart = FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CDocument::DoFileSave()
+{
+    if (m_bShownInPart || IsReadOnlyOrMissing(m_strPathName))
+        return DoSave(nullptr);
+    return DoSave(m_strPathName.c_str());
+}
+
+void CDocument::OnFileClose()
+{
+    if (!SaveModified())
+        return;
+    OnCloseDocument();
+}
+
+void CDocument::OnFileSave()
+{
+    DoFileSave();
+}
+
+void CDocument::OnFileSaveAs()
+{
+    DoSave(nullptr);
+}

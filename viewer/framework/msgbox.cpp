@@ -1,0 +1,134 @@
+#include "msgbox.h"
+
+#include "strings_table.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+AfxMessageBoxHook& MessageBoxHook()
+{
+    static AfxMessageBoxHook hook;
+    return hook;
+}
+
+AfxFileDialogHook& FileDialogHook()
+{
+    static AfxFileDialogHook hook;
+    return hook;
+}
+
+QString Q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+int RunMessageBox(const std::string& text, UINT nType)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(Q(AfxLoadString(AFX_IDS_APP_TITLE)));
+    box.setText(Q(text));
+    switch (nType & MB_ICONMASK) {
+    case MB_ICONHAND:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    switch (nType & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MB_YESNOCANCEL:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MB_YESNO:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    case QMessageBox::Cancel:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+}  // namespace
+
+int AfxMessageBox(const std::string& text, UINT nType, UINT)
+{
+    if ((nType & MB_ICONMASK) == 0)
+        nType |= MB_ICONEXCLAMATION;
+    if (MessageBoxHook())
+        return MessageBoxHook()(text, nType);
+    return RunMessageBox(text, nType);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
+{
+    return AfxMessageBox(AfxLoadString(nIDPrompt), nType,
+                         nIDHelp == static_cast<UINT>(-1) ? nIDPrompt : nIDHelp);
+}
+
+AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook)
+{
+    AfxMessageBoxHook old = std::move(MessageBoxHook());
+    MessageBoxHook() = std::move(hook);
+    return old;
+}
+
+BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
+{
+    if (FileDialogHook())
+        return FileDialogHook()(request);
+
+    QFileDialog dialog(QApplication::activeWindow(), Q(request.title));
+    dialog.setAcceptMode(request.bOpenFileDialog ? QFileDialog::AcceptOpen
+                                                 : QFileDialog::AcceptSave);
+    dialog.setFileMode(request.bOpenFileDialog ? QFileDialog::ExistingFile
+                                               : QFileDialog::AnyFile);
+    // Each filter is shown by its own name only; the pattern Qt matches is
+    // added behind it and hidden, so "(*.*)" can stand for every file.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    QStringList filters;
+    for (const AfxFileFilter& f : request.filters)
+        filters << Q(f.name) + QLatin1String(" (") + Q(f.pattern) + QLatin1Char(')');
+    dialog.setNameFilters(filters);
+    if (!request.bOpenFileDialog && !request.defaultExt.empty())
+        dialog.setDefaultSuffix(Q(request.defaultExt));
+    if (!request.fileName.empty())
+        dialog.selectFile(QString::fromLocal8Bit(request.fileName.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return FALSE;
+    request.fileName = dialog.selectedFiles().first().toLocal8Bit().toStdString();
+    return TRUE;
+}
+
+AfxFileDialogHook AfxSetFileDialogHook(AfxFileDialogHook hook)
+{
+    AfxFileDialogHook old = std::move(FileDialogHook());
+    FileDialogHook() = std::move(hook);
+    return old;
+}

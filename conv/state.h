@@ -1,0 +1,38 @@
+// The state a conversion carries from unit to unit, handed between the
+// block converters of each instruction set and the one-unit steps.
+#ifndef RUVOK_CONV_STATE_H
+#define RUVOK_CONV_STATE_H
+
+namespace kanji {
+
+using Byte = unsigned char;
+
+enum class PairKind { kCopy, kEuc };
+
+// Shift_JIS or EUC-JP text.
+struct PairState {
+    const Byte* p;
+    const Byte* end;  // the NUL
+    Byte* o;
+    unsigned prev;    // first byte of the previous unit
+};
+
+// 7-bit JIS text.
+struct JisState {
+    const Byte* p;
+    const Byte* end;  // the NUL
+    Byte* o;
+    unsigned prev;    // the previous byte of the line-end rule
+    bool kanjiMode;
+};
+
+// The block converters of one instruction set. Each runs while a whole block
+// remains before the NUL and leaves the state at a unit start.
+void PairBlocksSse2(PairState& s, PairKind kind);
+void JisBlocksSse2(JisState& s);
+void PairBlocksAvx2(PairState& s, PairKind kind);
+void JisBlocksAvx2(JisState& s);
+
+}  // namespace kanji
+
+#endif

@@ -33,4 +33,11 @@ void GlobalFailLockAt(int n);
 // Blocks allocated and not yet freed.
 int GlobalBlocksInUse();
 
+// The same, for the framework's own blocks (the clipboard's), which the
+// test hooks leave alone.
+namespace winapi_detail {
+HGLOBAL AllocBlock(UINT uFlags, SIZE_T dwBytes);
+LPVOID LockBlock(HGLOBAL hMem);
+}  // namespace winapi_detail
+
 #endif

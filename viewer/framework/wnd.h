@@ -168,7 +168,6 @@ protected:
     const AFX_MSGMAP* GetMessageMap() const override;
 
 private:
-    friend class WidgetDestroyWatch;
     QWidget* m_pWidget = nullptr;
     CWnd* m_pParentWnd = nullptr;
     DWORD m_dwStyle = 0;

@@ -1,0 +1,336 @@
+#include "cp932text.h"
+
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+namespace cp932 {
+namespace {
+
+constexpr char16_t kNoChar = 0;
+constexpr unsigned kMaxSelectors = 16;
+
+// The code page's mapping, asked of ICU once per process and kept as plain
+// arrays: one lookup a byte or pair on either road.
+struct Tables {
+    // Decoding: the character of each single byte and pair (0: none), and
+    // for a duplicate code the number of its variation selector plus one.
+    std::array<char16_t, 256> single{};
+    std::array<std::uint8_t, 256> singleSelector{};
+    std::array<bool, 256> leadByte{};
+    std::vector<char16_t> pair = std::vector<char16_t>(65536, kNoChar);
+    std::vector<std::uint8_t> pairSelector = std::vector<std::uint8_t>(65536, 0);
+
+    // Encoding: the code of each character (0: none; a single byte b is
+    // stored as b, a pair as lead << 8 | trail), and of each duplicate by
+    // character and selector.
+    std::vector<std::uint16_t> code = std::vector<std::uint16_t>(65536, 0);
+    std::map<std::pair<char16_t, unsigned>, std::uint16_t> duplicateCode;
+
+    Tables();
+};
+
+// One character, or none, for a byte sequence; none when ICU maps it to
+// anything other than exactly one BMP character.
+char16_t AskIcu(UConverter* conv, const char* bytes, int n)
+{
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_reset(conv);
+    UChar out[4];
+    const int len = ucnv_toUChars(conv, out, 4, bytes, n, &err);
+    if (U_FAILURE(err) || len != 1 || out[0] == 0)
+        return kNoChar;
+    return static_cast<char16_t>(out[0]);
+}
+
+// The code ICU gives a character back as, or 0.
+std::uint16_t AskIcuBack(UConverter* conv, char16_t ch)
+{
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_reset(conv);
+    char out[8];
+    const UChar in[1] = {static_cast<UChar>(ch)};
+    const int len = ucnv_fromUChars(conv, out, sizeof out, in, 1, &err);
+    if (U_FAILURE(err))
+        return 0;
+    if (len == 1)
+        return static_cast<unsigned char>(out[0]);
+    if (len == 2)
+        return static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 |
+                                          static_cast<unsigned char>(out[1]));
+    return 0;
+}
+
+Tables::Tables()
+{
+    UErrorCode err = U_ZERO_ERROR;
+    std::unique_ptr<UConverter, void (*)(UConverter*)> conv(ucnv_open("windows-31j", &err),
+                                                             &ucnv_close);
+    if (U_FAILURE(err) || !conv)
+        return;  // every byte then decodes to its reserved code point
+    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                          &err);
+    ucnv_setFallback(conv.get(), false);
+
+    // The lower half is ASCII, as Windows has it: ICU's table for this code
+    // page swaps some control codes (0x1A, 0x1C, 0x7F) the IBM way, which
+    // would change them on the clipboard.
+    std::map<char16_t, std::vector<std::uint16_t>> codesOf;
+    for (unsigned b = 1; b < 0x80; ++b)
+        single[b] = static_cast<char16_t>(b);
+    for (unsigned b = 0x80; b < 0x100; ++b) {
+        const char one[1] = {static_cast<char>(b)};
+        single[b] = AskIcu(conv.get(), one, 1);
+        if (single[b] != kNoChar)
+            codesOf[single[b]].push_back(static_cast<std::uint16_t>(b));
+    }
+    for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+        if (single[lead] != kNoChar)
+            continue;
+        for (unsigned trail = 0x40; trail < 0x100; ++trail) {
+            const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            const char16_t ch = AskIcu(conv.get(), two, 2);
+            if (ch == kNoChar || (ch >= 0xD800 && ch < 0xE000))
+                continue;
+            const auto v = static_cast<std::uint16_t>(lead << 8 | trail);
+            pair[v] = ch;
+            leadByte[lead] = true;
+            codesOf[ch].push_back(v);
+        }
+    }
+
+    for (unsigned b = 1; b < 0x80; ++b)
+        code[b] = static_cast<std::uint16_t>(b);
+    for (auto& [ch, codes] : codesOf) {
+        if (ch < 0x80)
+            continue;  // ASCII stays a single byte
+        // The code ICU gives the character back as is its own; the others
+        // are duplicates, numbered in code order.
+        const std::uint16_t back = AskIcuBack(conv.get(), ch);
+        std::uint16_t primary = codes.front();
+        if (std::find(codes.begin(), codes.end(), back) != codes.end())
+            primary = back;
+        code[ch] = primary;
+        unsigned next = 0;
+        for (std::uint16_t c : codes) {
+            if (c == primary)
+                continue;
+            if (next == kMaxSelectors) {
+                // Not reached with code page 932; such a code would decode
+                // to its reserved form byte by byte.
+                if (c < 0x100)
+                    single[c] = kNoChar;
+                else
+                    pair[c] = kNoChar;
+                continue;
+            }
+            ++next;
+            if (c < 0x100)
+                singleSelector[c] = static_cast<std::uint8_t>(next);
+            else
+                pairSelector[c] = static_cast<std::uint8_t>(next);
+            duplicateCode[{ch, next - 1}] = c;
+        }
+    }
+}
+
+const Tables& GetTables()
+{
+    static const Tables tables;
+    return tables;
+}
+
+void AppendCodePoint(QString& out, char32_t cp)
+{
+    if (cp < 0x10000) {
+        out.append(QChar(static_cast<char16_t>(cp)));
+    } else {
+        out.append(QChar(QChar::highSurrogate(cp)));
+        out.append(QChar(QChar::lowSurrogate(cp)));
+    }
+}
+
+// Decodes bytes [i, n) as far as the next CR or LF (or all of them when
+// stopAtLineEnd is false) and returns where it stopped.
+std::size_t DecodeRun(const Tables& t, const unsigned char* s, std::size_t i, std::size_t n,
+                      bool stopAtLineEnd, QString& out)
+{
+    while (i < n) {
+        const unsigned b = s[i];
+        if (stopAtLineEnd && (b == '\r' || b == '\n'))
+            break;
+        if (t.leadByte[b] && i + 1 < n) {
+            const unsigned v = b << 8 | s[i + 1];
+            if (t.pair[v] != kNoChar) {
+                out.append(QChar(t.pair[v]));
+                if (t.pairSelector[v] != 0)
+                    AppendCodePoint(out, kFirstSelector + t.pairSelector[v] - 1);
+                i += 2;
+                continue;
+            }
+        }
+        if (t.single[b] != kNoChar) {
+            out.append(QChar(t.single[b]));
+            if (t.singleSelector[b] != 0)
+                AppendCodePoint(out, kFirstSelector + t.singleSelector[b] - 1);
+        } else {
+            AppendCodePoint(out, kReservedBase + b);
+        }
+        ++i;
+    }
+    return i;
+}
+
+// The code of the character at text[i] (and of a selector after it), and
+// how many UTF-16 units that took. code 0: can't be held.
+struct Unit {
+    std::uint16_t code;
+    qsizetype units;
+    bool single;  // a reserved single byte, or a code below 0x100
+};
+
+Unit NextUnit(const Tables& t, QStringView text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    const qsizetype n = text.size();
+    if (QChar::isHighSurrogate(c)) {
+        if (i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            const char32_t cp = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+            if (cp >= kReservedBase && cp < kReservedBase + 0x100) {
+                const unsigned b = static_cast<unsigned>(cp - kReservedBase);
+                // Only a byte that decodes to nothing of its own is kept
+                // this way; anything else would show one thing and store
+                // another.
+                if (b != 0 && t.single[b] == kNoChar)
+                    return {static_cast<std::uint16_t>(b), 2, true};
+            }
+            return {0, 2, true};
+        }
+        return {0, 1, true};
+    }
+    if (QChar::isLowSurrogate(c) || c == 0)
+        return {0, 1, true};
+    // A duplicate: the character, then its selector.
+    if (i + 2 < n && text[i + 1].unicode() == QChar::highSurrogate(kFirstSelector)) {
+        const char16_t lo = text[i + 2].unicode();
+        if (QChar::isLowSurrogate(lo)) {
+            const char32_t sel = QChar::surrogateToUcs4(text[i + 1].unicode(), lo);
+            if (sel >= kFirstSelector && sel < kFirstSelector + kMaxSelectors) {
+                auto it = t.duplicateCode.find({c, static_cast<unsigned>(sel - kFirstSelector)});
+                if (it != t.duplicateCode.end())
+                    return {it->second, 3, it->second < 0x100};
+            }
+        }
+    }
+    const std::uint16_t code = t.code[c];
+    return {code, 1, code < 0x100};
+}
+
+}  // namespace
+
+QString Decode(const char* bytes, std::size_t n)
+{
+    const Tables& t = GetTables();
+    QString out;
+    out.reserve(static_cast<qsizetype>(n));
+    DecodeRun(t, reinterpret_cast<const unsigned char*>(bytes), 0, n, false, out);
+    return out;
+}
+
+std::size_t Encode(QStringView text, QByteArray& out)
+{
+    const Tables& t = GetTables();
+    std::size_t unmapped = 0;
+    out.reserve(out.size() + text.size() * 2);
+    for (qsizetype i = 0; i < text.size();) {
+        const Unit u = NextUnit(t, text, i);
+        i += u.units;
+        if (u.code == 0) {
+            out.append(kUnmappable);
+            ++unmapped;
+        } else if (u.single) {
+            out.append(static_cast<char>(u.code));
+        } else {
+            out.append(static_cast<char>(u.code >> 8));
+            out.append(static_cast<char>(u.code & 0xFF));
+        }
+    }
+    return unmapped;
+}
+
+std::size_t EncodedLength(QStringView text)
+{
+    const Tables& t = GetTables();
+    std::size_t len = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const Unit u = NextUnit(t, text, i);
+        i += u.units;
+        len += (u.code == 0 || u.single) ? 1 : 2;
+    }
+    return len;
+}
+
+bool IsStorable(QStringView text)
+{
+    const Tables& t = GetTables();
+    for (qsizetype i = 0; i < text.size();) {
+        const Unit u = NextUnit(t, text, i);
+        if (u.code == 0)
+            return false;
+        i += u.units;
+    }
+    return true;
+}
+
+QString MakeStorable(QStringView text)
+{
+    const Tables& t = GetTables();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const Unit u = NextUnit(t, text, i);
+        if (u.code == 0)
+            out.append(QLatin1Char(kUnmappable));
+        else
+            out.append(text.mid(i, u.units));
+        i += u.units;
+    }
+    return out;
+}
+
+Lines DecodeLines(const char* bytes, std::size_t n)
+{
+    const Tables& t = GetTables();
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes);
+    Lines lines;
+    lines.text.reserve(static_cast<qsizetype>(n));
+    std::size_t line = 0;
+    std::size_t i = 0;
+    for (;;) {
+        i = DecodeRun(t, s, i, n, true, lines.text);
+        if (i >= n)
+            break;
+        LineEnd end = LineEnd::Lf;
+        if (s[i] == '\r') {
+            if (i + 1 < n && s[i + 1] == '\n') {
+                end = LineEnd::CrLf;
+                ++i;
+            } else {
+                end = LineEnd::Cr;
+            }
+        }
+        ++i;
+        if (end != LineEnd::CrLf)
+            lines.oddEnds.push_back({line, end});
+        lines.text.append(QLatin1Char('\n'));
+        ++line;
+    }
+    return lines;
+}
+
+}  // namespace cp932

@@ -1,0 +1,831 @@
+#include "editview.h"
+
+#include "clipboard.h"
+#include "cp932text.h"
+#include "document.h"
+#include "font.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// What a block's user state says about the line end after the block. Qt
+// keeps the later block's state when two blocks merge, which is the end the
+// merged line has; where a block is split (Enter, a paste) the framework
+// moves the state itself.
+constexpr int kStateCr = 1;
+constexpr int kStateLf = 2;
+
+cp932::LineEnd EndOf(const QTextBlock& block)
+{
+    switch (block.userState()) {
+    case kStateCr:
+        return cp932::LineEnd::Cr;
+    case kStateLf:
+        return cp932::LineEnd::Lf;
+    default:
+        return cp932::LineEnd::CrLf;
+    }
+}
+
+int StateOf(cp932::LineEnd end)
+{
+    switch (end) {
+    case cp932::LineEnd::Cr:
+        return kStateCr;
+    case cp932::LineEnd::Lf:
+        return kStateLf;
+    case cp932::LineEnd::CrLf:
+        break;
+    }
+    return -1;
+}
+
+constexpr int kDefaultTabStop = 32;  // dialog units
+constexpr UINT kDefaultLimit = 30000;  // as an edit control starts
+
+}  // namespace
+
+// The widget behind the edit control: a QPlainTextEdit whose every way of
+// changing the text is either the control's own (paste, cut, Enter) or
+// filtered so that only characters code page 932 can hold get in.
+class EditControl : public QPlainTextEdit {
+public:
+    EditControl(CEditView* pView, QWidget* pParent) : QPlainTextEdit(pParent), m_pView(pView)
+    {
+        setUndoRedoEnabled(true);
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        AdoptDocument(document());
+    }
+
+    // --- the text as bytes ------------------------------------------------
+
+    const QByteArray& Bytes()
+    {
+        if (!m_bytesValid) {
+            m_bytes.clear();
+            QTextDocument* doc = document();
+            const QString raw = doc->toRawText();
+            m_bytes.reserve(raw.size() + raw.size() / 4);
+            QTextBlock block = doc->begin();
+            qsizetype start = 0;
+            for (;;) {
+                const qsizetype sep = raw.indexOf(QChar::ParagraphSeparator, start);
+                const qsizetype end = sep < 0 ? raw.size() : sep;
+                cp932::Encode(QStringView(raw).mid(start, end - start), m_bytes);
+                if (sep < 0)
+                    break;
+                m_bytes.append(cp932::LineEndBytes(EndOf(block)));
+                block = block.next();
+                start = sep + 1;
+            }
+            m_bytesValid = true;
+        }
+        return m_bytes;
+    }
+
+    // The byte offset of a character position, and back.
+    int ByteOffsetOf(int pos)
+    {
+        QTextCursor c(document());
+        c.setPosition(0);
+        c.setPosition(std::clamp(pos, 0, document()->characterCount() - 1),
+                      QTextCursor::KeepAnchor);
+        return static_cast<int>(BytesOfSelection(c).size());
+    }
+
+    int PositionOfByteOffset(int offset)
+    {
+        if (offset < 0)
+            return document()->characterCount() - 1;
+        int bytes = 0;
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            const QString text = block.text();
+            for (qsizetype i = 0; i < text.size();) {
+                const qsizetype n = QChar::isHighSurrogate(text[i].unicode()) ? 2 : 1;
+                const int len = static_cast<int>(cp932::EncodedLength(QStringView(text).mid(i, n)));
+                if (bytes + len > offset)
+                    return block.position() + static_cast<int>(i);
+                bytes += len;
+                i += n;
+            }
+            if (!block.next().isValid())
+                return block.position() + static_cast<int>(text.size());
+            const int endLen = static_cast<int>(std::strlen(cp932::LineEndBytes(EndOf(block))));
+            if (bytes + endLen > offset)
+                return block.position() + static_cast<int>(text.size());
+            bytes += endLen;
+        }
+        return document()->characterCount() - 1;
+    }
+
+    // The bytes a selection stands for, line ends included.
+    QByteArray BytesOfSelection(const QTextCursor& c)
+    {
+        QByteArray out;
+        const int from = c.selectionStart();
+        const int to = c.selectionEnd();
+        QTextBlock block = document()->findBlock(from);
+        while (block.isValid() && block.position() <= to) {
+            const int bstart = block.position();
+            const int bend = bstart + block.length() - 1;  // at the separator
+            const int s = std::max(from, bstart);
+            const int e = std::min(to, bend);
+            if (e > s)
+                cp932::Encode(QStringView(block.text()).mid(s - bstart, e - s), out);
+            if (to > bend && block.next().isValid())
+                out.append(cp932::LineEndBytes(EndOf(block)));
+            block = block.next();
+        }
+        return out;
+    }
+
+    // --- replacing and inserting text ----------------------------------
+
+    // A whole new text: a fresh document, filled before any layout is
+    // attached, so that filling costs no layout work per line.
+    void SetText(const char* bytes, std::size_t n)
+    {
+        const cp932::Lines lines = cp932::DecodeLines(bytes, n);
+        QTextDocument* old = document();
+        auto* doc = new QTextDocument(this);
+        doc->setUndoRedoEnabled(false);
+        doc->setDefaultFont(old->defaultFont());
+        doc->setDefaultTextOption(old->defaultTextOption());
+        doc->setDocumentMargin(old->documentMargin());
+        if (!lines.text.isEmpty()) {
+            QTextCursor cursor(doc);
+            cursor.insertText(lines.text);
+        }
+        if (!lines.oddEnds.empty()) {
+            QTextBlock block = doc->begin();
+            std::size_t number = 0;
+            for (const cp932::OddLineEnd& odd : lines.oddEnds) {
+                while (number < odd.line) {
+                    block = block.next();
+                    ++number;
+                }
+                block.setUserState(StateOf(odd.end));
+            }
+        }
+        doc->setUndoRedoEnabled(true);
+        doc->setModified(false);
+        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+
+        ++m_internal;
+        setDocument(doc);
+        AdoptDocument(doc);
+        --m_internal;
+        if (old->parent() == this)
+            delete old;
+        m_bytesValid = false;
+    }
+
+    // Inserts code page 932 bytes at the cursor in place of the selection,
+    // as one step the user can undo. FALSE (and nothing changes) when the
+    // limit would be passed.
+    bool InsertBytes(const char* bytes, std::size_t n, bool asUserEdit)
+    {
+        QTextCursor c = textCursor();
+        if (!FitsLimit(c, n, [&] { return n; }))
+            return false;
+        const cp932::Lines lines = cp932::DecodeLines(bytes, n);
+        if (!asUserEdit)
+            ++m_internal;
+        c.beginEditBlock();
+        c.removeSelectedText();
+        QTextBlock first = c.block();
+        const int firstNumber = first.blockNumber();
+        const int state = first.userState();
+        c.insertText(lines.text);
+        const int added = static_cast<int>(lines.text.count(QLatin1Char('\n')));
+        if (added > 0) {
+            // The first line now ends with the text's first line end; the
+            // line the cursor was in keeps its own end after the text.
+            QTextBlock block = document()->findBlockByNumber(firstNumber);
+            auto odd = lines.oddEnds.begin();
+            for (int i = 0; i < added; ++i) {
+                int s = -1;
+                if (odd != lines.oddEnds.end() && odd->line == static_cast<std::size_t>(i)) {
+                    s = StateOf(odd->end);
+                    ++odd;
+                }
+                block.setUserState(s);
+                block = block.next();
+            }
+            block.setUserState(state);
+        }
+        c.endEditBlock();
+        if (!asUserEdit)
+            --m_internal;
+        setTextCursor(c);
+        ensureCursorVisible();
+        m_bytesValid = false;
+        return true;
+    }
+
+    void InsertLineEnd()
+    {
+        QTextCursor c = textCursor();
+        if (!FitsLimit(c, 2, [] { return std::size_t{2}; })) {
+            QApplication::beep();
+            return;
+        }
+        c.beginEditBlock();
+        c.removeSelectedText();
+        const int state = c.block().userState();
+        c.insertBlock();
+        c.block().setUserState(state);
+        c.block().previous().setUserState(-1);
+        c.endEditBlock();
+        setTextCursor(c);
+        ensureCursorVisible();
+        m_bytesValid = false;
+    }
+
+    // Whether replacing the selection of c by text of about n bytes stays
+    // within the limit. The cheap bound (two bytes a character at most)
+    // settles nearly every case; exactBytes runs only near the limit.
+    template <class ExactBytes>
+    bool FitsLimit(const QTextCursor& c, std::size_t n, ExactBytes exactBytes)
+    {
+        const std::size_t chars = static_cast<std::size_t>(document()->characterCount());
+        if (2 * chars + n <= m_limit)
+            return true;
+        const std::size_t current = static_cast<std::size_t>(Bytes().size());
+        const std::size_t selected =
+            c.hasSelection() ? static_cast<std::size_t>(BytesOfSelection(c).size()) : 0;
+        return current - selected + exactBytes() <= m_limit;
+    }
+
+    // --- state the control keeps ---------------------------------------
+
+    std::size_t m_limit = kDefaultLimit;
+    int m_tabStopDlu = kDefaultTabStop;
+    HFONT m_hFont = nullptr;
+    int m_internal = 0;  // > 0 while the control itself changes the text
+    QPaintEvent* m_pPaintEvent = nullptr;
+    bool m_bytesValid = false;
+    QByteArray m_bytes;
+
+    void ApplyTabStops()
+    {
+        // Dialog units: four to the width of an average character.
+        const QFontMetricsF metrics(font());
+        const qreal base = metrics.horizontalAdvance(QLatin1Char('0'));
+        setTabStopDistance(m_tabStopDlu * base / 4.0);
+    }
+
+    void PaintNow(QPaintEvent* e) { QPlainTextEdit::paintEvent(e); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        QPaintEvent* saved = m_pPaintEvent;
+        m_pPaintEvent = e;
+        m_pView->SendMessage(WM_PAINT);
+        m_pPaintEvent = saved;
+    }
+
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (e == QKeySequence::Paste) {
+            m_pView->SendMessage(WM_PASTE);
+            return;
+        }
+        if (e == QKeySequence::Cut) {
+            m_pView->SendMessage(WM_CUT);
+            return;
+        }
+        if (e == QKeySequence::Copy) {
+            m_pView->SendMessage(WM_COPY);
+            return;
+        }
+        if (isReadOnly()) {
+            QPlainTextEdit::keyPressEvent(e);
+            return;
+        }
+        if (e == QKeySequence::InsertParagraphSeparator || e == QKeySequence::InsertLineSeparator
+            || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            InsertLineEnd();
+            return;
+        }
+        const QString text = e->text();
+        const bool typing = !text.isEmpty() && text.at(0).isPrint()
+                            && (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+        if (typing) {
+            const QString storable = cp932::MakeStorable(text);
+            QTextCursor c = textCursor();
+            const std::size_t n = cp932::EncodedLength(storable);
+            if (!FitsLimit(c, n, [n] { return n; })) {
+                QApplication::beep();
+                return;
+            }
+            if (storable != text) {
+                c.insertText(storable);
+                setTextCursor(c);
+                ensureCursorVisible();
+                return;
+            }
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+
+    void inputMethodEvent(QInputMethodEvent* e) override
+    {
+        const QString commit = e->commitString();
+        if (commit.isEmpty() || isReadOnly()) {
+            QPlainTextEdit::inputMethodEvent(e);
+            return;
+        }
+        const QString storable = cp932::MakeStorable(commit);
+        const std::size_t n = cp932::EncodedLength(storable);
+        if (!FitsLimit(textCursor(), n, [n] { return n; })) {
+            QApplication::beep();
+            QInputMethodEvent cancelled(QString(), e->attributes());
+            QPlainTextEdit::inputMethodEvent(&cancelled);
+            return;
+        }
+        if (storable == commit) {
+            QPlainTextEdit::inputMethodEvent(e);
+            return;
+        }
+        QInputMethodEvent replaced(e->preeditString(), e->attributes());
+        replaced.setCommitString(storable, e->replacementStart(), e->replacementLength());
+        QPlainTextEdit::inputMethodEvent(&replaced);
+    }
+
+    // Qt's own paste (the context menu) and a drop end here: both become the
+    // window's WM_PASTE. A drop has put its data in place of the clipboard.
+    void insertFromMimeData(const QMimeData*) override
+    {
+        if (!isReadOnly())
+            m_pView->SendMessage(WM_PASTE);
+    }
+
+    QMimeData* createMimeDataFromSelection() const override
+    {
+        auto* self = const_cast<EditControl*>(this);
+        auto* data = new QMimeData;
+        data->setText(cp932::Decode(self->BytesOfSelection(textCursor())));
+        return data;
+    }
+
+    void dropEvent(QDropEvent* e) override
+    {
+        ClipboardRedirect redirect(e->mimeData());
+        QPlainTextEdit::dropEvent(e);
+    }
+
+private:
+    void AdoptDocument(QTextDocument* doc)
+    {
+        connect(doc, &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+            m_bytesValid = false;
+            if (m_internal == 0 && (removed != 0 || added != 0))
+                m_pView->OnEditChange();
+        });
+    }
+
+    CEditView* m_pView;
+};
+
+// ---------------------------------------------------------------------------
+// CEdit: messages to the view's window
+
+LRESULT CEdit::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return m_pWnd->SendMessage(message, wParam, lParam);
+}
+
+void CEdit::SetWindowText(LPCTSTR lpszString) const
+{
+    SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpszString));
+}
+
+int CEdit::GetWindowTextLength() const
+{
+    return static_cast<int>(SendMessage(WM_GETTEXTLENGTH));
+}
+
+int CEdit::GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const
+{
+    return static_cast<int>(
+        SendMessage(WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpszStringBuf)));
+}
+
+void CEdit::SetSel(int nStartChar, int nEndChar, BOOL) const
+{
+    SendMessage(EM_SETSEL, static_cast<WPARAM>(nStartChar), static_cast<LPARAM>(nEndChar));
+}
+
+void CEdit::GetSel(int& nStartChar, int& nEndChar) const
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    nStartChar = static_cast<int>(start);
+    nEndChar = static_cast<int>(end);
+}
+
+void CEdit::ReplaceSel(LPCTSTR lpszNewText, BOOL bCanUndo) const
+{
+    SendMessage(EM_REPLACESEL, static_cast<WPARAM>(bCanUndo), reinterpret_cast<LPARAM>(lpszNewText));
+}
+
+void CEdit::LimitText(int nChars) const
+{
+    SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(nChars));
+}
+
+UINT CEdit::GetLimitText() const
+{
+    return static_cast<UINT>(SendMessage(EM_GETLIMITTEXT));
+}
+
+BOOL CEdit::SetTabStops(int cxEachStop) const
+{
+    return static_cast<BOOL>(SendMessage(EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&cxEachStop)));
+}
+
+BOOL CEdit::SetTabStops(int nTabStops, const int* rgTabStops) const
+{
+    return static_cast<BOOL>(
+        SendMessage(EM_SETTABSTOPS, static_cast<WPARAM>(nTabStops), reinterpret_cast<LPARAM>(rgTabStops)));
+}
+
+BOOL CEdit::CanUndo() const
+{
+    return static_cast<BOOL>(SendMessage(EM_CANUNDO));
+}
+
+BOOL CEdit::Undo() const
+{
+    return static_cast<BOOL>(SendMessage(EM_UNDO));
+}
+
+void CEdit::EmptyUndoBuffer() const
+{
+    SendMessage(EM_EMPTYUNDOBUFFER);
+}
+
+void CEdit::Clear() const
+{
+    SendMessage(WM_CLEAR);
+}
+
+void CEdit::Copy() const
+{
+    SendMessage(WM_COPY);
+}
+
+void CEdit::Cut() const
+{
+    SendMessage(WM_CUT);
+}
+
+void CEdit::Paste() const
+{
+    SendMessage(WM_PASTE);
+}
+
+BOOL CEdit::GetModify() const
+{
+    return static_cast<BOOL>(SendMessage(EM_GETMODIFY));
+}
+
+void CEdit::SetModify(BOOL bModified) const
+{
+    SendMessage(EM_SETMODIFY, static_cast<WPARAM>(bModified));
+}
+
+BOOL CEdit::SetReadOnly(BOOL bReadOnly) const
+{
+    return static_cast<BOOL>(SendMessage(EM_SETREADONLY, static_cast<WPARAM>(bReadOnly)));
+}
+
+int CEdit::GetLineCount() const
+{
+    return static_cast<int>(SendMessage(EM_GETLINECOUNT));
+}
+
+void CEdit::SetFont(CFont* pFont, BOOL bRedraw) const
+{
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(pFont != nullptr ? pFont->m_hObject : nullptr),
+                bRedraw);
+}
+
+// ---------------------------------------------------------------------------
+// CEditView
+
+IMPLEMENT_DYNAMIC(CEditView, CView)
+
+BEGIN_MESSAGE_MAP(CEditView, CView)
+    ON_WM_CREATE()
+    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+    ON_COMMAND(ID_EDIT_CLEAR, OnEditClear)
+    ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
+    ON_COMMAND(ID_EDIT_SELECT_ALL, OnEditSelectAll)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateNeedSel)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateNeedSel)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CLEAR, OnUpdateNeedSel)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateNeedClip)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_SELECT_ALL, OnUpdateNeedText)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, OnUpdateEditUndo)
+END_MESSAGE_MAP()
+
+CEditView::CEditView() : m_edit(this) {}
+
+CEditView::~CEditView()
+{
+    // The widget goes before the control state it points back to.
+    DestroyWindow();
+}
+
+CEdit& CEditView::GetEditCtrl() const
+{
+    return m_edit;
+}
+
+LPCTSTR CEditView::LockBuffer() const
+{
+    if (m_pControl == nullptr)
+        return "";
+    return m_pControl->Bytes().constData();
+}
+
+void CEditView::UnlockBuffer() const {}
+
+UINT CEditView::GetBufferLength() const
+{
+    if (m_pControl == nullptr)
+        return 0;
+    return static_cast<UINT>(m_pControl->Bytes().size());
+}
+
+BOOL CEditView::PreCreateWindow(CREATESTRUCT& cs)
+{
+    if (!CView::PreCreateWindow(cs))
+        return FALSE;
+    cs.style |= static_cast<LONG>(AFX_WS_DEFAULT_VIEW | WS_HSCROLL | WS_VSCROLL | ES_AUTOHSCROLL
+                                  | ES_AUTOVSCROLL | ES_MULTILINE | ES_NOHIDESEL);
+    return TRUE;
+}
+
+void CEditView::OnDraw(CDC*) {}
+
+int CEditView::OnCreate(LPCREATESTRUCT lpCreateStruct)
+{
+    if (CView::OnCreate(lpCreateStruct) == -1)
+        return -1;
+    GetEditCtrl().LimitText(0xFFFFF);
+    GetEditCtrl().SetTabStops(kDefaultTabStop);
+    return 0;
+}
+
+QWidget* CEditView::CreateWidget(const CREATESTRUCT& cs, QWidget* pParent)
+{
+    // The control is owned here and lent to its Qt parent; OnWidgetDestroyed
+    // takes it back when the parent deletes it first.
+    m_pControl.reset(new EditControl(this, pParent));
+    EditControl* w = m_pControl.get();
+    const DWORD style = static_cast<DWORD>(cs.style);
+    // Without horizontal auto-scrolling a multi-line control wraps its lines
+    // at its width; without WS_HSCROLL it has no horizontal scroll bar.
+    w->setLineWrapMode((style & ES_AUTOHSCROLL) != 0 ? QPlainTextEdit::NoWrap
+                                                     : QPlainTextEdit::WidgetWidth);
+    w->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn
+                                                              : Qt::ScrollBarAlwaysOff);
+    w->setVerticalScrollBarPolicy((style & WS_VSCROLL) != 0 ? Qt::ScrollBarAlwaysOn
+                                                            : Qt::ScrollBarAlwaysOff);
+    w->setFrameShape((style & WS_BORDER) != 0 ? QFrame::StyledPanel : QFrame::NoFrame);
+    w->setReadOnly((style & ES_READONLY) != 0);
+    return w;
+}
+
+void CEditView::OnWidgetDestroyed()
+{
+    // Qt has already deleted the widget.
+    (void)m_pControl.release();
+}
+
+void CEditView::OnEditChange()
+{
+    if (CDocument* pDoc = GetDocument())
+        pDoc->SetModifiedFlag();
+}
+
+LRESULT CEditView::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    EditControl* w = m_pControl.get();
+    if (w == nullptr)
+        return CView::DefWindowProc(message, wParam, lParam);
+
+    switch (message) {
+    case WM_PAINT:
+        if (w->m_pPaintEvent != nullptr)
+            w->PaintNow(w->m_pPaintEvent);
+        else
+            w->viewport()->update();
+        return 0;
+
+    case WM_SETFONT: {
+        auto hFont = reinterpret_cast<HFONT>(wParam);
+        ++w->m_internal;
+        w->m_hFont = hFont;
+        w->setFont(FontFromHandle(hFont));
+        w->ApplyTabStops();
+        --w->m_internal;
+        if (lParam != 0)
+            w->viewport()->update();
+        return 0;
+    }
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(w->m_hFont);
+
+    case WM_SETTEXT: {
+        const char* text = reinterpret_cast<const char*>(lParam);
+        w->SetText(text != nullptr ? text : "", text != nullptr ? std::strlen(text) : 0);
+        return TRUE;
+    }
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(w->Bytes().size());
+    case WM_GETTEXT: {
+        const auto max = static_cast<std::size_t>(wParam);
+        char* out = reinterpret_cast<char*>(lParam);
+        if (max == 0 || out == nullptr)
+            return 0;
+        const QByteArray& bytes = w->Bytes();
+        const std::size_t n = std::min(max - 1, static_cast<std::size_t>(bytes.size()));
+        std::memcpy(out, bytes.constData(), n);
+        out[n] = '\0';
+        return static_cast<LRESULT>(n);
+    }
+
+    case EM_LIMITTEXT:
+        w->m_limit = wParam == 0 ? kMaxTextLimit : static_cast<std::size_t>(wParam);
+        return 0;
+    case EM_GETLIMITTEXT:
+        return static_cast<LRESULT>(w->m_limit);
+
+    case EM_SETTABSTOPS: {
+        const int* stops = reinterpret_cast<const int*>(lParam);
+        w->m_tabStopDlu = (wParam == 0 || stops == nullptr) ? kDefaultTabStop : stops[0];
+        w->ApplyTabStops();
+        return TRUE;
+    }
+
+    case EM_GETSEL: {
+        const QTextCursor c = w->textCursor();
+        const int start = w->ByteOffsetOf(c.selectionStart());
+        const int end = w->ByteOffsetOf(c.selectionEnd());
+        if (wParam != 0)
+            *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(start);
+        if (lParam != 0)
+            *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(end);
+        return static_cast<LRESULT>((static_cast<DWORD>(end) & 0xFFFF) << 16
+                                    | (static_cast<DWORD>(start) & 0xFFFF));
+    }
+    case EM_SETSEL: {
+        const auto start = static_cast<int>(static_cast<std::intptr_t>(wParam));
+        const auto end = static_cast<int>(lParam);
+        QTextCursor c = w->textCursor();
+        if (start < 0) {
+            c.clearSelection();
+        } else {
+            c.setPosition(w->PositionOfByteOffset(start));
+            c.setPosition(w->PositionOfByteOffset(end), QTextCursor::KeepAnchor);
+        }
+        w->setTextCursor(c);
+        return 0;
+    }
+    case EM_REPLACESEL: {
+        const char* text = reinterpret_cast<const char*>(lParam);
+        if (text != nullptr)
+            w->InsertBytes(text, std::strlen(text), true);
+        return 0;
+    }
+
+    case WM_COPY:
+        if (w->textCursor().hasSelection())
+            w->copy();
+        return 0;
+    case WM_CUT:
+        if (w->textCursor().hasSelection() && !w->isReadOnly())
+            w->cut();
+        return 0;
+    case WM_CLEAR:
+        if (w->textCursor().hasSelection() && !w->isReadOnly()) {
+            QTextCursor c = w->textCursor();
+            c.removeSelectedText();
+            w->setTextCursor(c);
+        }
+        return 0;
+    case WM_PASTE: {
+        // The control's own paste: the clipboard's CF_TEXT at the cursor.
+        if (w->isReadOnly() || !IsClipboardFormatAvailable(CF_TEXT))
+            return 0;
+        if (!OpenClipboard(m_hWnd))
+            return 0;
+        QByteArray bytes;
+        if (HANDLE h = GetClipboardData(CF_TEXT)) {
+            if (const char* p = static_cast<const char*>(winapi_detail::LockBlock(h))) {
+                bytes = QByteArray(p, static_cast<qsizetype>(strnlen(p, GlobalSize(h))));
+                GlobalUnlock(h);
+            }
+        }
+        CloseClipboard();
+        if (!bytes.isEmpty() && !w->InsertBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()), true))
+            QApplication::beep();
+        return 0;
+    }
+    case WM_UNDO:
+    case EM_UNDO:
+        if (!w->document()->isUndoAvailable())
+            return FALSE;
+        w->undo();
+        return TRUE;
+    case EM_CANUNDO:
+        return w->document()->isUndoAvailable() ? TRUE : FALSE;
+    case EM_EMPTYUNDOBUFFER:
+        w->document()->clearUndoRedoStacks();
+        return 0;
+    case EM_GETMODIFY:
+        return w->document()->isModified() ? TRUE : FALSE;
+    case EM_SETMODIFY:
+        w->document()->setModified(wParam != 0);
+        return 0;
+    case EM_SETREADONLY:
+        w->setReadOnly(wParam != 0);
+        return TRUE;
+    case EM_GETLINECOUNT:
+        return w->document()->blockCount();
+    default:
+        return CView::DefWindowProc(message, wParam, lParam);
+    }
+}
+
+void CEditView::OnEditCut()
+{
+    GetEditCtrl().Cut();
+}
+
+void CEditView::OnEditCopy()
+{
+    GetEditCtrl().Copy();
+}
+
+void CEditView::OnEditPaste()
+{
+    GetEditCtrl().Paste();
+}
+
+void CEditView::OnEditClear()
+{
+    GetEditCtrl().Clear();
+}
+
+void CEditView::OnEditUndo()
+{
+    GetEditCtrl().Undo();
+}
+
+void CEditView::OnEditSelectAll()
+{
+    GetEditCtrl().SetSel(0, -1);
+}
+
+void CEditView::OnUpdateNeedSel(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_pControl != nullptr && m_pControl->textCursor().hasSelection());
+}
+
+void CEditView::OnUpdateNeedClip(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(IsClipboardFormatAvailable(CF_TEXT));
+}
+
+void CEditView::OnUpdateNeedText(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_pControl != nullptr && m_pControl->document()->characterCount() > 1);
+}
+
+void CEditView::OnUpdateEditUndo(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_pControl != nullptr && m_pControl->document()->isUndoAvailable());
+}

@@ -1,0 +1,122 @@
+#include "winapi.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// A block: its header, then the bytes. The handle is the header's address.
+struct GlobalBlock {
+    static constexpr std::uint32_t kLive = 0x474C4F42;  // "GLOB"
+    std::uint32_t magic;
+    UINT flags;
+    SIZE_T size;
+    int locks;
+    unsigned char* Data() { return reinterpret_cast<unsigned char*>(this + 1); }
+};
+
+int g_failAllocAt = 0;
+int g_failLockAt = 0;
+int g_blocksInUse = 0;
+
+// Counts a call down to the one that is meant to fail.
+bool ShouldFail(int& countdown)
+{
+    if (countdown <= 0)
+        return false;
+    return --countdown == 0;
+}
+
+GlobalBlock* BlockOf(HGLOBAL hMem)
+{
+    auto* block = static_cast<GlobalBlock*>(hMem);
+    if (block == nullptr || block->magic != GlobalBlock::kLive)
+        return nullptr;
+    return block;
+}
+
+}  // namespace
+
+HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes)
+{
+    if (ShouldFail(g_failAllocAt))
+        return nullptr;
+    return winapi_detail::AllocBlock(uFlags, dwBytes);
+}
+
+LPVOID GlobalLock(HGLOBAL hMem)
+{
+    if (BlockOf(hMem) == nullptr || ShouldFail(g_failLockAt))
+        return nullptr;
+    return winapi_detail::LockBlock(hMem);
+}
+
+HGLOBAL winapi_detail::AllocBlock(UINT uFlags, SIZE_T dwBytes)
+{
+    if (dwBytes > static_cast<SIZE_T>(-1) - sizeof(GlobalBlock))
+        return nullptr;
+    void* raw = std::malloc(sizeof(GlobalBlock) + (dwBytes == 0 ? 1 : dwBytes));
+    if (raw == nullptr)
+        return nullptr;
+    auto* block = new (raw) GlobalBlock{GlobalBlock::kLive, uFlags, dwBytes, 0};
+    if ((uFlags & GMEM_ZEROINIT) != 0)
+        std::memset(block->Data(), 0, dwBytes);
+    ++g_blocksInUse;
+    return block;
+}
+
+LPVOID winapi_detail::LockBlock(HGLOBAL hMem)
+{
+    GlobalBlock* block = BlockOf(hMem);
+    if (block == nullptr)
+        return nullptr;
+    ++block->locks;
+    return block->Data();
+}
+
+BOOL GlobalUnlock(HGLOBAL hMem)
+{
+    GlobalBlock* block = BlockOf(hMem);
+    if (block == nullptr || block->locks == 0)
+        return FALSE;
+    return --block->locks > 0 ? TRUE : FALSE;
+}
+
+HGLOBAL GlobalFree(HGLOBAL hMem)
+{
+    GlobalBlock* block = BlockOf(hMem);
+    if (block == nullptr)
+        return hMem;
+    block->magic = 0;
+    std::free(block);
+    --g_blocksInUse;
+    return nullptr;
+}
+
+SIZE_T GlobalSize(HGLOBAL hMem)
+{
+    GlobalBlock* block = BlockOf(hMem);
+    return block != nullptr ? block->size : 0;
+}
+
+UINT GlobalFlags(HGLOBAL hMem)
+{
+    GlobalBlock* block = BlockOf(hMem);
+    return block != nullptr ? (block->flags & ~0xFFu) | static_cast<UINT>(block->locks & 0xFF)
+                            : 0;
+}
+
+void GlobalFailAllocAt(int n)
+{
+    g_failAllocAt = n;
+}
+
+void GlobalFailLockAt(int n)
+{
+    g_failLockAt = n;
+}
+
+int GlobalBlocksInUse()
+{
+    return g_blocksInUse;
+}

@@ -16,6 +16,9 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -84,6 +87,34 @@ int ReadAll(int fd, size_t size_hint, ByteBuffer& text) {
 
 ByteBuffer::~ByteBuffer() { Release(); }
 
+#ifdef __linux__
+
+// Anonymous mappings of our own: they grow in place or by moving pages
+// (mremap), never by copying, and can ask for huge pages, which spares a
+// big file most of its page faults.
+bool ByteBuffer::Reserve(size_t capacity) {
+    if (capacity <= m_capacity) return true;
+    static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    size_t bytes = (capacity + page - 1) / page * page;
+    if (bytes < capacity) return false;
+    void* grown = m_data ? mremap(m_data, m_capacity, bytes, MREMAP_MAYMOVE)
+                         : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (grown == MAP_FAILED) return false;
+    madvise(grown, bytes, MADV_HUGEPAGE);  // advice only: fine if refused
+    m_data = static_cast<char*>(grown);
+    m_capacity = bytes;
+    return true;
+}
+
+void ByteBuffer::Release() {
+    if (m_data) munmap(m_data, m_capacity);
+    m_data = nullptr;
+    m_size = 0;
+    m_capacity = 0;
+}
+
+#else
+
 bool ByteBuffer::Reserve(size_t capacity) {
     if (capacity <= m_capacity) return true;
     void* grown = std::realloc(m_data, capacity);
@@ -99,6 +130,8 @@ void ByteBuffer::Release() {
     m_size = 0;
     m_capacity = 0;
 }
+
+#endif
 
 void PrepareStandardStreams() {
 #ifdef _WIN32

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 
-// A heap block that grows by realloc, so that a big input grows in place
-// (glibc moves large blocks by remapping pages, not by copying them).
+// A block of memory that grows without copying its content where the
+// platform allows (page remapping on Linux, realloc elsewhere).
 class ByteBuffer {
 public:
     ByteBuffer() = default;

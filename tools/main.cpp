@@ -1,6 +1,5 @@
 // ruvok-conv: the conversion library on the command line.
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,6 +8,7 @@
 #include "byte_io.h"
 #include "cp932_utf8.h"
 #include "kanjicode.h"
+#include "sjis_output.h"
 
 namespace {
 
@@ -17,11 +17,6 @@ constexpr char kVersion[] = "1.0.0.1";
 
 enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 enum class Mode { kConvert, kDetect, kUtf8 };
-
-// Filled into the output buffer before converting: the converters write no
-// length, and a converted pair can itself be 00 (EUC-JP A1 60, say), so the
-// text's end is the last NUL, the one after which nothing was written.
-constexpr unsigned char kUnwritten = 0xFF;
 
 void PrintHelp() {
     std::printf(
@@ -69,31 +64,6 @@ void ReportNulCut(const char* path, const ByteBuffer& text, size_t text_length) 
                  kProgram, DisplayName(path), text_length, text.size() - text_length - 1);
 }
 
-// The offset of the converter's terminator in a buffer filled with
-// kUnwritten before the call: the last byte that is not kUnwritten.
-size_t LastWritten(const char* buffer, size_t capacity) {
-    size_t end = capacity;
-    const uint64_t all_unwritten = ~uint64_t{0} / 0xFF * kUnwritten;
-    while (end >= sizeof(uint64_t)) {
-        uint64_t word;
-        std::memcpy(&word, buffer + end - sizeof word, sizeof word);
-        if (word != all_unwritten) break;
-        end -= sizeof word;
-    }
-    while (end > 0 && static_cast<unsigned char>(buffer[end - 1]) == kUnwritten) --end;
-    return end - 1;
-}
-
-// Converts `text` into `out` and returns the converted length.
-bool ConvertText(const ByteBuffer& text, size_t text_length, ByteBuffer& out, size_t* length) {
-    size_t capacity = 2 * text_length + 1;
-    if (!out.Reserve(capacity)) return false;
-    std::memset(out.data(), kUnwritten, capacity);
-    ConvertToSjis(out.data(), text.data());
-    *length = LastWritten(out.data(), capacity);
-    return true;
-}
-
 class Runner {
 public:
     Runner(Mode mode, bool several) : m_mode(mode), m_several(several) {}
@@ -120,7 +90,7 @@ public:
 
         ByteBuffer out;
         size_t out_length = 0;
-        if (!ConvertText(text, text_length, out, &out_length)) {
+        if (!ConvertWholeText(text.data(), text_length, out, &out_length)) {
             std::fprintf(stderr, "%s: %s: too large to convert in memory\n", kProgram,
                          DisplayName(path));
             m_failed = true;

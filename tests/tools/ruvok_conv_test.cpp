@@ -260,6 +260,31 @@ TEST(RuvokConvExamples, ConvertedNulBytesAreWrittenToo) {
                   {"A2 02 B0 A1", "81 00 88 9F", "EUC-JP A2 02 maps to 81 00"},
               },
               true);
+
+    // Longer texts, where the program looks for the end only as far as the
+    // text could reach, with the 00 bytes right before the end.
+    auto repeat = [](const std::string& s, int n) {
+        std::string r;
+        for (int i = 0; i < n; ++i) r += s;
+        return r;
+    };
+    struct Case {
+        std::string in, out;
+        const char* what;
+    };
+    const Case cases[] = {
+        {std::string(200, 'a') + repeat(Hex("A1 60"), 3), std::string(200, 'a') + repeat(Hex("81 00"), 3),
+         "EUC-JP pairs giving 81 00 at the end"},
+        {Hex("1B 24 42") + repeat(Hex("A0 82"), 100), std::string(200, '\0'),
+         "JIS pairs giving 00 00 only"},
+        {repeat("a\n", 1000) + Hex("A1 60"), repeat("a\r\n", 1000) + Hex("81 00"),
+         "every LF gains a CR, then 81 00"},
+    };
+    for (const Case& c : cases) {
+        RunResult r = RunOn({}, c.in);
+        EXPECT_EQ(r.exit_code, 0) << c.what;
+        EXPECT_EQ(ToHex(r.out), ToHex(c.out)) << c.what;
+    }
 }
 
 // ---- UTF-8 -----------------------------------------------------------------

@@ -120,29 +120,71 @@ void PairBlocks(PairState& s) {
 }
 
 // JIS text. In ASCII mode a block is taken up to its first ESC or LF; in kanji
-// mode up to the first ESC or LF where a pair would start.
+// mode up to the first ESC or LF where a pair would start. The mode switches
+// and ASCII line ends that stop a block are taken here; anything else goes
+// through the one-unit step.
 template <class V>
 void JisBlocks(JisState& s) {
     using Vec = typename V::Vec;
     constexpr unsigned kWidth = V::kWidth;
-    while (s.end - s.p >= kWidth) {
-        Vec x = V::Load(s.p);
-        std::uint64_t stops = V::EqMask(x, kEsc) | V::EqMask(x, kLf);
-        if (s.kanjiMode) stops &= kEvenBits;
-        unsigned n = stops ? LowestBit(stops) : kWidth;
-        if (n != 0) {
-            if (s.kanjiMode) {
-                x = MapPairs<V>(x, x, V::ShiftUp(x, V::Zero()), V::EvenBytes(), V::OddBytes());
-            } else {
-                s.prev = s.p[n - 1];
-            }
-            V::Store(s.o, x);
-            s.p += n;
-            s.o += n;
-            if (n == kWidth) continue;
+    // Locals, not the state's fields: the output stores may alias anything.
+    const Byte* p = s.p;
+    Byte* o = s.o;
+    unsigned prev = s.prev;
+    bool kanjiMode = s.kanjiMode;
+    while (s.end - p >= kWidth) {
+        Vec x = V::Load(p);
+        std::uint64_t escapes = V::EqMask(x, kEsc);
+        std::uint64_t lineEnds = V::EqMask(x, kLf);
+        if (!kanjiMode && escapes == 0 && (lineEnds & (lineEnds - 1)) == 0) {
+            // ASCII with at most one LF: the whole block, with a CR put in
+            // before the LF where it needs one (as for Shift_JIS text).
+            unsigned n = LowestBit(lineEnds | (std::uint64_t{1} << kWidth));
+            unsigned before = n == 0 ? prev : p[n == kWidth ? 0 : n - 1];
+            unsigned cr = n != kWidth && before != kCr;
+            V::Store(o + 1, x);
+            V::Store(o, V::InsertAt(x, cr ? n : kWidth, kCr));
+            prev = p[kWidth - 1];
+            p += kWidth;
+            o += kWidth + cr;
+            continue;
         }
+        std::uint64_t stops = escapes | lineEnds;
+        if (kanjiMode) {
+            stops &= kEvenBits;
+            x = MapPairs<V>(x, x, V::ShiftUp(x, V::Zero()), V::EvenBytes(), V::OddBytes());
+        }
+        V::Store(o, x);
+        unsigned n = LowestBit(stops | (std::uint64_t{1} << kWidth));
+        if (!kanjiMode && n != 0) prev = p[n - 1];
+        p += n;
+        o += n;
+        if (n == kWidth) continue;
+        if (*p == kEsc) {
+            unsigned next = p[1];
+            if ((next == kDollar || next == kParen) && p + 2 < s.end) {
+                kanjiMode = next == kDollar;
+                prev = kEsc;
+                p += 3;
+                continue;
+            }
+        } else if (!kanjiMode) {  // an LF in ASCII mode
+            unsigned cr = prev != kCr;
+            o[0] = cr ? kCr : kLf;
+            o[1] = kLf;
+            o += 1 + cr;
+            p += 1;
+            prev = kLf;
+            continue;
+        }
+        s = JisState{p, s.end, o, prev, kanjiMode};
         if (!JisUnit(s)) return;
+        p = s.p;
+        o = s.o;
+        prev = s.prev;
+        kanjiMode = s.kanjiMode;
     }
+    s = JisState{p, s.end, o, prev, kanjiMode};
 }
 
 }  // namespace

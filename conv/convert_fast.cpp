@@ -7,6 +7,7 @@
 
 #include "detect.h"
 #include "kanjicode.h"
+#include "kanjicode_length.h"
 #include "simd.h"
 #include "state.h"
 #include "units.h"
@@ -39,7 +40,7 @@ bool HaveAvx2() {
 #endif
 }
 
-void ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind) {
+std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind) {
     PairState s{in, in + n, out, 0};
     if (n != 0) {
 #if RUVOK_HAVE_SSE2
@@ -55,9 +56,10 @@ void ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind) {
         }
     }
     *s.o = 0;
+    return static_cast<std::size_t>(s.o - out);
 }
 
-void ConvertJis(Byte* out, const Byte* in, std::size_t n) {
+std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n) {
     JisState s{in, in + n, out, 0, false};
     if (n != 0) {
 #if RUVOK_HAVE_SSE2
@@ -68,6 +70,7 @@ void ConvertJis(Byte* out, const Byte* in, std::size_t n) {
         }
     }
     *s.o = 0;
+    return static_cast<std::size_t>(s.o - out);
 }
 
 const Byte* Bytes(const char* p) { return reinterpret_cast<const Byte*>(p); }
@@ -88,12 +91,13 @@ void ConvertJisText(char* out, const char* in) {
     kanji::ConvertJis(kanji::Bytes(out), kanji::Bytes(in), std::strlen(in));
 }
 
-void ConvertToSjis(char* out, const char* in) {
+std::size_t ConvertToSjisLength(char* out, const char* in, std::size_t n) {
     using namespace kanji;
-    std::size_t n = std::strlen(in);
     switch (DetectKanjiCodeN(Bytes(in), n)) {
-    case KC_JIS: ConvertJis(Bytes(out), Bytes(in), n); break;
-    case KC_EUC: ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kEuc); break;
-    default: ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kCopy); break;
+    case KC_JIS: return ConvertJis(Bytes(out), Bytes(in), n);
+    case KC_EUC: return ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kEuc);
+    default: return ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kCopy);
     }
 }
+
+void ConvertToSjis(char* out, const char* in) { ConvertToSjisLength(out, in, std::strlen(in)); }

@@ -5,6 +5,8 @@
 // gives at least 2 * n + 1 bytes of output for an input of n bytes before its
 // NUL (a text of bare LFs doubles). Nothing is allocated, nothing is kept from
 // one call to the next, and no routine reads past the input's terminator.
+// Bytes after the output's terminating NUL are unspecified: the converters
+// may write ahead of their position, but never past 2n+1 bytes.
 #ifndef RUVOK_KANJICODE_H
 #define RUVOK_KANJICODE_H
 

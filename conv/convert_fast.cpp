@@ -8,6 +8,7 @@
 #include "detect.h"
 #include "kanjicode.h"
 #include "kanjicode_length.h"
+#include "kanjicode_paths.h"
 #include "simd.h"
 #include "state.h"
 #include "units.h"
@@ -40,12 +41,18 @@ bool HaveAvx2() {
 #endif
 }
 
-std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind) {
+// The widest blocks that both the build and the processor have.
+BlockPath BestPath() {
+    if (HaveAvx2()) return BlockPath::kAvx2;
+    return RUVOK_HAVE_SSE2 ? BlockPath::kSse2 : BlockPath::kNone;
+}
+
+std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind, BlockPath path) {
     PairState s{in, in + n, out, 0};
     if (n != 0) {
 #if RUVOK_HAVE_SSE2
-        if (HaveAvx2()) PairBlocksAvx2(s, kind);
-        PairBlocksSse2(s, kind);
+        if (path == BlockPath::kAvx2) PairBlocksAvx2(s, kind);
+        if (path != BlockPath::kNone) PairBlocksSse2(s, kind);
 #endif
         if (kind == PairKind::kEuc) {
             while (s.p != s.end && PairUnit<PairKind::kEuc>(s)) {
@@ -59,12 +66,12 @@ std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind
     return static_cast<std::size_t>(s.o - out);
 }
 
-std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n) {
+std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n, BlockPath path) {
     JisState s{in, in + n, out, 0, false};
     if (n != 0) {
 #if RUVOK_HAVE_SSE2
-        if (HaveAvx2()) JisBlocksAvx2(s);
-        if (s.p != s.end) JisBlocksSse2(s);
+        if (path == BlockPath::kAvx2) JisBlocksAvx2(s);
+        if (path != BlockPath::kNone && s.p != s.end) JisBlocksSse2(s);
 #endif
         while (s.p != s.end && JisUnit(s)) {
         }
@@ -79,25 +86,39 @@ Byte* Bytes(char* p) { return reinterpret_cast<Byte*>(p); }
 }  // namespace
 }  // namespace kanji
 
+namespace kanji {
+
+bool HasBlockPath(BlockPath path) {
+    if (path == BlockPath::kAvx2) return HaveAvx2();
+    return path == BlockPath::kNone || RUVOK_HAVE_SSE2;
+}
+
+std::size_t ConvertOn(BlockPath path, int code, char* out, const char* in, std::size_t n) {
+    if (!HasBlockPath(path)) path = BlockPath::kNone;
+    switch (code) {
+    case KC_JIS: return ConvertJis(Bytes(out), Bytes(in), n, path);
+    case KC_EUC: return ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kEuc, path);
+    default: return ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kCopy, path);
+    }
+}
+
+}  // namespace kanji
+
 void ConvertSjisText(char* out, const char* in) {
-    kanji::ConvertPairs(kanji::Bytes(out), kanji::Bytes(in), std::strlen(in), kanji::PairKind::kCopy);
+    kanji::ConvertOn(kanji::BestPath(), KC_SJIS, out, in, std::strlen(in));
 }
 
 void ConvertEucText(char* out, const char* in) {
-    kanji::ConvertPairs(kanji::Bytes(out), kanji::Bytes(in), std::strlen(in), kanji::PairKind::kEuc);
+    kanji::ConvertOn(kanji::BestPath(), KC_EUC, out, in, std::strlen(in));
 }
 
 void ConvertJisText(char* out, const char* in) {
-    kanji::ConvertJis(kanji::Bytes(out), kanji::Bytes(in), std::strlen(in));
+    kanji::ConvertOn(kanji::BestPath(), KC_JIS, out, in, std::strlen(in));
 }
 
 std::size_t ConvertToSjisLength(char* out, const char* in, std::size_t n) {
-    using namespace kanji;
-    switch (DetectKanjiCodeN(Bytes(in), n)) {
-    case KC_JIS: return ConvertJis(Bytes(out), Bytes(in), n);
-    case KC_EUC: return ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kEuc);
-    default: return ConvertPairs(Bytes(out), Bytes(in), n, PairKind::kCopy);
-    }
+    int code = kanji::DetectKanjiCodeN(reinterpret_cast<const unsigned char*>(in), n);
+    return kanji::ConvertOn(kanji::BestPath(), code, out, in, n);
 }
 
 void ConvertToSjis(char* out, const char* in) { ConvertToSjisLength(out, in, std::strlen(in)); }

@@ -1,2 +1,24 @@
 #!/usr/bin/env bash
-echo "run-bench: nothing yet"
+# Builds the benchmarks in Release in build-bench and runs them: the
+# conversion library against memcpy, then ruvok-conv against nkf and iconv.
+# (make bench installs what is missing first.)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build-bench
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DRUVOK_BUILD_BENCH=ON -DRUVOK_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target benchmarks -j2
+
+echo "== conversion library (32 MiB texts)"
+"$build/bench/bench_conv" --benchmark_min_time=0.5
+echo
+echo "== whole programs"
+"$build/bench/bench_programs"
+
+for b in "$build"/bench/viewer/bench_*; do
+  [ -x "$b" ] || continue
+  echo
+  echo "== $(basename "$b")"
+  "$b"
+done

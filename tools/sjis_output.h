@@ -8,7 +8,8 @@
 
 // Converts the NUL-terminated `text` of `length` bytes into `out` and sets
 // `converted` to the length of the result, which may itself hold 00 bytes
-// (EUC-JP A1 60 converts to 81 00, for one). False when memory runs out.
+// (EUC-JP A1 60 converts to 81 00, for one). `text[length]` must be its
+// first NUL. False when memory runs out.
 bool ConvertWholeText(const char* text, size_t length, ByteBuffer& out, size_t* converted);
 
 #endif

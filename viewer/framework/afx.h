@@ -302,6 +302,7 @@ protected:                                                     \
             {0, 0, 0, 0, AfxSig_end, nullptr}};                                 \
         static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, \
                                               &_messageEntries[0]};             \
+        static_cast<void>(sizeof(ThisClass)); /* a map may have no entries */   \
         return &messageMap;                                                     \
     }
 

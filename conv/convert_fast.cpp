@@ -47,11 +47,13 @@ BlockPath BestPath() {
     return RUVOK_HAVE_SSE2 ? BlockPath::kSse2 : BlockPath::kNone;
 }
 
-std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind, BlockPath path) {
+std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind, [[maybe_unused]] BlockPath path) {
     PairState s{in, in + n, out, 0};
     if (n != 0) {
-#if RUVOK_HAVE_SSE2
+#if RUVOK_HAVE_AVX2
         if (path == BlockPath::kAvx2) PairBlocksAvx2(s, kind);
+#endif
+#if RUVOK_HAVE_SSE2
         if (path != BlockPath::kNone) PairBlocksSse2(s, kind);
 #endif
         if (kind == PairKind::kEuc) {
@@ -66,11 +68,13 @@ std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind
     return static_cast<std::size_t>(s.o - out);
 }
 
-std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n, BlockPath path) {
+std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n, [[maybe_unused]] BlockPath path) {
     JisState s{in, in + n, out, 0, false};
     if (n != 0) {
-#if RUVOK_HAVE_SSE2
+#if RUVOK_HAVE_AVX2
         if (path == BlockPath::kAvx2) JisBlocksAvx2(s);
+#endif
+#if RUVOK_HAVE_SSE2
         if (path != BlockPath::kNone && s.p != s.end) JisBlocksSse2(s);
 #endif
         while (s.p != s.end && JisUnit(s)) {

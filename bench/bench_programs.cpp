@@ -68,6 +68,17 @@ Timing TimeCommand(const std::vector<std::string>& command) {
     return timing;
 }
 
+// Writes the file and waits until it is on disk, so that no write-back
+// runs beside the timed programs.
+void WriteSettled(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
 double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -102,7 +113,7 @@ int main() {
             std::string name = std::string(TextKindName(kind)) + "-" + TextEncodingName(encoding);
             std::string path = dir + "/" + name + ".txt";
             std::string text = MakeText(kind, encoding, kTextSize);
-            std::ofstream(path, std::ios::binary) << text;
+            WriteSettled(path, text);
 
             std::vector<Contender> contenders;
             contenders.push_back({"ruvok-conv", {RUVOK_CONV_PATH}, {}, {}});
@@ -111,7 +122,9 @@ int main() {
                 contenders.push_back({"iconv", {"iconv", "-f", "EUC-JP", "-t", "SHIFT_JIS"}, {}, {}});
             for (Contender& c : contenders) c.command.push_back(path);
 
-            // In turn, so that a slow spell of the machine falls on all alike.
+            // One untimed run each first (page cache, the programs' own pages),
+            // then in turn, so that a slow spell of the machine falls on all alike.
+            for (Contender& c : contenders) TimeCommand(c.command);
             for (int round = 0; round < kRounds; ++round) {
                 for (Contender& c : contenders) {
                     Timing t = TimeCommand(c.command);

@@ -133,6 +133,7 @@ const ConvertRow kSjisRows[] = {
      "the CR is a pair's partner, so the previous byte is 0x88 and the LF gains CR"},
     {"88 0A 0A", "88 0A 0D 0A", "the first LF is a partner, the second gains CR"},
     {"81 1B 24 42", "81 1B 24 42", "an ESC as partner is copied, not examined"},
+    {"0D 88 9F 0A", "0D 88 9F 0D 0A", "a pair becomes the previous byte, so a CR before it does not count"},
 };
 
 const ConvertRow kEucRows[] = {
@@ -149,6 +150,7 @@ const ConvertRow kEucRows[] = {
     {"B0 A1 0A", "88 9F 0D 0A", "an LF after a pair gains CR"},
     {"B0 A1 8F A1 A1 A1", "88 9F 78 40 81 40",
      "0x8F starts a pair like any other byte from 0x81"},
+    {"0D B0 A1 0A", "0D 88 9F 0D 0A", "a pair becomes the previous byte, so a CR before it does not count"},
     {"B0 A1 F4 A6 0A 0A", "88 9F EA A4 0D 0A 0D 0A", "a row 0x74 pair, then two LFs"},
 };
 

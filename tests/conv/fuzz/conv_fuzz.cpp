@@ -1,0 +1,133 @@
+// libFuzzer target for the conversion routines. The first byte picks what to
+// run; the rest is the text. The text and every output live in heap blocks of
+// exactly their allowed size (n+1 with the NUL; 2n+1 for output), so that
+// AddressSanitizer reports any read past the terminator or write past 2n+1.
+// The fast routines are compared byte for byte with the plain ones.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "kanjicode.h"
+#include "kanjicode_plain.h"
+
+namespace {
+
+using ConvertFn = void (*)(char*, const char*);
+
+struct Converter {
+    const char* name;
+    ConvertFn fast;
+    ConvertFn plain;
+};
+
+const Converter kConverters[] = {
+    {"ConvertToSjis", ConvertToSjis, plain::ConvertToSjis},
+    {"ConvertJisText", ConvertJisText, plain::ConvertJisText},
+    {"ConvertSjisText", ConvertSjisText, plain::ConvertSjisText},
+    {"ConvertEucText", ConvertEucText, plain::ConvertEucText},
+};
+
+void PrintHex(const char* what, const char* p, std::size_t n)
+{
+    std::fprintf(stderr, "%s (%zu bytes):", what, n);
+    for (std::size_t i = 0; i < n && i < 256; ++i)
+        std::fprintf(stderr, " %02X", static_cast<unsigned char>(p[i]));
+    std::fprintf(stderr, n > 256 ? " ...\n" : "\n");
+}
+
+[[noreturn]] void Fail(const char* what, const char* text, std::size_t n)
+{
+    std::fprintf(stderr, "conv_fuzz: %s\n", what);
+    PrintHex("input", text, n);
+    std::abort();
+}
+
+// Runs `fn` into an exact 2n+1 block and returns the block; the converted
+// text must end with a NUL inside it.
+std::unique_ptr<char[]> Run(ConvertFn fn, const char* name, const char* text, std::size_t n)
+{
+    const std::size_t cap = 2 * n + 1;
+    std::unique_ptr<char[]> out(new char[cap]);
+    std::memset(out.get(), 0xEE, cap);
+    fn(out.get(), text);
+    if (!std::memchr(out.get(), 0, cap)) {
+        std::fprintf(stderr, "conv_fuzz: %s wrote no NUL within 2n+1 bytes\n", name);
+        Fail("missing terminator", text, n);
+    }
+    return out;
+}
+
+void CompareOutputs(const char* what, const char* a, const char* b, const char* text,
+                    std::size_t n)
+{
+    if (std::strcmp(a, b) == 0) return;
+    std::fprintf(stderr, "conv_fuzz: %s\n", what);
+    PrintHex("first ", a, std::strlen(a));
+    PrintHex("second", b, std::strlen(b));
+    Fail("outputs differ", text, n);
+}
+
+void FuzzConverter(const Converter& c, const char* text, std::size_t n)
+{
+    auto fast = Run(c.fast, c.name, text, n);
+    auto ref = Run(c.plain, c.name, text, n);
+    CompareOutputs(c.name, fast.get(), ref.get(), text, n);
+    if (c.fast == ConvertToSjis) {
+        int code = plain::DetectKanjiCode(text);
+        if (code < KC_JIS || code > KC_EUC) Fail("DetectKanjiCode out of range", text, n);
+        const Converter& direct = kConverters[1 + code];
+        auto viaDirect = Run(direct.fast, direct.name, text, n);
+        CompareOutputs("ConvertToSjis against the converter of the detected code", fast.get(),
+                       viaDirect.get(), text, n);
+    }
+}
+
+void FuzzPairs(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2) return;
+    std::unique_ptr<char[]> in(new char[2]), out(new char[2]);
+    std::memcpy(in.get(), data, 2);
+    JisPairToSjis(out.get(), in.get());
+    std::unique_ptr<char[]> same(new char[2]);
+    std::memcpy(same.get(), data, 2);
+    JisPairToSjis(same.get(), same.get());
+    if (std::memcmp(out.get(), same.get(), 2) != 0)
+        Fail("JisPairToSjis in place differs", in.get(), 2);
+    EucPairToJis(out.get(), in.get());
+    if (static_cast<unsigned char>(out[0]) != static_cast<unsigned char>(data[0] - 0x80) ||
+        static_cast<unsigned char>(out[1]) != static_cast<unsigned char>(data[1] - 0x80))
+        Fail("EucPairToJis is not the subtraction of 0x80", in.get(), 2);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0) return 0;
+    const unsigned selector = data[0];
+    const std::uint8_t* body = data + 1;
+    const std::size_t bodySize = size - 1;
+
+    std::unique_ptr<char[]> text(new char[bodySize + 1]);
+    std::memcpy(text.get(), body, bodySize);
+    text[bodySize] = '\0';
+    const std::size_t n = std::strlen(text.get());
+
+    switch (selector % 8) {
+    case 0: case 1: case 2:  // most of the time the whole road, as the programs take it
+        FuzzConverter(kConverters[0], text.get(), n);
+        break;
+    case 3: FuzzConverter(kConverters[1], text.get(), n); break;
+    case 4: FuzzConverter(kConverters[2], text.get(), n); break;
+    case 5: FuzzConverter(kConverters[3], text.get(), n); break;
+    case 6:
+        if (DetectKanjiCode(text.get()) != plain::DetectKanjiCode(text.get()))
+            Fail("DetectKanjiCode differs from plain::DetectKanjiCode", text.get(), n);
+        break;
+    case 7: FuzzPairs(body, bodySize); break;
+    }
+    return 0;
+}

@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 
 using namespace doctest;
 
@@ -160,6 +161,37 @@ TEST_F(FrameworkFrame, CommandsAreEnabledWhereSomethingServesThem)
     };
     for (const Row& row : rows)
         EXPECT_EQ(Frame()->IsCommandEnabled(row.nID), row.enabled) << row.reason;
+}
+
+// The accelerator table's keys reach their commands from the edit control.
+TEST_F(FrameworkFrame, AcceleratorsRunTheirCommands)
+{
+    struct Row {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* dialogTitle;  // the file dialog the command opens
+    };
+    const Row rows[] = {
+        {Qt::Key_S, Qt::ControlModifier, "名前を付けて保存"},  // Save of an untitled document
+        {Qt::Key_O, Qt::ControlModifier, "開く"},  // Open asks to save only once a file is chosen
+    };
+    QWidget* pWindow = Frame()->GetMainWindow();
+    pWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pWindow));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dialogTitle);
+        Edit("changed\r\n");
+        GetPrompts().Clear();
+        GetPrompts().CancelDialog();
+        View()->SetFocus();
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), row.key, row.mods);
+        QTest::qWait(50);  // commands run from the event loop
+        ASSERT_EQ(GetPrompts().dialogs.size(), 1u);
+        EXPECT_EQ(GetPrompts().dialogs[0].title, row.dialogTitle);
+        EXPECT_TRUE(GetPrompts().messages.empty());
+        Doc()->SetModifiedFlag(FALSE);
+    }
 }
 
 TEST_F(FrameworkFrame, ExitClosesThroughThePrompt)

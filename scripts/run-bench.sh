@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release in build-bench and runs them: the
 # conversion library against memcpy, then ruvok-conv against nkf and iconv.
-# (make bench installs what is missing first.)
+# (make bench installs what is missing first.) RUVOK_BUILD_VIEWER=OFF leaves the
+# viewer and its benchmarks out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-bench
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DRUVOK_BUILD_BENCH=ON -DRUVOK_BUILD_TESTS=OFF >/dev/null
+  -DRUVOK_BUILD_BENCH=ON -DRUVOK_BUILD_TESTS=OFF -DRUVOK_BUILD_VIEWER=${RUVOK_BUILD_VIEWER:-ON} >/dev/null
 cmake --build "$build" --target benchmarks -j2
 
 echo "== conversion library (32 MiB texts)"

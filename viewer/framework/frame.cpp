@@ -205,6 +205,8 @@ void CFrameWnd::BuildMenu(QMainWindow* pWindow)
 
 int CFrameWnd::OnCreate(LPCREATESTRUCT lpCreateStruct)
 {
+    if (CWnd::OnCreate(lpCreateStruct) == -1)
+        return -1;
     CCreateContext* pContext = static_cast<CCreateContext*>(lpCreateStruct->lpCreateParams);
     if (!OnCreateClient(lpCreateStruct, pContext))
         return -1;

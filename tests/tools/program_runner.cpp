@@ -42,7 +42,7 @@ RunResult RunProgram(const std::vector<std::string>& args, const RunOptions& opt
     // must not kill it.
     signal(SIGPIPE, SIG_IGN);
 
-    std::vector<std::string> full_args{RUVOK_CONV_PATH};
+    std::vector<std::string> full_args{options.program.empty() ? RUVOK_CONV_PATH : options.program};
     full_args.insert(full_args.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : full_args) argv.push_back(a.data());

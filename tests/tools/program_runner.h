@@ -14,6 +14,8 @@ struct RunOptions {
     bool stdout_reader_closed = false;
     // The child gives up root and runs as this user before exec (-1: keep).
     int run_as_uid = -1;
+    // Another copy of the program to run instead of the one just built.
+    std::string program;
 };
 
 struct RunResult {

@@ -66,6 +66,11 @@ private:
     std::string m_path;
 };
 
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 RunResult RunOn(const std::vector<std::string>& args, const std::string& input) {
     RunOptions options;
     options.stdin_data = input;
@@ -426,6 +431,9 @@ TEST_F(RuvokConvFailures, UnreadableFile) {
         // Root reads any file whatever its mode; the program must run as a user
         // the permission bits apply to.
         options.run_as_uid = UnprivilegedUid();
+        // The build tree may sit where that user cannot go (under /root, say):
+        // run a copy from the scratch folder.
+        options.program = m_dir.Write("ruvok-conv", ReadWholeFile(RUVOK_CONV_PATH), 0755);
         RunResult probe = RunProgram({"--version"}, options);
         if (probe.exit_code == 125) GTEST_SKIP() << "cannot switch to an unprivileged user";
         ASSERT_EQ(probe.exit_code, 0) << "the program cannot run as uid " << options.run_as_uid;
@@ -537,8 +545,7 @@ void ExpectProgramMatchesLibrary(const std::vector<std::string>& texts, const st
 
 TEST(RuvokConvLibraryMatch, EveryPrefixOfTheSamples) {
     for (const char* name : {"sample-jis.txt", "sample-euc.txt", "sample-sjis.txt"}) {
-        std::ifstream in(std::string(RUVOK_EXAMPLES_DIR) + "/" + name, std::ios::binary);
-        std::string sample((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string sample = ReadWholeFile(std::string(RUVOK_EXAMPLES_DIR) + "/" + name);
         if (sample.empty()) GTEST_SKIP() << name << " is not there yet";
         std::vector<std::string> prefixes;
         for (size_t n = 0; n <= std::min<size_t>(200, sample.size()); ++n) prefixes.push_back(sample.substr(0, n));

@@ -58,10 +58,11 @@ const char* CodeName(int code) {
 
 void ReportNulCut(const char* path, const ByteBuffer& text, size_t text_length) {
     if (text_length == text.size()) return;
+    size_t after = text.size() - text_length - 1;
     std::fprintf(stderr,
-                 "%s: %s: NUL byte at offset %zu ends the text; it and the %zu bytes "
+                 "%s: %s: NUL byte at offset %zu ends the text; it and the %zu byte%s "
                  "after it are left out\n",
-                 kProgram, DisplayName(path), text_length, text.size() - text_length - 1);
+                 kProgram, DisplayName(path), text_length, after, after == 1 ? "" : "s");
 }
 
 class Runner {

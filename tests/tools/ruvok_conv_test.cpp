@@ -154,9 +154,9 @@ TEST(RuvokConvInput, NulEndsTheTextAndItsOffsetIsReported) {
         const char* message;
     };
     const Case cases[] = {
-        {"61 00 62", "61", "NUL byte at offset 1 ends the text; it and the 1 bytes after it"},
-        {"00", "", "NUL byte at offset 0 ends the text; it and the 0 bytes after it"},
-        {"B0 A1 0A 00 B0 A1 B0 A1", "88 9F 0D 0A", "offset 3"},
+        {"61 00 62", "61", "NUL byte at offset 1 ends the text; it and the 1 byte after it are left out"},
+        {"00", "", "NUL byte at offset 0 ends the text; it and the 0 bytes after it are left out"},
+        {"B0 A1 0A 00 B0 A1 B0 A1", "88 9F 0D 0A", "offset 3 ends the text; it and the 4 bytes"},
     };
     for (const Case& c : cases) {
         RunResult r = RunOn({}, Hex(c.hex));

@@ -19,6 +19,19 @@ std::string Label(const char* what, std::uint64_t seed, std::size_t index)
     return std::string(what) + " seed " + std::to_string(seed) + " #" + std::to_string(index);
 }
 
+// The guard pages are what proves that nothing is read or written past the
+// end; make sure touching the byte after a region really ends the process.
+TEST(GuardedRegionDeathTest, ByteAfterTheEndFaults)
+{
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    GuardedRegion region(100);
+    volatile char* last = region.End() - 1;
+    *last = 'x';  // the last byte is ours
+    EXPECT_EQ(*last, 'x');
+    EXPECT_DEATH({ char c = last[1]; (void)c; }, "");
+    EXPECT_DEATH({ last[1] = 'x'; }, "");
+}
+
 TEST(Exhaustive, EveryOneAndTwoByteText)
 {
     ContractChecker checker(8);

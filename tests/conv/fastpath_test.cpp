@@ -124,5 +124,30 @@ TEST(FastPath, LongRuns)
     EXPECT_EQ(log.Count(), 0);
 }
 
+// A few texts far longer than any block, so that offsets and counters run
+// well past 16 bits.
+TEST(FastPath, LargeTexts)
+{
+    const std::uint64_t seed = TestSeed(0x1a26e);
+    TextMaker maker(seed);
+    constexpr std::size_t kMax = 1 << 20;
+    ContractChecker checker(kMax);
+    FailureLog log;
+    for (int i = 0; i < 8; ++i) {
+        std::size_t length = kMax - maker.Below(1 << 16);
+        Bytes text;
+        switch (i % 4) {
+        case 0: text = maker.Ascii(length); break;
+        case 1: text = "\xb0\xa1" + maker.HighBytes(length - 2); break;
+        case 2: text = maker.KanjiMode(length); break;
+        case 3: text = maker.Weighted(length); break;
+        }
+        std::string err = checker.Check(
+            text, "large text seed " + std::to_string(seed) + " #" + std::to_string(i));
+        if (!err.empty()) log.Add(err);
+    }
+    EXPECT_EQ(log.Count(), 0);
+}
+
 }  // namespace
 }  // namespace convtest

@@ -10,6 +10,8 @@
 
 #include "kanjicode.h"
 #include "kanjicode_plain.h"
+#include "kanjicode_length.h"
+#include "kanjicode_paths.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -269,8 +271,9 @@ ContractChecker::ContractChecker(std::size_t maxTextLength)
 {
 }
 
-std::string ContractChecker::RunOne(ConvertFn fn, const char* fnName, const char* in,
-                                    std::size_t n, unsigned salt, Bytes* result)
+std::string ContractChecker::RunOne(const Call& call, const char* fnName, const char* in,
+                                    std::size_t n, unsigned salt, Bytes* result, Bytes* raw,
+                                    std::size_t* length)
 {
     CrashNote::Call(fnName);
     const std::size_t cap = 2 * n + 1;
@@ -278,12 +281,19 @@ std::string ContractChecker::RunOne(ConvertFn fn, const char* fnName, const char
     // The output's last allowed byte sits right before the guard page.
     char* out = output_.End() - cap;
     std::memset(out, 0xEE, cap);
-    fn(out, in);
+    const std::size_t told = call(out, in, n);
     const void* nul = std::memchr(out, 0, cap);
     if (!nul)
         return std::string(fnName) + ": no NUL within 2n+1 = " + std::to_string(cap) +
                " bytes";
+    if (told != kNoLength && (told >= cap || out[told] != 0))
+        return std::string(fnName) + ": reports a length of " + std::to_string(told) +
+               " for 2n+1 = " + std::to_string(cap) + " bytes, without a NUL there";
     *result = Bytes(out, static_cast<const char*>(nul) - out);
+    if (raw) raw->assign(out, cap);
+    if (length) *length = told;
+    // What counts as the output: up to the reported length, else the first NUL.
+    const std::size_t used = told != kNoLength ? told : result->size();
 
     // Canary pattern around the 2n+1 bytes, at a shifting alignment.
     char* base = &canaryBuffer_[0];
@@ -294,7 +304,7 @@ std::string ContractChecker::RunOne(ConvertFn fn, const char* fnName, const char
         out2[cap + i] = static_cast<char>(CanaryByte(i, salt + 1));
     }
     std::memset(out2, 0xEE, cap);
-    fn(out2, in);
+    const std::size_t told2 = call(out2, in, n);
     for (std::size_t i = 0; i < kCanary; ++i) {
         if (static_cast<unsigned char>(out2[-1 - static_cast<long>(i)]) != CanaryByte(i, salt))
             return std::string(fnName) + ": wrote " + std::to_string(i + 1) +
@@ -303,13 +313,28 @@ std::string ContractChecker::RunOne(ConvertFn fn, const char* fnName, const char
             return std::string(fnName) + ": wrote past its 2n+1 = " + std::to_string(cap) +
                    " bytes, at offset " + std::to_string(cap + i);
     }
-    const void* nul2 = std::memchr(out2, 0, cap);
-    Bytes second = nul2 ? Bytes(out2, static_cast<const char*>(nul2) - out2) : Bytes();
-    if (!nul2 || second != *result)
+    if (told2 != told || std::memcmp(out, out2, used + 1) != 0)
         return std::string(fnName) + ": two runs over the same input differ: " +
-               Hex(*result, 64) + " / " + Hex(second, 64);
+               Hex(Bytes(out, used + 1), 64) + " / " + Hex(Bytes(out2, used + 1), 64);
     return std::string();
 }
+
+namespace {
+
+using kanji::BlockPath;
+
+struct PathInfo {
+    BlockPath path;
+    const char* name;
+};
+
+const PathInfo kPaths[] = {
+    {BlockPath::kNone, "no blocks"},
+    {BlockPath::kSse2, "SSE2 blocks"},
+    {BlockPath::kAvx2, "AVX2 blocks"},
+};
+
+}  // namespace
 
 std::string ContractChecker::Check(const Bytes& text, const std::string& label)
 {
@@ -336,15 +361,32 @@ std::string ContractChecker::Check(const Bytes& text, const std::string& label)
         return fail("DetectKanjiCode gives " + std::to_string(code));
 
     static std::string plainNames[kConverterCount];
-    if (plainNames[0].empty())
+    static std::string pathNames[3][3];
+    if (plainNames[0].empty()) {
         for (int i = 0; i < kConverterCount; ++i)
             plainNames[i] = std::string("plain::") + kConverters[i].name;
+        for (int p = 0; p < 3; ++p)
+            for (int c = 0; c < 3; ++c)
+                pathNames[p][c] = std::string(ConverterFor(c).name) + " on " + kPaths[p].name;
+    }
 
+    auto plainCall = [](ConvertFn fn) {
+        return [fn](char* out, const char* src, std::size_t) {
+            fn(out, src);
+            return kNoLength;
+        };
+    };
+
+    // The public converters, fast and plain; the plain outputs are kept whole
+    // (all 2n+1 bytes) to hold the lengths reported below against.
+    Bytes plainRaw[kConverterCount];
     for (int i = 0; i < kConverterCount; ++i) {
         const Converter& c = kConverters[i];
         Bytes fast, ref;
-        std::string err = RunOne(c.fast, c.name, in, n, salt + i, &fast);
-        if (err.empty()) err = RunOne(c.plain, plainNames[i].c_str(), in, n, salt + 5 * i, &ref);
+        std::string err = RunOne(plainCall(c.fast), c.name, in, n, salt + i, &fast, nullptr, nullptr);
+        if (err.empty())
+            err = RunOne(plainCall(c.plain), plainNames[i].c_str(), in, n, salt + 5 * i, &ref,
+                         &plainRaw[i], nullptr);
         if (!err.empty()) return fail(err);
         if (fast != ref)
             return fail(std::string(c.name) + " differs from plain::" + c.name +
@@ -355,6 +397,45 @@ std::string ContractChecker::Check(const Bytes& text, const std::string& label)
         return fail(std::string("ConvertToSjis differs from ") + ConverterFor(code).name +
                     " (detected " + KanjiCodeName(code) + ")\n  ConvertToSjis: " +
                     Hex(last_[0]) + "\n  direct:        " + Hex(last_[1 + code]));
+
+    // Whole outputs, up to the length reported (a converted pair may itself
+    // be 00, so the first NUL need not be the end): every block path this
+    // machine has, and ConvertToSjisLength, against the plain converter.
+    auto checkWhole = [&](const char* name, const Bytes& got, std::size_t length,
+                          const Bytes& ref) -> std::string {
+        if (ref.compare(0, length + 1, got, 0, length + 1) != 0)
+            return fail(std::string(name) + " differs from the plain converter over its " +
+                        std::to_string(length) + " bytes\n  fast:  " +
+                        Hex(got.substr(0, length + 1)) +
+                        "\n  plain: " + Hex(ref.substr(0, length + 1)));
+        return std::string();
+    };
+    for (int p = 0; p < 3; ++p) {
+        if (!kanji::HasBlockPath(kPaths[p].path)) continue;
+        for (int c = KC_JIS; c <= KC_EUC; ++c) {
+            BlockPath path = kPaths[p].path;
+            Bytes got, raw;
+            std::size_t length = 0;
+            std::string err = RunOne(
+                [path, c](char* out, const char* src, std::size_t len) {
+                    return kanji::ConvertOn(path, c, out, src, len);
+                },
+                pathNames[p][c].c_str(), in, n, salt + 3 * p + c, &got, &raw, &length);
+            if (err.empty()) err = checkWhole(pathNames[p][c].c_str(), raw, length, plainRaw[1 + c]);
+            if (!err.empty()) return fail(err);
+        }
+    }
+    {
+        Bytes got, raw;
+        std::size_t length = 0;
+        std::string err = RunOne(
+            [](char* out, const char* src, std::size_t len) {
+                return ConvertToSjisLength(out, src, len);
+            },
+            "ConvertToSjisLength", in, n, salt + 17, &got, &raw, &length);
+        if (err.empty()) err = checkWhole("ConvertToSjisLength", raw, length, plainRaw[0]);
+        if (!err.empty()) return fail(err);
+    }
     return std::string();
 }
 

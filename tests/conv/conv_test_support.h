@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -71,7 +72,10 @@ public:
 //  - with a canary pattern around a 2n+1 byte output, nothing outside it
 //    changes;
 //  - fast and plain agree byte for byte, and ConvertToSjis equals the
-//    converter that the detected code selects.
+//    converter that the detected code selects;
+//  - every block path this machine has, and ConvertToSjisLength, give the
+//    plain output over the whole length they report (which may hold a 00
+//    from a converted pair), with a NUL right after it.
 // `text` may hold a NUL: the conversion must then stop there.
 class ContractChecker {
 public:
@@ -86,8 +90,13 @@ public:
     int LastCode() const { return lastCode_; }
 
 private:
-    std::string RunOne(ConvertFn fn, const char* fnName, const char* in,
-                       std::size_t n, unsigned salt, Bytes* result);
+    // Runs one conversion into `out` and returns the output length it
+    // reports, or kNoLength when it reports none.
+    using Call = std::function<std::size_t(char* out, const char* in, std::size_t n)>;
+    static constexpr std::size_t kNoLength = static_cast<std::size_t>(-1);
+
+    std::string RunOne(const Call& call, const char* fnName, const char* in, std::size_t n,
+                       unsigned salt, Bytes* result, Bytes* raw, std::size_t* length);
 
     std::size_t maxText_;
     GuardedRegion input_;

@@ -11,6 +11,7 @@
 #include "conv_test_support.h"
 #include "kanjicode.h"
 #include "kanjicode_plain.h"
+#include "kanjicode_length.h"
 
 namespace convtest {
 namespace {
@@ -338,6 +339,41 @@ TEST(TwoConversions, NothingCarriesOver)
                 << Hex(second) << "\n  expected: " << row.secondOut
                 << "\n  actual:   " << Hex(Bytes(out2));
         }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// A malformed pair can map to a 00 byte: the text then reads as cut short, but
+// ConvertToSjisLength reports the whole output.
+
+struct WholeRow {
+    const char* input;
+    const char* output;  // all of it, inner 00 bytes included
+    const char* reason;
+};
+
+const WholeRow kWholeRows[] = {
+    {"B0 02", "88 00", "EUC-JP (0xB0, 0x02) maps to (0x30, 0x82), whose second byte wraps to 00"},
+    {"B0 02 B0 A1 0A", "88 00 88 9F 0D 0A", "and the conversion goes on after it"},
+    {"1B 24 42 9F 21", "00 40", "in kanji mode 0x9F maps to a first byte of 00"},
+    {"1B 24 42 30 82 31 21 1B 28 42 0A", "88 00 89 40 0D 0A", "a 00 inside kanji mode"},
+    {"61 0A", "61 0D 0A", "no 00: the length is the text's"},
+    {"", "", "the empty text"},
+};
+
+TEST(WholeOutput, LengthCountsInnerZeroBytes)
+{
+    ContractChecker checker(64);  // also holds every block path to the plain output
+    GuardedRegion in(64);
+    for (const WholeRow& row : kWholeRows) {
+        Bytes text = FromHex(row.input), want = FromHex(row.output);
+        EXPECT_EQ(checker.Check(text, row.reason), "");
+        std::string out(2 * text.size() + 1, '\x5A');
+        std::size_t length = ConvertToSjisLength(&out[0], PlaceFlush(in, text), text.size());
+        EXPECT_EQ(Bytes(out, 0, length), want)
+            << "ConvertToSjisLength: " << row.reason << "\n  input:    " << Hex(text)
+            << "\n  expected: " << Hex(want) << "\n  actual:   " << Hex(Bytes(out, 0, length));
+        EXPECT_EQ(out[length], '\0') << row.reason;
     }
 }
 

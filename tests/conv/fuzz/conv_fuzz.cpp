@@ -2,7 +2,8 @@
 // run; the rest is the text. The text and every output live in heap blocks of
 // exactly their allowed size (n+1 with the NUL; 2n+1 for output), so that
 // AddressSanitizer reports any read past the terminator or write past 2n+1.
-// The fast routines are compared byte for byte with the plain ones.
+// The fast routines, and each block path on its own, are compared byte for
+// byte with the plain ones.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <memory>
 
 #include "kanjicode.h"
+#include "kanjicode_length.h"
+#include "kanjicode_paths.h"
 #include "kanjicode_plain.h"
 
 namespace {
@@ -70,6 +73,8 @@ void CompareOutputs(const char* what, const char* a, const char* b, const char* 
     Fail("outputs differ", text, n);
 }
 
+void FuzzWholeOutputs(int code, const char* text, std::size_t n);
+
 void FuzzConverter(const Converter& c, const char* text, std::size_t n)
 {
     auto fast = Run(c.fast, c.name, text, n);
@@ -82,6 +87,42 @@ void FuzzConverter(const Converter& c, const char* text, std::size_t n)
         auto viaDirect = Run(direct.fast, direct.name, text, n);
         CompareOutputs("ConvertToSjis against the converter of the detected code", fast.get(),
                        viaDirect.get(), text, n);
+        std::unique_ptr<char[]> out(new char[2 * n + 1]);
+        std::memset(out.get(), 0xEE, 2 * n + 1);
+        std::size_t length = ConvertToSjisLength(out.get(), text, n);
+        if (length > 2 * n || out[length] != 0 || std::memcmp(out.get(), ref.get(), length + 1) != 0)
+            Fail("ConvertToSjisLength differs from plain::ConvertToSjis", text, n);
+    } else {
+        FuzzWholeOutputs(static_cast<int>(&c - kConverters) - 1, text, n);
+    }
+}
+
+// Every block path this machine has, and ConvertToSjisLength, over the whole
+// length they report (a converted pair may itself be 00), against the plain
+// converter's output.
+void FuzzWholeOutputs(int code, const char* text, std::size_t n)
+{
+    const Converter& ref = kConverters[1 + code];
+    auto plainOut = Run(ref.plain, ref.name, text, n);
+    auto check = [&](const char* what, const char* out, std::size_t length) {
+        if (length > 2 * n || out[length] != 0) {
+            std::fprintf(stderr, "conv_fuzz: %s reports length %zu for n = %zu\n", what, length, n);
+            Fail("bad length", text, n);
+        }
+        if (std::memcmp(out, plainOut.get(), length + 1) != 0) {
+            std::fprintf(stderr, "conv_fuzz: %s differs from %s\n", what, ref.name);
+            PrintHex("fast ", out, length + 1);
+            PrintHex("plain", plainOut.get(), length + 1);
+            Fail("whole outputs differ", text, n);
+        }
+    };
+    const kanji::BlockPath paths[] = {kanji::BlockPath::kNone, kanji::BlockPath::kSse2,
+                                      kanji::BlockPath::kAvx2};
+    for (kanji::BlockPath path : paths) {
+        if (!kanji::HasBlockPath(path)) continue;
+        std::unique_ptr<char[]> out(new char[2 * n + 1]);
+        std::memset(out.get(), 0xEE, 2 * n + 1);
+        check("a block path", out.get(), kanji::ConvertOn(path, code, out.get(), text, n));
     }
 }
 

@@ -188,13 +188,13 @@ std::size_t DecodeRun(const Tables& t, const unsigned char* s, std::size_t i, st
 
 // The code of the character at text[i] (and of a selector after it), and
 // how many UTF-16 units that took. code 0: can't be held.
-struct Unit {
+struct Code {
     std::uint16_t code;
     qsizetype units;
     bool single;  // a reserved single byte, or a code below 0x100
 };
 
-Unit NextUnit(const Tables& t, QStringView text, qsizetype i)
+Code NextUnit(const Tables& t, QStringView text, qsizetype i)
 {
     const char16_t c = text[i].unicode();
     const qsizetype n = text.size();
@@ -248,7 +248,7 @@ std::size_t Encode(QStringView text, QByteArray& out)
     std::size_t unmapped = 0;
     out.reserve(out.size() + text.size() * 2);
     for (qsizetype i = 0; i < text.size();) {
-        const Unit u = NextUnit(t, text, i);
+        const Code u = NextUnit(t, text, i);
         i += u.units;
         if (u.code == 0) {
             out.append(kUnmappable);
@@ -268,18 +268,24 @@ std::size_t EncodedLength(QStringView text)
     const Tables& t = GetTables();
     std::size_t len = 0;
     for (qsizetype i = 0; i < text.size();) {
-        const Unit u = NextUnit(t, text, i);
+        const Code u = NextUnit(t, text, i);
         i += u.units;
         len += (u.code == 0 || u.single) ? 1 : 2;
     }
     return len;
 }
 
+Unit UnitAt(QStringView text, qsizetype i)
+{
+    const Code u = NextUnit(GetTables(), text, i);
+    return {u.units, (u.code == 0 || u.single) ? std::size_t{1} : std::size_t{2}};
+}
+
 bool IsStorable(QStringView text)
 {
     const Tables& t = GetTables();
     for (qsizetype i = 0; i < text.size();) {
-        const Unit u = NextUnit(t, text, i);
+        const Code u = NextUnit(t, text, i);
         if (u.code == 0)
             return false;
         i += u.units;
@@ -293,7 +299,7 @@ QString MakeStorable(QStringView text)
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
-        const Unit u = NextUnit(t, text, i);
+        const Code u = NextUnit(t, text, i);
         if (u.code == 0)
             out.append(QLatin1Char(kUnmappable));
         else

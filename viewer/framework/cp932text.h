@@ -51,6 +51,14 @@ inline QByteArray Encode(QStringView text)
 // The bytes Encode would give, without building them.
 std::size_t EncodedLength(QStringView text);
 
+// The unit at text[i] (a character, with its selector if it has one): how
+// many UTF-16 units it takes, and how many bytes it encodes to.
+struct Unit {
+    qsizetype units;
+    std::size_t bytes;
+};
+Unit UnitAt(QStringView text, qsizetype i);
+
 // Whether Encode keeps text as it is (no character would become "?").
 bool IsStorable(QStringView text);
 // text with every character code page 932 can't hold replaced by "?", so

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -52,6 +53,26 @@ int StateOf(cp932::LineEnd end)
         break;
     }
     return -1;
+}
+
+// A run of text without a break opportunity longer than this makes Qt's
+// word-boundary wrapping quadratic (each line searches the whole run for a
+// boundary), so such a text wraps anywhere instead.
+constexpr qsizetype kLongestWrappableWord = 2048;
+
+// Whether text has a run of letters and digits with no space, tab or
+// ideograph between them longer than kLongestWrappableWord.
+bool HasOverlongWord(const QString& text)
+{
+    qsizetype run = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == u' ' || c == u'\t' || c == u'\n' || c >= 0x2E80)
+            run = 0;
+        else if (++run > kLongestWrappableWord)
+            return true;
+    }
+    return false;
 }
 
 constexpr int kDefaultTabStop = 32;  // dialog units
@@ -115,12 +136,12 @@ public:
         for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
             const QString text = block.text();
             for (qsizetype i = 0; i < text.size();) {
-                const qsizetype n = QChar::isHighSurrogate(text[i].unicode()) ? 2 : 1;
-                const int len = static_cast<int>(cp932::EncodedLength(QStringView(text).mid(i, n)));
-                if (bytes + len > offset)
+                // A character and its selector are one place to the control.
+                const cp932::Unit unit = cp932::UnitAt(text, i);
+                if (bytes + static_cast<int>(unit.bytes) > offset)
                     return block.position() + static_cast<int>(i);
-                bytes += len;
-                i += n;
+                bytes += static_cast<int>(unit.bytes);
+                i += unit.units;
             }
             if (!block.next().isValid())
                 return block.position() + static_cast<int>(text.size());
@@ -160,11 +181,15 @@ public:
     void SetText(const char* bytes, std::size_t n)
     {
         const cp932::Lines lines = cp932::DecodeLines(bytes, n);
-        QTextDocument* old = document();
+        // setDocument deletes the widget's first document itself.
+        QPointer<QTextDocument> old = document();
         auto* doc = new QTextDocument(this);
         doc->setUndoRedoEnabled(false);
         doc->setDefaultFont(old->defaultFont());
-        doc->setDefaultTextOption(old->defaultTextOption());
+        QTextOption option = old->defaultTextOption();
+        option.setWrapMode(HasOverlongWord(lines.text) ? QTextOption::WrapAnywhere
+                                                       : QTextOption::WrapAtWordBoundaryOrAnywhere);
+        doc->setDefaultTextOption(option);
         doc->setDocumentMargin(old->documentMargin());
         if (!lines.text.isEmpty()) {
             QTextCursor cursor(doc);
@@ -189,8 +214,8 @@ public:
         setDocument(doc);
         AdoptDocument(doc);
         --m_internal;
-        if (old->parent() == this)
-            delete old;
+        if (old != nullptr && old->parent() == this)
+            delete old.data();
         m_bytesValid = false;
     }
 
@@ -210,6 +235,8 @@ public:
         QTextBlock first = c.block();
         const int firstNumber = first.blockNumber();
         const int state = first.userState();
+        if (HasOverlongWord(lines.text))
+            setWordWrapMode(QTextOption::WrapAnywhere);
         c.insertText(lines.text);
         const int added = static_cast<int>(lines.text.count(QLatin1Char('\n')));
         if (added > 0) {

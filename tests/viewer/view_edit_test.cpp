@@ -1,0 +1,390 @@
+// The edit view and the viewer's view through their windows: the bytes the
+// control holds, what the user's typing does to them and to the document,
+// the creation style, the limit and the fixed font.
+#include "view_test_main.h"
+
+#include "clipboard.h"
+#include "cp932text.h"
+#include "kanjicode.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+using viewtest::Window;
+
+QPlainTextEdit* Edit(const Window& w)
+{
+    return static_cast<QPlainTextEdit*>(w.Widget());
+}
+
+// Types text as key presses that carry it, as a keyboard layout would.
+void Type(const Window& w, const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text[i].isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
+        QApplication::sendEvent(w.Widget(), &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
+        QApplication::sendEvent(w.Widget(), &release);
+        i += n - 1;
+    }
+}
+
+void PutCursor(const Window& w, int bytes)
+{
+    w.view->GetEditCtrl().SetSel(bytes, bytes);
+}
+
+std::string Hex(const std::string& s)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : s) {
+        std::snprintf(buf, sizeof buf, "%02X ", c);
+        out += buf;
+    }
+    return out;
+}
+
+std::string RandomBytes(std::mt19937& rng, int maxLen)
+{
+    static const char* const pieces[] = {"\r", "\n", "\r\n", "\r\r\n", "\x81\n", "\xED\x40",
+                                         "\xFA\x54", "\x87\x9B", "\x80", "\xFF", "\x82\xA0"};
+    std::uniform_int_distribution<int> len(0, maxLen);
+    std::uniform_int_distribution<int> kind(0, 2);
+    std::uniform_int_distribution<int> byte(1, 255);
+    std::uniform_int_distribution<int> piece(0, static_cast<int>(std::size(pieces)) - 1);
+    std::string out;
+    const int n = len(rng);
+    while (static_cast<int>(out.size()) < n) {
+        if (kind(rng) == 0)
+            out += pieces[piece(rng)];
+        else
+            out += static_cast<char>(byte(rng));
+    }
+    return out;
+}
+
+TEST(ViewText, AnyTextComesBackByteForByte)
+{
+    Window w = Window::Make(true);
+    std::mt19937 rng(2023);
+    for (int i = 0; i < 400; ++i) {
+        const std::string bytes = RandomBytes(rng, 300);
+        w.SetText(bytes);
+        ASSERT_EQ(Hex(w.Text()), Hex(bytes));
+        ASSERT_EQ(w.view->GetBufferLength(), bytes.size());
+        ASSERT_EQ(w.view->LockBuffer()[bytes.size()], '\0');
+        w.view->UnlockBuffer();
+    }
+}
+
+TEST(ViewText, ConvertedFilesComeBackAsConverted)
+{
+    // What the document sets after a load is what it stores on a save.
+    Window w = Window::Make(true);
+    std::mt19937 rng(655360);
+    for (int i = 0; i < 300; ++i) {
+        const std::string input = RandomBytes(rng, 200);
+        std::vector<char> out(2 * input.size() + 1);
+        ConvertToSjis(out.data(), input.c_str());
+        const std::string converted(out.data());
+        w.SetText(converted);
+        ASSERT_EQ(Hex(w.Text()), Hex(converted)) << Hex(input);
+    }
+}
+
+TEST(ViewText, LineEndsAreBlocksOfTheWidget)
+{
+    Window w = Window::Make(true);
+    w.SetText("a\r\nb\rc\nd\r\r\ne");
+    EXPECT_EQ(Edit(w)->document()->blockCount(), 6) << "CR LF, CR, LF, CR, CR LF";
+    EXPECT_EQ(Edit(w)->document()->findBlockByNumber(5).text(), QStringLiteral("e"));
+    EXPECT_EQ(w.Text(), "a\r\nb\rc\nd\r\r\ne");
+}
+
+TEST(ViewText, SettingTheTextLeavesTheDocumentAloneAndForgetsUndo)
+{
+    Window w = Window::Make(true);
+    QTest::keyClicks(w.Widget(), QStringLiteral("abc"));
+    EXPECT_TRUE(w.doc->IsModified()) << "typing marks the document";
+    EXPECT_TRUE(w.view->GetEditCtrl().CanUndo());
+    w.doc->SetModifiedFlag(FALSE);
+    w.SetText("\x82\xA0");
+    EXPECT_FALSE(w.doc->IsModified()) << "a whole-text replacement is no user change";
+    EXPECT_FALSE(w.view->GetEditCtrl().CanUndo()) << "nor can it be undone";
+    w.SetText("");
+    EXPECT_FALSE(w.doc->IsModified());
+    EXPECT_EQ(w.Text(), "");
+}
+
+TEST(ViewText, EveryKindOfUserChangeMarksTheDocument)
+{
+    struct Row {
+        const char* why;
+        void (*change)(const Window&);
+    };
+    const Row rows[] = {
+        {"a typed character", [](const Window& w) { QTest::keyClick(w.Widget(), 'x'); }},
+        {"backspace", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_Backspace); }},
+        {"delete", [](const Window& w) {
+             PutCursor(w, 0);
+             QTest::keyClick(w.Widget(), Qt::Key_Delete);
+         }},
+        {"enter", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_Return); }},
+        {"cut", [](const Window& w) {
+             w.view->GetEditCtrl().SetSel(0, 1);
+             w.view->HandleCommand(ID_EDIT_CUT);
+         }},
+        {"clear", [](const Window& w) {
+             w.view->GetEditCtrl().SetSel(0, 1);
+             w.view->HandleCommand(ID_EDIT_CLEAR);
+         }},
+        {"paste", [](const Window& w) {
+             viewtest::SetClipboardBytes("z");
+             w.view->HandleCommand(ID_EDIT_PASTE);
+         }},
+        {"an input method", [](const Window& w) {
+             QInputMethodEvent e;
+             e.setCommitString(QStringLiteral("漢"));
+             QApplication::sendEvent(w.Widget(), &e);
+         }},
+    };
+    for (const Row& row : rows) {
+        Window w = Window::Make(true);
+        w.SetText("ab");
+        PutCursor(w, 2);
+        w.doc->SetModifiedFlag(FALSE);
+        row.change(w);
+        EXPECT_TRUE(w.doc->IsModified()) << row.why;
+    }
+}
+
+TEST(ViewText, TypingKeepsLineEndsWhereTheyBelong)
+{
+    struct Row {
+        const char* before;
+        int cursor;  // bytes
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* after;
+        const char* why;
+    };
+    const Row rows[] = {
+        {"ab", 1, Qt::Key_Return, Qt::NoModifier, "a\r\nb", "Enter inserts CR LF"},
+        {"ab", 1, Qt::Key_Return, Qt::ShiftModifier, "a\r\nb", "so does Shift+Enter"},
+        {"ab", 1, Qt::Key_Enter, Qt::KeypadModifier, "a\r\nb", "and the keypad's Enter"},
+        {"xy\rz", 1, Qt::Key_Return, Qt::NoModifier, "x\r\ny\rz",
+         "the line keeps its lone CR after the new end"},
+        {"a\nb", 1, Qt::Key_Return, Qt::NoModifier, "a\r\n\nb", "Enter before a lone LF"},
+        {"a\nb", 2, Qt::Key_Return, Qt::NoModifier, "a\n\r\nb", "Enter after a lone LF"},
+        {"a\nb\rc", 2, Qt::Key_Backspace, Qt::NoModifier, "ab\rc",
+         "joining two lines keeps the later line's end"},
+        {"a\nb\rc", 1, Qt::Key_Delete, Qt::NoModifier, "ab\rc", "also from the other side"},
+        {"a\rb", 3, Qt::Key_Return, Qt::NoModifier, "a\rb\r\n", "Enter at the very end"},
+        {"\xED\x40\xFA\x5C", 2, Qt::Key_Delete, Qt::NoModifier, "\xED\x40",
+         "a duplicate code keeps its bytes beside an edit"},
+    };
+    for (const Row& row : rows) {
+        Window w = Window::Make(true);
+        w.SetText(row.before);
+        PutCursor(w, row.cursor);
+        QTest::keyClick(w.Widget(), row.key, row.mods);
+        EXPECT_EQ(Hex(w.Text()), Hex(row.after)) << row.why;
+    }
+}
+
+TEST(ViewText, ACharacterCodePage932CantHoldBecomesAQuestionMark)
+{
+    Window w = Window::Make(true);
+    Type(w, QStringLiteral("a€é漢"));
+    EXPECT_EQ(w.Text(), "a??\x8A\xBF");
+    EXPECT_EQ(Edit(w)->toPlainText(), QStringLiteral("a??漢")) << "shown as stored";
+
+    QInputMethodEvent e;
+    e.setCommitString(QStringLiteral("😀"));
+    QApplication::sendEvent(w.Widget(), &e);
+    EXPECT_EQ(w.Text(), "a??\x8A\xBF?") << "an input method's text too";
+}
+
+TEST(ViewText, SelectionsAreByteOffsets)
+{
+    Window w = Window::Make(true);
+    w.SetText("\x82\xA0" "a\r\nb");
+    w.view->GetEditCtrl().SetSel(2, 5);
+    int start = -1;
+    int end = -1;
+    w.view->GetEditCtrl().GetSel(start, end);
+    EXPECT_EQ(start, 2);
+    EXPECT_EQ(end, 5);
+    EXPECT_EQ(Edit(w)->textCursor().selectedText(), QStringLiteral("a") + QChar::ParagraphSeparator);
+}
+
+TEST(ViewText, CopyPutsTheSelectionsBytesOnTheClipboard)
+{
+    Window w = Window::Make(true);
+    w.SetText("a\rb\nc\r\nd\xED\x40");
+    w.view->HandleCommand(ID_EDIT_SELECT_ALL);
+    w.view->HandleCommand(ID_EDIT_COPY);
+    EXPECT_EQ(Hex(viewtest::ClipboardBytes()), Hex("a\rb\nc\r\nd\xED\x40"));
+}
+
+TEST(ViewText, EditCommandsAreEnabledByWhatTheyNeed)
+{
+    Window w = Window::Make(true);
+    QGuiApplication::clipboard()->clear();
+    CEdit& edit = w.view->GetEditCtrl();
+    struct Row {
+        UINT id;
+        BOOL expected;
+        const char* why;
+    };
+    auto check = [&](const char* state, std::initializer_list<Row> rows) {
+        for (const Row& row : rows) {
+            BOOL handled = FALSE;
+            EXPECT_EQ(w.view->IsCommandEnabled(row.id, &handled), row.expected) << state << ": " << row.why;
+            EXPECT_TRUE(handled) << row.why;
+        }
+    };
+    check("empty", {{ID_EDIT_CUT, FALSE, "cut needs a selection"},
+                    {ID_EDIT_COPY, FALSE, "copy needs a selection"},
+                    {ID_EDIT_CLEAR, FALSE, "clear needs a selection"},
+                    {ID_EDIT_PASTE, FALSE, "paste needs text on the clipboard"},
+                    {ID_EDIT_SELECT_ALL, FALSE, "select all needs text"},
+                    {ID_EDIT_UNDO, FALSE, "undo needs something to undo"}});
+    QTest::keyClicks(w.Widget(), QStringLiteral("ab"));
+    viewtest::SetClipboardBytes("x");
+    check("typed", {{ID_EDIT_CUT, FALSE, "still no selection"},
+                    {ID_EDIT_PASTE, TRUE, "the clipboard has text"},
+                    {ID_EDIT_SELECT_ALL, TRUE, "there is text"},
+                    {ID_EDIT_UNDO, TRUE, "the typing can be undone"}});
+    edit.SetSel(0, 1);
+    check("selected", {{ID_EDIT_CUT, TRUE, "a selection"},
+                       {ID_EDIT_COPY, TRUE, "a selection"},
+                       {ID_EDIT_CLEAR, TRUE, "a selection"}});
+    w.view->HandleCommand(ID_EDIT_UNDO);
+    EXPECT_EQ(w.Text(), "") << "undo takes the typing back";
+    w.view->HandleCommand(ID_EDIT_SELECT_ALL);
+    EXPECT_FALSE(w.view->IsCommandEnabled(ID_EDIT_COPY));
+}
+
+TEST(ViewStyle, TheViewWrapsWithoutAHorizontalScrollBar)
+{
+    Window plain = Window::Make(false);
+    Window view = Window::Make(true);
+    const DWORD kWrapBits = WS_HSCROLL | ES_AUTOHSCROLL;
+    EXPECT_EQ(plain.view->GetStyle() & kWrapBits, kWrapBits) << "the edit view's default";
+    EXPECT_EQ(view.view->GetStyle() & kWrapBits, 0u) << "the viewer's view clears both";
+    EXPECT_EQ(view.view->GetStyle() & ES_MULTILINE, ES_MULTILINE);
+
+    const std::string longLine(2000, 'a');
+    for (Window* w : {&plain, &view}) {
+        w->SetText(longLine + "\r\n" + std::string(300, 'x') + " " + std::string(300, 'y'));
+        w->ShowAndPaint();
+    }
+    EXPECT_EQ(Edit(plain)->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_TRUE(Edit(plain)->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(Edit(view)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_FALSE(Edit(view)->horizontalScrollBar()->isVisible());
+    const QTextBlock first = Edit(view)->document()->firstBlock();
+    ASSERT_NE(first.layout(), nullptr);
+    EXPECT_GT(first.layout()->lineCount(), 10) << "a line without spaces wraps anywhere";
+    for (int i = 0; i < first.layout()->lineCount(); ++i)
+        EXPECT_LE(first.layout()->lineAt(i).naturalTextWidth(), Edit(view)->viewport()->width());
+    EXPECT_EQ(plain.Text(), view.Text()) << "wrapping adds no line ends";
+}
+
+TEST(ViewStyle, TheViewTakesMoreThanTheEditViewsLimit)
+{
+    constexpr std::size_t kEditViewLimit = 0xFFFFF;  // 1,048,575
+    Window plain = Window::Make(false);
+    Window view = Window::Make(true);
+    EXPECT_EQ(plain.view->GetEditCtrl().GetLimitText(), kEditViewLimit);
+    EXPECT_EQ(view.view->GetEditCtrl().GetLimitText(), CEditView::kMaxTextLimit);
+
+    // Lines of 100 bytes with CR LF, filled to exactly the limit.
+    std::string full;
+    while (full.size() + 102 <= kEditViewLimit)
+        full += std::string(100, 'a') + "\r\n";
+    full += std::string(kEditViewLimit - full.size(), 'z');
+    ASSERT_EQ(full.size(), kEditViewLimit);
+    for (Window* w : {&plain, &view}) {
+        w->ShowAndPaint();
+        w->SetText(full);
+        PutCursor(*w, static_cast<int>(kEditViewLimit));
+        QTest::keyClick(w->Widget(), 'b');
+        viewtest::SetClipboardBytes("cd");
+        w->view->HandleCommand(ID_EDIT_PASTE);
+    }
+    EXPECT_EQ(plain.view->GetBufferLength(), kEditViewLimit) << "the edit view stops at its limit";
+    EXPECT_EQ(view.view->GetBufferLength(), kEditViewLimit + 3) << "typed and pasted past it";
+    EXPECT_EQ(view.Text().substr(kEditViewLimit), "bcd");
+}
+
+TEST(ViewStyle, TheFixedFontArrivesWithTheFirstPaint)
+{
+    g_bFixedFontPending = TRUE;
+    Window w = Window::Make(true);
+    w.SetText("\x93\xFA\x96\x7B\x8C\xEA abc");
+    EXPECT_EQ(g_bFixedFontPending, TRUE) << "nothing painted yet";
+    EXPECT_NE(w.Widget()->font().family(), QStringLiteral("IPAGothic"));
+    w.ShowAndPaint();
+    EXPECT_EQ(g_bFixedFontPending, FALSE);
+    const QFontInfo info(w.Widget()->font());
+    EXPECT_EQ(info.family(), QStringLiteral("IPAGothic"));
+    // Fixed pitch, the Japanese way: one cell for every half-width
+    // character (the font calls itself dual-width, not fixed pitch).
+    const QFontMetrics cells(w.Widget()->font());
+    for (const QChar ch : QStringLiteral("iWM.ｱ"))
+        EXPECT_EQ(cells.horizontalAdvance(ch), cells.horizontalAdvance(QLatin1Char('0'))) << ch.unicode();
+    ASSERT_NE(g_pFixedFont, nullptr);
+    EXPECT_EQ(reinterpret_cast<HFONT>(w.view->SendMessage(WM_GETFONT)),
+              static_cast<HFONT>(*g_pFixedFont));
+    const QFontMetrics metrics(w.Widget()->font());
+    EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("日")),
+              2 * metrics.horizontalAdvance(QLatin1Char('a')))
+        << "a full-width character is two half-width cells";
+    EXPECT_DOUBLE_EQ(Edit(w)->tabStopDistance(), 8.0 * metrics.horizontalAdvance(QLatin1Char('0')))
+        << "tab stops of 32 dialog units: eight cells";
+
+    Window later = Window::Make(true);
+    later.ShowAndPaint();
+    EXPECT_NE(later.Widget()->font().family(), QStringLiteral("IPAGothic"))
+        << "the font is given once a process";
+}
+
+TEST(ViewStyle, PaintingShowsJapaneseTextInTheFixedFont)
+{
+    g_bFixedFontPending = TRUE;
+    Window w = Window::Make(true, 360, 200);
+    w.SetText("\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xAA\x89\xE6\x96\xCA\x82\xCC"
+              "\x92\x5B\x82\xC5\x90\xDC\x82\xE8\x95\xD4\x82\xB3\x82\xEA\x82\xDC\x82\xB7\x81\x42"
+              "\r\nabcdefghijklmnopqrstuvwxyz0123456789 \xB6\xC0\xB6\xC5\r\n"
+              "\x80\xFF<-reserved \xED\x40=\xFA\x5C\r\n\ttab");
+    w.ShowAndPaint();
+    const QImage image = w.Widget()->grab().toImage();
+    EXPECT_FALSE(image.isNull());
+    const char* out = std::getenv("RUVOK_VIEW_SHOT");
+    if (out != nullptr)
+        image.save(QString::fromLocal8Bit(out));
+    // Something dark was drawn: the text.
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 200);
+}
+
+}  // namespace

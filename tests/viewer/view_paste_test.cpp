@@ -1,0 +1,185 @@
+// The converting paste: whatever the clipboard's text is in, the view
+// inserts Shift_JIS with CR LF line ends and leaves that on the clipboard;
+// every way of pasting goes through it; what can't be had leaves the
+// clipboard alone and lets the control paste.
+#include "view_test_main.h"
+
+#include "clipboard.h"
+#include "cp932text.h"
+#include "kanjicode.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+using viewtest::ClipboardBytes;
+using viewtest::SetClipboardBytes;
+using viewtest::Window;
+
+// "日本語です" in each encoding, and as the view holds it.
+const char kSjis[] = "\x93\xFA\x96\x7B\x8C\xEA\x82\xC5\x82\xB7";
+const char kEuc[] = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xC7\xA4\xB9";
+const char kJis[] = "\x1B$BF|K\\8l$G$9\x1B(B";
+
+std::string Hex(const std::string& s)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : s) {
+        std::snprintf(buf, sizeof buf, "%02X ", c);
+        out += buf;
+    }
+    return out;
+}
+
+void Paste(const Window& w)
+{
+    w.view->HandleCommand(ID_EDIT_PASTE);
+}
+
+TEST(ViewPaste, ConvertsTheClipboardsTextBeforeTheControlPastes)
+{
+    ASSERT_EQ(DetectKanjiCode(kEuc), KC_EUC);
+    ASSERT_EQ(DetectKanjiCode(kJis), KC_JIS);
+    struct Row {
+        std::string clipboard;
+        std::string inserted;
+        const char* why;
+    };
+    const Row rows[] = {
+        {kSjis, kSjis, "Shift_JIS stays"},
+        {kEuc, kSjis, "EUC-JP becomes Shift_JIS"},
+        {kJis, kSjis, "JIS becomes Shift_JIS"},
+        {"a\nb\n", "a\r\nb\r\n", "bare LF becomes CR LF"},
+        {"a\r\nb\rc", "a\r\nb\rc", "CR LF and a lone CR stay"},
+        {std::string("x\n") + kEuc, std::string("x\r\n") + kSjis, "EUC-JP with bare LF"},
+    };
+    for (const Row& row : rows) {
+        Window w = Window::Make(true);
+        w.SetText("[]");
+        w.view->GetEditCtrl().SetSel(1, 1);
+        SetClipboardBytes(row.clipboard);
+        Paste(w);
+        EXPECT_EQ(Hex(w.Text()), Hex("[" + row.inserted + "]")) << row.why;
+        EXPECT_EQ(Hex(ClipboardBytes()), Hex(row.inserted)) << row.why << ": the clipboard keeps the conversion";
+        EXPECT_TRUE(w.doc->IsModified()) << row.why;
+    }
+}
+
+TEST(ViewPaste, ACharacterCodePage932CantHoldBecomesAQuestionMark)
+{
+    Window w = Window::Make(true);
+    QGuiApplication::clipboard()->setText(QStringLiteral("a€b漢"));
+    Paste(w);
+    EXPECT_EQ(w.Text(), "a?b\x8A\xBF");
+    EXPECT_EQ(static_cast<QPlainTextEdit*>(w.Widget())->toPlainText(), QStringLiteral("a?b漢"));
+}
+
+TEST(ViewPaste, AClipboardWithOnlyAnImageIsLeftAlone)
+{
+    Window w = Window::Make(true);
+    w.SetText("keep");
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(image);
+    const QStringList before = QGuiApplication::clipboard()->mimeData()->formats();
+    Paste(w);
+    EXPECT_EQ(w.Text(), "keep");
+    EXPECT_FALSE(w.doc->IsModified());
+    const QMimeData* after = QGuiApplication::clipboard()->mimeData();
+    EXPECT_EQ(after->formats(), before);
+    EXPECT_FALSE(after->hasText());
+    EXPECT_TRUE(after->hasImage());
+    EXPECT_TRUE(OpenClipboard(nullptr)) << "the clipboard was not left open";
+    CloseClipboard();
+}
+
+TEST(ViewPaste, OtherFormatsStayBesideTheConvertedText)
+{
+    Window w = Window::Make(true);
+    auto* data = new QMimeData;
+    data->setText(cp932::Decode(QByteArray("a\nb")));
+    data->setHtml(QStringLiteral("<b>a</b>"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    Paste(w);
+    EXPECT_EQ(w.Text(), "a\r\nb");
+    EXPECT_EQ(ClipboardBytes(), "a\r\nb");
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->html(), QStringLiteral("<b>a</b>"));
+}
+
+TEST(ViewPaste, WhatCantBeHadLeavesTheClipboardAndLetsTheControlPaste)
+{
+    struct Row {
+        void (*arm)();
+        const char* why;
+    };
+    const Row rows[] = {
+        {[] { GlobalFailLockAt(1); }, "the clipboard's block can't be locked"},
+        {[] { GlobalFailAllocAt(1); }, "the conversion block can't be allocated"},
+        {[] { GlobalFailLockAt(2); }, "the conversion block can't be locked"},
+    };
+    for (const Row& row : rows) {
+        Window w = Window::Make(true);
+        SetClipboardBytes("a\nb");
+        const int blocks = GlobalBlocksInUse();
+        row.arm();
+        Paste(w);
+        GlobalFailAllocAt(0);
+        GlobalFailLockAt(0);
+        EXPECT_EQ(Hex(ClipboardBytes()), Hex("a\nb")) << row.why << ": clipboard unchanged";
+        EXPECT_EQ(Hex(w.Text()), Hex("a\nb")) << row.why << ": the control's own paste";
+        EXPECT_LE(GlobalBlocksInUse(), blocks + 1) << row.why << ": nothing leaked";
+        EXPECT_TRUE(OpenClipboard(nullptr)) << row.why << ": closed again";
+        CloseClipboard();
+    }
+}
+
+TEST(ViewPaste, EveryWayOfPastingConverts)
+{
+    struct Row {
+        const char* why;
+        void (*paste)(const Window&);
+    };
+    const Row rows[] = {
+        {"the Edit menu's command", [](const Window& w) { w.view->HandleCommand(ID_EDIT_PASTE); }},
+        {"Ctrl+V", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_V, Qt::ControlModifier); }},
+        {"Shift+Insert",
+         [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_Insert, Qt::ShiftModifier); }},
+        {"the widget's context menu",
+         [](const Window& w) { static_cast<QPlainTextEdit*>(w.Widget())->paste(); }},
+        {"WM_PASTE sent to the control", [](const Window& w) { w.view->GetEditCtrl().Paste(); }},
+    };
+    for (const Row& row : rows) {
+        Window w = Window::Make(true);
+        SetClipboardBytes(std::string("x\n") + kEuc);
+        row.paste(w);
+        EXPECT_EQ(Hex(w.Text()), Hex(std::string("x\r\n") + kSjis)) << row.why;
+    }
+}
+
+TEST(ViewPaste, ADroppedTextIsConvertedWithoutTouchingTheClipboard)
+{
+    Window w = Window::Make(true);
+    w.ShowAndPaint();
+    SetClipboardBytes("clip");
+    QMimeData dropped;
+    dropped.setText(cp932::Decode(QByteArray(kEuc) + "\n"));
+    auto* edit = static_cast<QPlainTextEdit*>(w.Widget());
+    const QPointF at(5, 5);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &enter);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &move);
+    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &drop);
+    EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n"));
+    EXPECT_EQ(ClipboardBytes(), "clip");
+}
+
+}  // namespace

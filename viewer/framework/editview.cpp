@@ -98,7 +98,7 @@ public:
     {
         if (!m_bytesValid) {
             m_bytes.clear();
-            QTextDocument* doc = document();
+            QTextDocument* doc = TextDoc();
             const QString raw = doc->toRawText();
             m_bytes.reserve(raw.size() + raw.size() / 4);
             QTextBlock block = doc->begin();
@@ -121,9 +121,9 @@ public:
     // The byte offset of a character position, and back.
     int ByteOffsetOf(int pos)
     {
-        QTextCursor c(document());
+        QTextCursor c(TextDoc());
         c.setPosition(0);
-        c.setPosition(std::clamp(pos, 0, document()->characterCount() - 1),
+        c.setPosition(std::clamp(pos, 0, TextDoc()->characterCount() - 1),
                       QTextCursor::KeepAnchor);
         return static_cast<int>(BytesOfSelection(c).size());
     }
@@ -131,9 +131,9 @@ public:
     int PositionOfByteOffset(int offset)
     {
         if (offset < 0)
-            return document()->characterCount() - 1;
+            return TextDoc()->characterCount() - 1;
         int bytes = 0;
-        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock block = TextDoc()->begin(); block.isValid(); block = block.next()) {
             const QString text = block.text();
             for (qsizetype i = 0; i < text.size();) {
                 // A character and its selector are one place to the control.
@@ -150,7 +150,7 @@ public:
                 return block.position() + static_cast<int>(text.size());
             bytes += endLen;
         }
-        return document()->characterCount() - 1;
+        return TextDoc()->characterCount() - 1;
     }
 
     // The bytes a selection stands for, line ends included.
@@ -159,7 +159,7 @@ public:
         QByteArray out;
         const int from = c.selectionStart();
         const int to = c.selectionEnd();
-        QTextBlock block = document()->findBlock(from);
+        QTextBlock block = TextDoc()->findBlock(from);
         while (block.isValid() && block.position() <= to) {
             const int bstart = block.position();
             const int bend = bstart + block.length() - 1;  // at the separator
@@ -181,8 +181,7 @@ public:
     void SetText(const char* bytes, std::size_t n)
     {
         const cp932::Lines lines = cp932::DecodeLines(bytes, n);
-        // setDocument deletes the widget's first document itself.
-        QPointer<QTextDocument> old = document();
+        QTextDocument* old = TextDoc();
         auto* doc = new QTextDocument(this);
         doc->setUndoRedoEnabled(false);
         doc->setDefaultFont(old->defaultFont());
@@ -208,10 +207,35 @@ public:
         }
         doc->setUndoRedoEnabled(true);
         doc->setModified(false);
-        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+        m_bytesValid = false;
 
+        // Until the control first paints (and gets its font there), the
+        // text waits beside it: laying it out in the old font first would
+        // double the work of the first paint.
+        delete m_pPending;
+        m_pPending = doc;
+        if (m_bPainted)
+            Realize();
+    }
+
+    // The document the text is in: the one waiting for the first paint, or
+    // the widget's.
+    QTextDocument* TextDoc() const { return m_pPending != nullptr ? m_pPending : document(); }
+
+    // Puts a waiting text into the widget.
+    void Realize()
+    {
+        if (m_pPending == nullptr)
+            return;
+        QTextDocument* doc = m_pPending;
+        m_pPending = nullptr;
+        // setDocument deletes the widget's first document itself.
+        QPointer<QTextDocument> old = document();
+        doc->setDefaultFont(font());
+        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
         ++m_internal;
         setDocument(doc);
+        ApplyTabStops();
         AdoptDocument(doc);
         --m_internal;
         if (old != nullptr && old->parent() == this)
@@ -289,7 +313,7 @@ public:
     template <class ExactBytes>
     bool FitsLimit(const QTextCursor& c, std::size_t n, ExactBytes exactBytes)
     {
-        const std::size_t chars = static_cast<std::size_t>(document()->characterCount());
+        const std::size_t chars = static_cast<std::size_t>(TextDoc()->characterCount());
         if (2 * chars + n <= m_limit)
             return true;
         const std::size_t current = static_cast<std::size_t>(Bytes().size());
@@ -305,6 +329,8 @@ public:
     HFONT m_hFont = nullptr;
     int m_internal = 0;  // > 0 while the control itself changes the text
     QPaintEvent* m_pPaintEvent = nullptr;
+    QTextDocument* m_pPending = nullptr;
+    bool m_bPainted = false;
     bool m_bytesValid = false;
     QByteArray m_bytes;
 
@@ -329,6 +355,7 @@ protected:
 
     void keyPressEvent(QKeyEvent* e) override
     {
+        Realize();
         if (e == QKeySequence::Paste) {
             m_pView->SendMessage(WM_PASTE);
             return;
@@ -373,6 +400,7 @@ protected:
 
     void inputMethodEvent(QInputMethodEvent* e) override
     {
+        Realize();
         const QString commit = e->commitString();
         if (commit.isEmpty() || isReadOnly()) {
             QPlainTextEdit::inputMethodEvent(e);
@@ -413,6 +441,7 @@ protected:
 
     void dropEvent(QDropEvent* e) override
     {
+        Realize();
         ClipboardRedirect redirect(e->mimeData());
         QPlainTextEdit::dropEvent(e);
     }
@@ -664,9 +693,28 @@ LRESULT CEditView::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return CView::DefWindowProc(message, wParam, lParam);
 
     switch (message) {
+    case WM_SETFONT:
+    case WM_GETFONT:
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case EM_LIMITTEXT:
+    case EM_GETLIMITTEXT:
+    case EM_SETTABSTOPS:
     case WM_PAINT:
-        if (w->m_pPaintEvent != nullptr)
+        break;
+    default:
+        w->Realize();
+        break;
+    }
+
+    switch (message) {
+    case WM_PAINT:
+        w->Realize();
+        if (w->m_pPaintEvent != nullptr) {
+            w->m_bPainted = true;
             w->PaintNow(w->m_pPaintEvent);
+        }
         else
             w->viewport()->update();
         return 0;
@@ -839,7 +887,9 @@ void CEditView::OnEditSelectAll()
 
 void CEditView::OnUpdateNeedSel(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(m_pControl != nullptr && m_pControl->textCursor().hasSelection());
+    // A text still waiting for the first paint has no selection yet.
+    pCmdUI->Enable(m_pControl != nullptr && m_pControl->m_pPending == nullptr
+                   && m_pControl->textCursor().hasSelection());
 }
 
 void CEditView::OnUpdateNeedClip(CCmdUI* pCmdUI)
@@ -849,10 +899,10 @@ void CEditView::OnUpdateNeedClip(CCmdUI* pCmdUI)
 
 void CEditView::OnUpdateNeedText(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(m_pControl != nullptr && m_pControl->document()->characterCount() > 1);
+    pCmdUI->Enable(m_pControl != nullptr && m_pControl->TextDoc()->characterCount() > 1);
 }
 
 void CEditView::OnUpdateEditUndo(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(m_pControl != nullptr && m_pControl->document()->isUndoAvailable());
+    pCmdUI->Enable(m_pControl != nullptr && m_pControl->TextDoc()->isUndoAvailable());
 }

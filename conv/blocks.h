@@ -108,7 +108,6 @@ void PairBlocks(PairState& s) {
         p += n + 1;
         prev = kLf;
         carry = 0;
-        lastLeads = V::Zero();
     }
     if (carry) {  // hand the lead and its partner to the one-unit step
         p -= 1;

@@ -90,8 +90,8 @@ ByteBuffer::~ByteBuffer() { Release(); }
 #ifdef __linux__
 
 // Anonymous mappings of our own: they grow in place or by moving pages
-// (mremap), never by copying, and can ask for huge pages, which spares a
-// big file most of its page faults.
+// (mremap), never by copying. No huge pages are asked for: where the kernel
+// compacts memory to give them, a single run can stall for most of a second.
 bool ByteBuffer::Reserve(size_t capacity) {
     if (capacity <= m_capacity) return true;
     static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
@@ -100,7 +100,6 @@ bool ByteBuffer::Reserve(size_t capacity) {
     void* grown = m_data ? mremap(m_data, m_capacity, bytes, MREMAP_MAYMOVE)
                          : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (grown == MAP_FAILED) return false;
-    madvise(grown, bytes, MADV_HUGEPAGE);  // advice only: fine if refused
     m_data = static_cast<char*>(grown);
     m_capacity = bytes;
     return true;

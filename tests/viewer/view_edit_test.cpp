@@ -116,6 +116,75 @@ TEST(ViewText, LineEndsAreBlocksOfTheWidget)
     EXPECT_EQ(w.Text(), "a\r\nb\rc\nd\r\r\ne");
 }
 
+// A text of very many lines: its short CR LF lines share blocks. Nothing of
+// that may show in the bytes, the line count or what editing does.
+TEST(ViewText, ManyShortLinesKeepTheirBytesAndEditAsLines)
+{
+    std::mt19937 rng(8192);
+    static const char* const lines[] = {"", "a", "\x82\xA0\x82\xA2", "0123456789abcde", "0123456789abcdef",
+                                        "\xED\x40\xFA\x54", "a long line of text that is longer than short"};
+    static const char* const ends[] = {"\r\n", "\r\n", "\r\n", "\r\n", "\r", "\n", "\r\r\n"};
+    std::uniform_int_distribution<int> line(0, static_cast<int>(std::size(lines)) - 1);
+    std::uniform_int_distribution<int> end(0, static_cast<int>(std::size(ends)) - 1);
+    std::string text;
+    int count = 1;
+    for (int i = 0; i < 20000; ++i) {
+        text += lines[line(rng)];
+        const std::string e = i % 7 == 0 ? ends[end(rng)] : "\r\n";
+        text += e;
+        count += e == "\r\r\n" ? 2 : 1;
+    }
+    text += "end";
+
+    Window w = Window::Make(true);
+    w.SetText(text);
+    ASSERT_EQ(Hex(w.Text()), Hex(text));
+    EXPECT_EQ(w.view->GetEditCtrl().GetLineCount(), count);
+    EXPECT_LT(Edit(w)->document()->blockCount(), count / 2) << "short lines share blocks";
+
+    // Edits at byte offsets that fall inside shared blocks, checked against
+    // the same edit on the bytes.
+    std::string expect = text;
+    std::uniform_int_distribution<size_t> where(3, text.size() / 2);
+    for (int i = 0; i < 40; ++i) {
+        size_t at = where(rng);
+        const std::string before = expect;
+        // the start of a line that follows a CR LF
+        at = expect.find("\r\n", at);
+        ASSERT_NE(at, std::string::npos);
+        at += 2;
+        PutCursor(w, static_cast<int>(at));
+        switch (i % 3) {
+        case 0:
+            QTest::keyClick(w.Widget(), Qt::Key_Return);
+            expect.insert(at, "\r\n");
+            break;
+        case 1:
+            QTest::keyClick(w.Widget(), Qt::Key_Backspace);
+            expect.erase(at - 2, 2);
+            break;
+        default:
+            Type(w, QStringLiteral("x"));
+            expect.insert(at, "x");
+            break;
+        }
+        ASSERT_EQ(w.Text().size(), expect.size()) << "edit " << i << " at " << at;
+        ASSERT_TRUE(w.Text() == expect) << "edit " << i << " at " << at;
+        if (i % 10 == 9) {
+            Edit(w)->undo();
+            ASSERT_TRUE(w.Text() == before) << "undo of edit " << i;
+            expect = before;
+        }
+    }
+
+    // A selection across shared lines copies as CR LF lines.
+    const size_t from = expect.find("\r\n\r\n\r\n");
+    ASSERT_NE(from, std::string::npos);
+    w.view->GetEditCtrl().SetSel(static_cast<int>(from), static_cast<int>(from + 6));
+    w.view->HandleCommand(ID_EDIT_COPY);
+    EXPECT_EQ(Hex(viewtest::ClipboardBytes()), Hex("\r\n\r\n\r\n"));
+}
+
 TEST(ViewText, SettingTheTextLeavesTheDocumentAloneAndForgetsUndo)
 {
     Window w = Window::Make(true);

@@ -198,6 +198,8 @@ Code NextUnit(const Tables& t, QStringView text, qsizetype i)
 {
     const char16_t c = text[i].unicode();
     const qsizetype n = text.size();
+    if (c == kLineInBlock)
+        return {0x0D0A, 1, false};  // CR LF, as a pair of bytes
     if (QChar::isHighSurrogate(c)) {
         if (i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
             const char32_t cp = QChar::surrogateToUcs4(c, text[i + 1].unicode());

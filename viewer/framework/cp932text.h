@@ -15,7 +15,9 @@
 //   placeholder box;
 // - CR and LF are U+000D and U+000A, like any other ASCII byte.
 //
-// Encode maps a character that code page 932 can't hold to "?" (kUnmappable).
+// Encode maps a character that code page 932 can't hold to "?" (kUnmappable),
+// and the line separator U+2028 (kLineInBlock) to CR LF: a widget may hold
+// several CR LF lines in one block that way.
 #ifndef RUVOK_CP932TEXT_H
 #define RUVOK_CP932TEXT_H
 
@@ -31,6 +33,7 @@ namespace cp932 {
 constexpr char32_t kReservedBase = 0xF0000;
 constexpr char32_t kFirstSelector = 0xE0100;  // VS17
 constexpr char kUnmappable = '?';
+constexpr char16_t kLineInBlock = 0x2028;
 
 QString Decode(const char* bytes, std::size_t n);
 inline QString Decode(const QByteArray& bytes)

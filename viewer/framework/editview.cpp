@@ -67,7 +67,7 @@ bool HasOverlongWord(const QString& text)
     qsizetype run = 0;
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
-        if (c == u' ' || c == u'\t' || c == u'\n' || c >= 0x2E80)
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == cp932::kLineInBlock || c >= 0x2E80)
             run = 0;
         else if (++run > kLongestWrappableWord)
             return true;
@@ -176,11 +176,50 @@ public:
 
     // --- replacing and inserting text ----------------------------------
 
+    // A text of very many lines costs the document a block per line, which
+    // is slow to build and large (a file of 655,360 LFs: over a second and
+    // 300 MB). Short CR LF lines of such a text share blocks instead, joined
+    // by line separators, which store as CR LF; a line with any other end
+    // still ends its block, so each block's own end stays as it was.
+    static void GroupShortLines(cp932::Lines& lines)
+    {
+        constexpr qsizetype kManyLines = 8192;   // below this, a block a line
+        constexpr qsizetype kShortLine = 16;     // characters
+        constexpr int kLinesPerBlock = 64;
+        if (lines.text.count(QLatin1Char('\n')) < kManyLines)
+            return;
+        auto odd = lines.oddEnds.begin();
+        std::size_t line = 0;
+        std::size_t block = 0;
+        int inBlock = 1;
+        qsizetype lineStart = 0;
+        QChar* text = lines.text.data();
+        for (qsizetype i = 0; i < lines.text.size(); ++i) {
+            if (text[i] != QLatin1Char('\n'))
+                continue;
+            const bool isOdd = odd != lines.oddEnds.end() && odd->line == line;
+            if (isOdd) {
+                odd->line = block;  // from here on, the number of its block
+                ++odd;
+            }
+            if (!isOdd && i - lineStart < kShortLine && inBlock < kLinesPerBlock) {
+                text[i] = QChar(cp932::kLineInBlock);
+                ++inBlock;
+            } else {
+                ++block;
+                inBlock = 1;
+            }
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+
     // A whole new text: a fresh document, filled before any layout is
     // attached, so that filling costs no layout work per line.
     void SetText(const char* bytes, std::size_t n)
     {
-        const cp932::Lines lines = cp932::DecodeLines(bytes, n);
+        cp932::Lines lines = cp932::DecodeLines(bytes, n);
+        GroupShortLines(lines);
         QTextDocument* old = TextDoc();
         auto* doc = new QTextDocument(this);
         doc->setUndoRedoEnabled(false);
@@ -849,7 +888,9 @@ LRESULT CEditView::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         w->setReadOnly(wParam != 0);
         return TRUE;
     case EM_GETLINECOUNT:
-        return w->document()->blockCount();
+        // Lines that share a block count one by one.
+        return w->document()->blockCount() +
+               static_cast<LRESULT>(w->document()->toRawText().count(QChar(cp932::kLineInBlock)));
     default:
         return CView::DefWindowProc(message, wParam, lParam);
     }

@@ -22,6 +22,8 @@
 
 namespace {
 
+using viewtest::Hex;
+
 using viewtest::Window;
 
 QPlainTextEdit* Edit(const Window& w)
@@ -45,17 +47,6 @@ void Type(const Window& w, const QString& text)
 void PutCursor(const Window& w, int bytes)
 {
     w.view->GetEditCtrl().SetSel(bytes, bytes);
-}
-
-std::string Hex(const std::string& s)
-{
-    std::string out;
-    char buf[4];
-    for (unsigned char c : s) {
-        std::snprintf(buf, sizeof buf, "%02X ", c);
-        out += buf;
-    }
-    return out;
 }
 
 std::string RandomBytes(std::mt19937& rng, int maxLen)

@@ -18,6 +18,8 @@
 
 namespace {
 
+using viewtest::Hex;
+
 using viewtest::ClipboardBytes;
 using viewtest::SetClipboardBytes;
 using viewtest::Window;
@@ -26,17 +28,6 @@ using viewtest::Window;
 const char kSjis[] = "\x93\xFA\x96\x7B\x8C\xEA\x82\xC5\x82\xB7";
 const char kEuc[] = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xC7\xA4\xB9";
 const char kJis[] = "\x1B$BF|K\\8l$G$9\x1B(B";
-
-std::string Hex(const std::string& s)
-{
-    std::string out;
-    char buf[4];
-    for (unsigned char c : s) {
-        std::snprintf(buf, sizeof buf, "%02X ", c);
-        out += buf;
-    }
-    return out;
-}
 
 void Paste(const Window& w)
 {

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <cstdio>
+
 namespace viewtest {
 
 Window Window::Make(bool ruvokView, int width, int height)
@@ -58,6 +60,17 @@ std::string ClipboardBytes()
     if (data == nullptr || !data->hasText())
         return "<no text>";
     return cp932::Encode(data->text()).toStdString();
+}
+
+std::string Hex(const std::string& s)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : s) {
+        std::snprintf(buf, sizeof buf, "%02X ", c);
+        out += buf;
+    }
+    return out;
 }
 
 }  // namespace viewtest

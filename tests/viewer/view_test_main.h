@@ -47,6 +47,9 @@ struct Window {
 void SetClipboardBytes(const std::string& bytes);
 std::string ClipboardBytes();
 
+// Bytes as hex pairs, for failure messages.
+std::string Hex(const std::string& s);
+
 }  // namespace viewtest
 
 #endif

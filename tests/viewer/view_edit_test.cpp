@@ -264,6 +264,126 @@ TEST(ViewText, TypingKeepsLineEndsWhereTheyBelong)
         PutCursor(w, row.cursor);
         QTest::keyClick(w.Widget(), row.key, row.mods);
         EXPECT_EQ(Hex(w.Text()), Hex(row.after)) << row.why;
+        Edit(w)->undo();
+        EXPECT_EQ(Hex(w.Text()), Hex(row.before)) << "undo: " << row.why;
+        Edit(w)->redo();
+        EXPECT_EQ(Hex(w.Text()), Hex(row.after)) << "redo: " << row.why;
+    }
+}
+
+// Edits at line starts and ends of a text with every kind of line end, each
+// checked against the same edit on a model of lines, then undone and redone;
+// at the end everything is undone. (Bytes alone can't be the model: a lone CR
+// line end followed by a lone LF one reads as CR LF.)
+TEST(ViewText, UndoBringsBackEveryLineEnd)
+{
+    struct Line {
+        std::string text;
+        std::string end;  // empty for the last line
+    };
+    auto bytesOf = [](const std::vector<Line>& lines) {
+        std::string out;
+        for (const Line& l : lines)
+            out += l.text + l.end;
+        return out;
+    };
+    auto startOf = [](const std::vector<Line>& lines, size_t k) {
+        size_t at = 0;
+        for (size_t i = 0; i < k; ++i)
+            at += lines[i].text.size() + lines[i].end.size();
+        return at;
+    };
+    auto dropLastCharacter = [](std::string& text) {
+        if (text.size() >= 2 && text[text.size() - 2] == '\x82')
+            text.resize(text.size() - 2);
+        else if (!text.empty())
+            text.pop_back();
+    };
+    static const char* const ends[] = {"\r\n", "\r", "\n"};
+    std::mt19937 rng(932);
+    for (int round = 0; round < 20; ++round) {
+        std::vector<Line> lines;
+        std::uniform_int_distribution<int> end(0, 2);
+        std::uniform_int_distribution<int> letter('a', 'z');
+        for (int i = 0; i < 12; ++i) {
+            std::string text(1, static_cast<char>(letter(rng)));
+            text += i % 3 == 0 ? "\x82\xA0" : "";
+            lines.push_back({text, ends[end(rng)]});
+        }
+        lines.push_back({"end", ""});
+        const std::string text = bytesOf(lines);
+        Window w = Window::Make(true);
+        w.SetText(text);
+        for (int i = 0; i < 25; ++i) {
+            const std::string before = bytesOf(lines);
+            std::string how;
+            const size_t k = std::uniform_int_distribution<size_t>(0, lines.size() - 1)(rng);
+            const size_t start = startOf(lines, k);
+            const size_t lineEnd = start + lines[k].text.size();
+            const bool last = k + 1 == lines.size();
+            switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
+            case 0:
+                if (k == 0)
+                    continue;
+                PutCursor(w, static_cast<int>(start));
+                QTest::keyClick(w.Widget(), Qt::Key_Backspace);
+                lines[k - 1].text += lines[k].text;
+                lines[k - 1].end = lines[k].end;
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(k));
+                how = "backspace at a line start";
+                break;
+            case 1:
+                if (last)
+                    continue;
+                PutCursor(w, static_cast<int>(lineEnd));
+                QTest::keyClick(w.Widget(), Qt::Key_Delete);
+                lines[k].text += lines[k + 1].text;
+                lines[k].end = lines[k + 1].end;
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(k + 1));
+                how = "delete at a line end";
+                break;
+            case 2:
+                PutCursor(w, static_cast<int>(start));
+                QTest::keyClick(w.Widget(), Qt::Key_Return);
+                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(k), Line{"", "\r\n"});
+                how = "enter at a line start";
+                break;
+            case 3: {
+                if (last)
+                    continue;
+                // From the line's last character (or its start, if it has
+                // none) to the end of the next line's text.
+                std::string kept = lines[k].text;
+                dropLastCharacter(kept);
+                const size_t from = start + kept.size();
+                const size_t to = lineEnd + lines[k].end.size() + lines[k + 1].text.size();
+                w.view->GetEditCtrl().SetSel(static_cast<int>(from), static_cast<int>(to));
+                w.view->HandleCommand(ID_EDIT_CLEAR);
+                lines[k].text = kept;
+                lines[k].end = lines[k + 1].end;
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(k + 1));
+                how = "a selection across a line end cleared";
+                break;
+            }
+            default:
+                PutCursor(w, static_cast<int>(start));
+                w.view->GetEditCtrl().ReplaceSel("x\ry\nz\r\n", TRUE);
+                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(k),
+                             {Line{"x", "\r"}, Line{"y", "\n"}, Line{"z", "\r\n"}});
+                how = "text with lone ends put in";
+                break;
+            }
+            const std::string expect = bytesOf(lines);
+            ASSERT_EQ(Hex(w.Text()), Hex(expect)) << how << ", from " << Hex(before);
+            ASSERT_EQ(w.view->GetEditCtrl().GetLineCount(), static_cast<int>(lines.size())) << how;
+            Edit(w)->undo();
+            ASSERT_EQ(Hex(w.Text()), Hex(before)) << "undo of " << how;
+            Edit(w)->redo();
+            ASSERT_EQ(Hex(w.Text()), Hex(expect)) << "redo of " << how;
+        }
+        while (Edit(w)->document()->isUndoAvailable())
+            Edit(w)->undo();
+        ASSERT_EQ(Hex(w.Text()), Hex(text)) << "all undone, round " << round;
     }
 }
 

@@ -23,36 +23,73 @@
 
 namespace {
 
-// What a block's user state says about the line end after the block. Qt
-// keeps the later block's state when two blocks merge, which is the end the
-// merged line has; where a block is split (Enter, a paste) the framework
-// moves the state itself.
-constexpr int kStateCr = 1;
-constexpr int kStateLf = 2;
+// A line end other than CR LF is marked in the character format of the
+// block separator that stands for it. The mark goes wherever the separator
+// goes: it leaves with the separator when lines are joined, and comes back
+// with it when that is undone.
+constexpr int kLineEndMark = QTextFormat::UserProperty + 1;
+constexpr int kMarkCr = 1;
+constexpr int kMarkLf = 2;
 
+// The line end after a block. A block's character format is that of the
+// separator before it.
 cp932::LineEnd EndOf(const QTextBlock& block)
 {
-    switch (block.userState()) {
-    case kStateCr:
+    const QTextBlock next = block.next();
+    if (!next.isValid())
+        return cp932::LineEnd::CrLf;
+    switch (next.charFormat().intProperty(kLineEndMark)) {
+    case kMarkCr:
         return cp932::LineEnd::Cr;
-    case kStateLf:
+    case kMarkLf:
         return cp932::LineEnd::Lf;
     default:
         return cp932::LineEnd::CrLf;
     }
 }
 
-int StateOf(cp932::LineEnd end)
+// format, marked for a separator that stands for end.
+QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end)
 {
     switch (end) {
     case cp932::LineEnd::Cr:
-        return kStateCr;
+        format.setProperty(kLineEndMark, kMarkCr);
+        break;
     case cp932::LineEnd::Lf:
-        return kStateLf;
+        format.setProperty(kLineEndMark, kMarkLf);
+        break;
     case cp932::LineEnd::CrLf:
+        format.clearProperty(kLineEndMark);
         break;
     }
-    return -1;
+    return format;
+}
+
+// Inserts decoded lines at the cursor in format, each separator marked with
+// its own line end.
+void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format)
+{
+    const QTextCharFormat plain = Marked(format, cp932::LineEnd::CrLf);
+    const QString& text = lines.text;
+    auto odd = lines.oddEnds.begin();
+    qsizetype from = 0;
+    std::size_t line = 0;
+    for (qsizetype i = 0; odd != lines.oddEnds.end() && i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('\n'))
+            continue;
+        if (odd->line == line) {
+            if (i > from)
+                cursor.insertText(text.mid(from, i - from), plain);
+            cursor.insertBlock(cursor.blockFormat(), Marked(plain, odd->end));
+            from = i + 1;
+            ++odd;
+        }
+        ++line;
+    }
+    if (from == 0)
+        cursor.insertText(text, plain);
+    else if (from < text.size())
+        cursor.insertText(text.mid(from), plain);
 }
 
 // A run of text without a break opportunity longer than this makes Qt's
@@ -231,18 +268,7 @@ public:
         doc->setDocumentMargin(old->documentMargin());
         if (!lines.text.isEmpty()) {
             QTextCursor cursor(doc);
-            cursor.insertText(lines.text);
-        }
-        if (!lines.oddEnds.empty()) {
-            QTextBlock block = doc->begin();
-            std::size_t number = 0;
-            for (const cp932::OddLineEnd& odd : lines.oddEnds) {
-                while (number < odd.line) {
-                    block = block.next();
-                    ++number;
-                }
-                block.setUserState(StateOf(odd.end));
-            }
+            InsertLines(cursor, lines, QTextCharFormat());
         }
         doc->setUndoRedoEnabled(true);
         doc->setModified(false);
@@ -295,29 +321,10 @@ public:
             ++m_internal;
         c.beginEditBlock();
         c.removeSelectedText();
-        QTextBlock first = c.block();
-        const int firstNumber = first.blockNumber();
-        const int state = first.userState();
         if (HasOverlongWord(lines.text))
             setWordWrapMode(QTextOption::WrapAnywhere);
-        c.insertText(lines.text);
-        const int added = static_cast<int>(lines.text.count(QLatin1Char('\n')));
-        if (added > 0) {
-            // The first line now ends with the text's first line end; the
-            // line the cursor was in keeps its own end after the text.
-            QTextBlock block = document()->findBlockByNumber(firstNumber);
-            auto odd = lines.oddEnds.begin();
-            for (int i = 0; i < added; ++i) {
-                int s = -1;
-                if (odd != lines.oddEnds.end() && odd->line == static_cast<std::size_t>(i)) {
-                    s = StateOf(odd->end);
-                    ++odd;
-                }
-                block.setUserState(s);
-                block = block.next();
-            }
-            block.setUserState(state);
-        }
+        // The line the cursor was in keeps its own end, after the text.
+        InsertLines(c, lines, c.charFormat());
         c.endEditBlock();
         if (!asUserEdit)
             --m_internal;
@@ -336,10 +343,8 @@ public:
         }
         c.beginEditBlock();
         c.removeSelectedText();
-        const int state = c.block().userState();
-        c.insertBlock();
-        c.block().setUserState(state);
-        c.block().previous().setUserState(-1);
+        // The line the cursor was in keeps its own end, after the new one.
+        c.insertBlock(c.blockFormat(), Marked(c.charFormat(), cp932::LineEnd::CrLf));
         c.endEditBlock();
         setTextCursor(c);
         ensureCursorVisible();

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -570,3 +572,93 @@ TEST(ViewStyle, PaintingShowsJapaneseTextInTheFixedFont)
 }
 
 }  // namespace
+
+namespace {
+
+// The first rows of a text as the view draws them, in the fixed font.
+// With put, these bytes are then put in after the first byte, as a paste
+// would.
+QImage FirstRows(const std::string& bytes, int rows, const std::string& put = "")
+{
+    Window w = Window::Make(true, 360, 200);
+    w.view->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FIXED_FONT)), 0);
+    Edit(w)->setCursorWidth(0);
+    w.SetText(bytes);
+    w.ShowAndPaint();
+    if (!put.empty()) {
+        PutCursor(w, 1);
+        w.view->GetEditCtrl().ReplaceSel(put.c_str(), TRUE);
+        PutCursor(w, 0);
+        w.Widget()->repaint();
+    }
+    const int height = rows * QFontMetrics(Edit(w)->font()).lineSpacing();
+    return Edit(w)->viewport()->grab(QRect(0, 0, Edit(w)->viewport()->width(), height)).toImage();
+}
+
+}  // namespace
+
+// A very long line is laid out differently from a short one (see the edit
+// view); what it shows must not differ.
+TEST(ViewStyle, ALongLineLooksAsAShortOneWould)
+{
+    struct Row {
+        const char* why;
+        std::string head;
+    };
+    const std::string kanji = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xAA\x81\x41";
+    const Row rows[] = {
+        {"Japanese prose", kanji + kanji + kanji},
+        {"ASCII words", "the quick brown fox jumps over the lazy dog, 0123456789 times"},
+        {"duplicate codes", "a\xED\x40=\xFA\x5C b\x87\x90=\x81\xE0 c\xFA\x4A=\x87\x54 " + kanji},
+        {"undecodable bytes", "a\x80" "b\xFF" "c\xA0" "d\x85\x40" "e " + kanji},
+        {"half-width katakana", "\xB6\xC0\xB6\xC5 \xC3\xB7\xBD\xC4 " + kanji},
+        {"tabs and control bytes", "a\tb\tc\x01\x1F" "d " + kanji},
+    };
+    std::string filler;
+    while (filler.size() < 12000)
+        filler += kanji + " words ";
+    for (const Row& row : rows) {
+        const std::string head = "x" + row.head;
+        const QImage shortLine = FirstRows(head + filler.substr(0, 200), 2);
+        const QImage longLine = FirstRows(head + filler, 2);
+        const QImage pasted = FirstRows("x" + filler, 2, row.head);
+        ASSERT_FALSE(shortLine.isNull());
+        EXPECT_TRUE(shortLine == longLine) << row.why;
+        EXPECT_TRUE(shortLine == pasted) << row.why << ", put into a long line";
+        const char* out = std::getenv("RUVOK_VIEW_SHOT");
+        if (out != nullptr && shortLine != longLine) {
+            shortLine.save(QString::fromLocal8Bit(out) + QStringLiteral(".short.png"));
+            longLine.save(QString::fromLocal8Bit(out) + QStringLiteral(".long.png"));
+        }
+    }
+}
+
+// Qt's wrapping at word boundaries is quadratic in a run with no boundary,
+// so a text with a very long one wraps anywhere; another text brings word
+// wrapping back.
+TEST(ViewStyle, AnOverlongWordWrapsAnywhere)
+{
+    struct Row {
+        const char* why;
+        std::string text;
+        QTextOption::WrapMode wrap;
+    };
+    const Row rows[] = {
+        {"a run of 3,000 letters", std::string(3000, 'a'), QTextOption::WrapAnywhere},
+        {"words", "some words\r\nand more", QTextOption::WrapAtWordBoundaryOrAnywhere},
+        {"a run of 3,000 digits after words", "words " + std::string(3000, '7'), QTextOption::WrapAnywhere},
+        {"3,000 kana, each a boundary", [] {
+             std::string kana;
+             for (int i = 0; i < 3000; ++i)
+                 kana += "\x82\xA0";
+             return kana;
+         }(), QTextOption::WrapAtWordBoundaryOrAnywhere},
+    };
+    Window w = Window::Make(true);
+    w.ShowAndPaint();
+    for (const Row& row : rows) {
+        w.SetText(row.text);
+        w.Widget()->repaint();
+        EXPECT_EQ(Edit(w)->document()->defaultTextOption().wrapMode(), row.wrap) << row.why;
+    }
+}

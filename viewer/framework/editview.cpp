@@ -6,6 +6,7 @@
 #include "font.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -110,6 +111,69 @@ bool HasOverlongWord(const QString& text)
             return true;
     }
     return false;
+}
+
+// Laying out a line shapes all of it, and in a long line of Japanese text
+// that takes most of the time: Qt shapes each run of one script by itself,
+// and the script changes every few characters. Code page 932 text is drawn
+// the same without shaping, except what isn't printable: the selector that
+// marks a duplicate code (with the character it follows), the stand-in for
+// an undecodable byte, a control character, a user-defined one. Shaping
+// draws those as boxes, or not at all where they should not show; without
+// it they would vanish or show as boxes wrongly. So a long line is laid out
+// unshaped but for those.
+constexpr int kLongLine = 4096;  // characters
+
+bool NeedsShaping(QChar c)
+{
+    return !c.isPrint() && c != QLatin1Char('\t');
+}
+
+bool NeedsShaping(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return NeedsShaping(c); });
+}
+
+// format, shaped.
+QTextCharFormat Shaped(QTextCharFormat format = QTextCharFormat())
+{
+    format.setFontStyleStrategy(QFont::PreferDefault);
+    return format;
+}
+
+// Sets, over the characters from..to of a long block, where shaping is done.
+void ShapeOnlyWhereNeeded(QTextDocument* doc, const QTextBlock& block, int from, int to)
+{
+    if (block.length() <= kLongLine || to <= from)
+        return;
+    QTextCharFormat unshaped;
+    unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
+    const QTextCharFormat shaped = Shaped();
+    QTextCursor c(doc);
+    auto apply = [&](int s, int e, const QTextCharFormat& format) {
+        if (e <= s)
+            return;
+        c.setPosition(block.position() + s);
+        c.setPosition(block.position() + e, QTextCursor::KeepAnchor);
+        c.mergeCharFormat(format);
+    };
+    const QString text = block.text();
+    auto needsShaping = [&](int i) { return NeedsShaping(text[i]); };
+    int run = from;
+    for (int i = from; i < to; ++i) {
+        if (!needsShaping(i))
+            continue;
+        // A selector goes with the character before it.
+        const int s = text[i].isHighSurrogate() ? std::max(run, i - 1) : i;
+        int e = i + 1;
+        while (e < to && needsShaping(e))
+            ++e;
+        apply(run, s, unshaped);
+        apply(s, e, shaped);
+        run = e;
+        i = e - 1;
+    }
+    apply(run, to, unshaped);
 }
 
 constexpr int kDefaultTabStop = 32;  // dialog units
@@ -269,6 +333,8 @@ public:
         if (!lines.text.isEmpty()) {
             QTextCursor cursor(doc);
             InsertLines(cursor, lines, QTextCharFormat());
+            for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+                ShapeOnlyWhereNeeded(doc, block, 0, block.length() - 1);
         }
         doc->setUndoRedoEnabled(true);
         doc->setModified(false);
@@ -288,6 +354,16 @@ public:
     QTextDocument* TextDoc() const { return m_pPending != nullptr ? m_pPending : document(); }
 
     // Puts a waiting text into the widget.
+    //
+    // Qt lays a block out in full wherever it needs any of it, and it needs
+    // some for nearly everything here: a text of one block is laid out at
+    // once on each change of its options or layout, the cursor's block when
+    // the widget takes the document, and the last screenful of blocks for
+    // the scroll bar. For a single long line each of those is most of the
+    // first paint's work. So the text goes in with everything already set,
+    // an empty block in front (where the cursor is) and a screenful of empty
+    // blocks behind; taking those out again leaves the text marked for one
+    // layout, which the first paint needs anyway.
     void Realize()
     {
         if (m_pPending == nullptr)
@@ -296,11 +372,34 @@ public:
         m_pPending = nullptr;
         // setDocument deletes the widget's first document itself.
         QPointer<QTextDocument> old = document();
+        const QTextOption::WrapMode wrap = doc->defaultTextOption().wrapMode();
         doc->setDefaultFont(font());
-        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+        QTextOption option = doc->defaultTextOption();
+        option.setTabStopDistance(TabStopDistance());
+        doc->setDefaultTextOption(option);
         ++m_internal;
+        doc->setUndoRedoEnabled(false);
+        const int lines = viewport()->height() / std::max(1, QFontMetrics(font()).lineSpacing()) + 2;
+        QTextCursor c(doc);
+        c.insertBlock();
+        c.setPosition(doc->characterCount() - 1);
+        c.insertText(QString(lines, QLatin1Char('\n')));
+        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
         setDocument(doc);
+        setWordWrapMode(wrap);
         ApplyTabStops();
+        // By position: a cursor that moves by characters or lines lays out
+        // what it passes.
+        c.beginEditBlock();
+        const int end = doc->characterCount() - 1;
+        c.setPosition(end - lines);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.setPosition(0);
+        c.deleteChar();
+        c.endEditBlock();
+        doc->setUndoRedoEnabled(true);
+        doc->setModified(false);
         AdoptDocument(doc);
         --m_internal;
         if (old != nullptr && old->parent() == this)
@@ -324,7 +423,15 @@ public:
         if (HasOverlongWord(lines.text))
             setWordWrapMode(QTextOption::WrapAnywhere);
         // The line the cursor was in keeps its own end, after the text.
-        InsertLines(c, lines, c.charFormat());
+        const int start = c.position();
+        InsertLines(c, lines, Shaped(c.charFormat()));
+        for (QTextBlock block = document()->findBlock(start); block.isValid(); block = block.next()) {
+            const int from = std::max(start, block.position()) - block.position();
+            const int to = std::min(c.position(), block.position() + block.length() - 1) - block.position();
+            ShapeOnlyWhereNeeded(document(), block, from, to);
+            if (block.contains(c.position()))
+                break;
+        }
         c.endEditBlock();
         if (!asUserEdit)
             --m_internal;
@@ -378,13 +485,14 @@ public:
     bool m_bytesValid = false;
     QByteArray m_bytes;
 
-    void ApplyTabStops()
+    qreal TabStopDistance() const
     {
         // Dialog units: four to the width of an average character.
         const QFontMetricsF metrics(font());
-        const qreal base = metrics.horizontalAdvance(QLatin1Char('0'));
-        setTabStopDistance(m_tabStopDlu * base / 4.0);
+        return m_tabStopDlu * metrics.horizontalAdvance(QLatin1Char('0')) / 4.0;
     }
+
+    void ApplyTabStops() { setTabStopDistance(TabStopDistance()); }
 
     void PaintNow(QPaintEvent* e) { QPlainTextEdit::paintEvent(e); }
 
@@ -432,8 +540,9 @@ protected:
                 QApplication::beep();
                 return;
             }
-            if (storable != text) {
-                c.insertText(storable);
+            if (storable != text || NeedsShaping(QStringView(storable))) {
+                c.insertText(storable, NeedsShaping(QStringView(storable)) ? Shaped(c.charFormat())
+                                                                           : c.charFormat());
                 setTextCursor(c);
                 ensureCursorVisible();
                 return;
@@ -451,6 +560,8 @@ protected:
             return;
         }
         const QString storable = cp932::MakeStorable(commit);
+        if (NeedsShaping(QStringView(storable)))
+            mergeCurrentCharFormat(Shaped());
         const std::size_t n = cp932::EncodedLength(storable);
         if (!FitsLimit(textCursor(), n, [n] { return n; })) {
             QApplication::beep();

@@ -141,39 +141,45 @@ QTextCharFormat Shaped(QTextCharFormat format = QTextCharFormat())
     return format;
 }
 
-// Sets, over the characters from..to of a long block, where shaping is done.
-void ShapeOnlyWhereNeeded(QTextDocument* doc, const QTextBlock& block, int from, int to)
+// Sets where shaping is done over the document positions from..to, in the
+// blocks there that are long.
+void ShapeOnlyWhereNeeded(QTextDocument* doc, int from, int to)
 {
-    if (block.length() <= kLongLine || to <= from)
-        return;
     QTextCharFormat unshaped;
     unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
     const QTextCharFormat shaped = Shaped();
     QTextCursor c(doc);
-    auto apply = [&](int s, int e, const QTextCharFormat& format) {
-        if (e <= s)
-            return;
-        c.setPosition(block.position() + s);
-        c.setPosition(block.position() + e, QTextCursor::KeepAnchor);
-        c.mergeCharFormat(format);
-    };
-    const QString text = block.text();
-    auto needsShaping = [&](int i) { return NeedsShaping(text[i]); };
-    int run = from;
-    for (int i = from; i < to; ++i) {
-        if (!needsShaping(i))
+    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        if (block.length() <= kLongLine)
             continue;
-        // A selector goes with the character before it.
-        const int s = text[i].isHighSurrogate() ? std::max(run, i - 1) : i;
-        int e = i + 1;
-        while (e < to && needsShaping(e))
-            ++e;
-        apply(run, s, unshaped);
-        apply(s, e, shaped);
-        run = e;
-        i = e - 1;
+        const int base = block.position();
+        const int first = std::max(from, base) - base;
+        const int last = std::min(to, base + block.length() - 1) - base;
+        auto apply = [&](int s, int e, const QTextCharFormat& format) {
+            if (e <= s)
+                return;
+            c.setPosition(base + s);
+            c.setPosition(base + e, QTextCursor::KeepAnchor);
+            c.mergeCharFormat(format);
+        };
+        const QString text = block.text();
+        int run = first;
+        for (int i = first; i < last; ++i) {
+            if (!NeedsShaping(text[i]))
+                continue;
+            // A selector goes with the character before it.
+            const int s = text[i].isHighSurrogate() ? std::max(run, i - 1) : i;
+            int e = i + 1;
+            while (e < last && NeedsShaping(text[e]))
+                ++e;
+            apply(run, s, unshaped);
+            apply(s, e, shaped);
+            run = e;
+            i = e - 1;
+        }
+        apply(run, last, unshaped);
     }
-    apply(run, to, unshaped);
 }
 
 constexpr int kDefaultTabStop = 32;  // dialog units
@@ -333,8 +339,7 @@ public:
         if (!lines.text.isEmpty()) {
             QTextCursor cursor(doc);
             InsertLines(cursor, lines, QTextCharFormat());
-            for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-                ShapeOnlyWhereNeeded(doc, block, 0, block.length() - 1);
+            ShapeOnlyWhereNeeded(doc, 0, cursor.position());
         }
         doc->setUndoRedoEnabled(true);
         doc->setModified(false);
@@ -387,7 +392,6 @@ public:
         doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
         setDocument(doc);
         setWordWrapMode(wrap);
-        ApplyTabStops();
         // By position: a cursor that moves by characters or lines lays out
         // what it passes.
         c.beginEditBlock();
@@ -425,13 +429,7 @@ public:
         // The line the cursor was in keeps its own end, after the text.
         const int start = c.position();
         InsertLines(c, lines, Shaped(c.charFormat()));
-        for (QTextBlock block = document()->findBlock(start); block.isValid(); block = block.next()) {
-            const int from = std::max(start, block.position()) - block.position();
-            const int to = std::min(c.position(), block.position() + block.length() - 1) - block.position();
-            ShapeOnlyWhereNeeded(document(), block, from, to);
-            if (block.contains(c.position()))
-                break;
-        }
+        ShapeOnlyWhereNeeded(document(), start, c.position());
         c.endEditBlock();
         if (!asUserEdit)
             --m_internal;
@@ -540,9 +538,9 @@ protected:
                 QApplication::beep();
                 return;
             }
-            if (storable != text || NeedsShaping(QStringView(storable))) {
-                c.insertText(storable, NeedsShaping(QStringView(storable)) ? Shaped(c.charFormat())
-                                                                           : c.charFormat());
+            const bool shaped = NeedsShaping(QStringView(storable));
+            if (storable != text || shaped) {
+                c.insertText(storable, shaped ? Shaped(c.charFormat()) : c.charFormat());
                 setTextCursor(c);
                 ensureCursorVisible();
                 return;

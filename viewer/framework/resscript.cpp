@@ -160,7 +160,7 @@ public:
     AfxResourceScript Run(const std::string& text);
 
 private:
-    enum Section { kNone, kStrings, kMenu, kAccel, kToolBar, kDialog, kVersion };
+    enum Section { kNone, kSkip, kStrings, kMenu, kAccel, kToolBar, kDialog, kVersion };
 
     void Error(const std::string& what)
     {
@@ -213,6 +213,12 @@ void Parser::BeginSection(const std::string& word, const std::vector<Field>& fie
         files[static_cast<UINT>(id)] = file;
         return;
     }
+    if (word == "END") {
+        Error("END without a section");
+        return;
+    }
+    // A section whose header can't be read is skipped up to its END.
+    m_section = kSkip;
     if (!Value(fields, 1, id))
         return;
     m_nID = static_cast<UINT>(id);
@@ -426,6 +432,7 @@ void Parser::SectionLine(const std::string& word, const std::vector<Field>& fiel
         VersionLine(word, fields);
         break;
     case kNone:
+    case kSkip:
         break;
     }
 }

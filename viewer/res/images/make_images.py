@@ -288,59 +288,71 @@ def toolbar():
 # The icons. 128: an opened spiral-bound notepad with a red cover. 129: a
 # document sheet with a ragged lower edge, red capitals, green ruled lines.
 
-NOTEPAD_32 = """
-                                
-     kkkkkkkkkkkkkkkkkkkkkk     
-    krRRRRRRRRRRRRRRRRRRRRRk    
-    krRRRRRRRRRRRRRRRRRRRRRk    
-    krRRRRRRRRRRRRRRRRRRRRRk    
-    krRRRRRRRRRRRRRRRRRRRRRk    
-    krRRRRRRRRRRRRRRRRRRRRRk    
-    krrrrrrrrrrrrrrrrrrrrrrk    
-     kkkkkkkkkkkkkkkkkkkkkk     
-     kdWkdWkdWkdWkdWkdWkdWk     
-    kkWkkWkkWkkWkkWkkWkkWkkk    
-    kWdWWdWWdWWdWWdWWdWWdWWk    
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWBBBBBBBBBBBBBBBBBBWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWBBBBBBBBBBBBBBBBBBWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWBBBBBBBBBBBBBBBBBBWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWBBBBBBBBBBBBBBBBBBWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kWWWWWWWWWWWWWWWWWWWWWWdk   
-    kkkkkkkkkkkkkkkkkkkkkkkdk   
-     kdddddddddddddddddddddk    
-      kkkkkkkkkkkkkkkkkkkkk     
-                                
-                                
-"""
+class Canvas:
+    """A grid of colour characters to draw on; " " is transparent."""
 
-NOTEPAD_16 = """
-                
- kkkkkkkkkkkkk  
- kRRRRRRRRRRRk  
- kRRRRRRRRRRRk  
- krrrrrrrrrrrk  
- kWkWkWkWkWkWk  
- kdkdkdkdkdkdk  
- kWWWWWWWWWWWkk 
- kWBBBBBBBBBWdk 
- kWWWWWWWWWWWdk 
- kWBBBBBBBBBWdk 
- kWWWWWWWWWWWdk 
- kWBBBBBBBBBWdk 
- kWWWWWWWWWWWdk 
- kkkkkkkkkkkkdk 
-  kkkkkkkkkkkkk 
-"""
+    def __init__(self, width, height, fill=" "):
+        self.width, self.height = width, height
+        self.rows = [[fill] * width for _ in range(height)]
+
+    def put(self, x, y, ch):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.rows[y][x] = ch
+
+    def box(self, x0, y0, x1, y1, outline, fill):
+        for y in range(y0, y1 + 1):
+            for x in range(x0, x1 + 1):
+                edge = x in (x0, x1) or y in (y0, y1)
+                self.put(x, y, outline if edge else fill)
+
+    def disc(self, cx, cy, r, outline, fill):
+        for y in range(self.height):
+            for x in range(self.width):
+                d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
+                if d <= r - 1:
+                    self.put(x, y, fill)
+                elif d <= r + 0.2:
+                    self.put(x, y, outline)
+
+    def grid(self):
+        return ["".join(r) for r in self.rows]
+
+
+def notepad(size):
+    """The notepad, opened: its red cover folded back above the spiral, the
+    ruled page below it with a red margin line."""
+    c = Canvas(size, size)
+    if size == 32:
+        left, right, cover_top, cover_bottom, page_top, bottom = 3, 27, 2, 10, 11, 28
+        wire_step, line_step, shadow, lean = 3, 3, 2, 3
+    else:
+        left, right, cover_top, cover_bottom, page_top, bottom = 1, 13, 1, 5, 6, 14
+        wire_step, line_step, shadow, lean = 2, 2, 1, 4
+    # The page with its shadow.
+    c.box(left + shadow, page_top + shadow, right + shadow, bottom + shadow, "d", "d")
+    c.box(left, page_top, right, bottom, "k", "W")
+    for y in range(page_top + 2 + line_step, bottom - 1, line_step):
+        for x in range(left + 1, right):
+            c.put(x, y, "B")
+    for y in range(page_top + 1, bottom):
+        c.put(left + 2 + shadow, y, "R")
+    # The cover, a little narrower at its far end: it leans back.
+    for y in range(cover_top, cover_bottom + 1):
+        inset = (cover_bottom - y) // lean
+        x0, x1 = left + inset, right - inset
+        for x in range(x0, x1 + 1):
+            edge = x in (x0, x1) or y in (cover_top, cover_bottom)
+            shade = "r" if y == cover_bottom - 1 or x == x1 - 1 else "R"
+            c.put(x, y, "k" if edge else shade)
+    # The spiral: a wire loop through each hole, from the cover to the page.
+    for x in range(left + 2, right - 1, wire_step):
+        for y in range(cover_bottom - 1, page_top + 2):
+            c.put(x, y, "k")
+        if size == 32:
+            for y in range(cover_bottom, page_top + 2):
+                c.put(x + 1, y, "d")
+    return c.grid()
+
 
 DOCUMENT_32 = """
                                 
@@ -454,59 +466,22 @@ POINTER_16 = """
                 
 """
 
-MAGNIFY_32 = """
-                                
-                                
-                                
-       kkkkk                    
-     kkWWWWWkk                  
-    kWWWWWWWWWk                 
-   kWWWWWWWWWWWk                
-   kWWWWWWWWWWWk                
-  kWWWWWWWWWWWWWk               
-  kWWWWWWWWWWWWWk               
-  kWWWWWWWWWWWWWk               
-  kWWWWWWWWWWWWWk               
-  kWWWWWWWWWWWWWk               
-   kWWWWWWWWWWWk                
-   kWWWWWWWWWWWkk               
-    kWWWWWWWWWkkkk              
-     kkWWWWWkkkkkkk             
-       kkkkk  kkkkkk            
-               kkkkkk           
-                kkkkkk          
-                 kkkkkk         
-                  kkkkk         
-                   kkk          
-                                
-                                
-                                
-                                
-                                
-                                
-                                
-                                
-                                
-"""
+def magnifier(size, hot_x, hot_y):
+    """A lens centred on the hot spot, its handle down to the right."""
+    c = Canvas(size, size)
+    r = 6 if size == 32 else 4.6
+    c.disc(hot_x, hot_y, r + 1, "k", "W")
+    c.disc(hot_x, hot_y, r, "k", "W")
+    c.disc(hot_x, hot_y, r - 1, "W", "W")
+    length = 8 if size == 32 else 4
+    width = 3 if size == 32 else 2
+    start = int(hot_x + r * 0.7) + 1
+    for i in range(length):
+        for t in range(width):
+            c.put(start + i + t, int(hot_y + r * 0.7) + 1 + i, "k")
+            c.put(start + i, int(hot_y + r * 0.7) + 1 + i + t, "k")
+    return c.grid()
 
-MAGNIFY_16 = """
-                
-    kkkkk       
-   kWWWWWk      
-  kWWWWWWWk     
- kWWWWWWWWWk    
- kWWWWWWWWWk    
- kWWWWWWWWWk    
- kWWWWWWWWWk    
- kWWWWWWWWWk    
-  kWWWWWWWkk    
-   kWWWWWkkkk   
-    kkkkk kkkk  
-           kkkk 
-            kkk 
-                
-                
-"""
 
 # ---------------------------------------------------------------------------
 # The framework's bitmaps.
@@ -526,60 +501,66 @@ CAPTION_CLOSE = """
 """
 
 
-def check_box(size, state):
-    """A sunken check box: state 0 empty, 1 checked, 2 checked and grey."""
+TICK = """
+......k
+.....kk
+k...kkk
+kk.kkk.
+kkkkk..
+.kkk...
+..k....
+"""
+
+
+def check_box(size, state, face="W", mark="k"):
+    """A sunken check box: state 0 empty, 1 checked, 2 checked and greyed."""
     n = size
-    rows = [["W"] * n for _ in range(n)]
+    c = Canvas(n, n, face)
     for i in range(n):
-        rows[0][i] = "d"
-        rows[i][0] = "d"
-        rows[n - 1][i] = "W"
-        rows[i][n - 1] = "W"
+        c.put(i, 0, "d")        # outer edge: shadow above and left,
+        c.put(0, i, "d")
+        c.put(i, n - 1, "W")    # highlight below and right
+        c.put(n - 1, i, "W")
     for i in range(1, n - 1):
-        rows[1][i] = "k" if i < n - 1 else rows[1][i]
-        rows[i][1] = "k"
-        rows[n - 2][i] = "." if i > 0 else rows[n - 2][i]
-        rows[i][n - 2] = "."
-    rows[n - 2][1] = "k"
-    rows[1][n - 2] = "k"
+        c.put(i, 1, "k")        # inner edge: dark above and left,
+        c.put(1, i, "k")
+        c.put(i, n - 2, ".")    # face colour below and right
+        c.put(n - 2, i, ".")
+    c.put(1, n - 2, "k")
+    c.put(n - 2, 1, "k")
     if state == 2:
+        face, mark = ".", "d"
         for y in range(2, n - 2):
             for x in range(2, n - 2):
-                rows[y][x] = "."
+                c.put(x, y, face)
     if state:
-        mark = "k" if state == 1 else "d"
-        c = n // 2
-        # a tick: down from the left to the bottom, then up to the right
-        for i in range(3):
-            for t in range(3):
-                x, y = c - 3 + i, c - 1 + i + t
-                if 2 <= x < n - 2 and 2 <= y < n - 2:
-                    rows[y][x] = mark
-        for i in range(1, n):
-            for t in range(3):
-                x, y = c - 1 + i, c + 1 - i + t
-                if 2 <= x < n - 2 and 2 <= y < n - 2 and x <= c + 3:
-                    rows[y][x] = mark
-    return ["".join(r) for r in rows]
+        tick = grid(TICK, 7, 7, "tick")
+        at = (n - 7) // 2
+        for y, row in enumerate(tick):
+            for x, ch in enumerate(row):
+                if ch == "k":
+                    c.put(at + x, at + y, mark)
+    return c.grid()
 
 
-def option_button(size, checked):
+def option_button(size, checked, face="W", mark="k"):
     """A sunken round option button, with its dot when checked."""
     n = size
-    rows = [["."] * n for _ in range(n)]
-    c = (n - 1) / 2.0
+    c = Canvas(n, n, ".")
+    m = (n - 1) / 2.0
     for y in range(n):
         for x in range(n):
-            d = ((x - c) ** 2 + (y - c) ** 2) ** 0.5
-            if d <= c - 1.6:
-                rows[y][x] = "W"
-            elif d <= c - 0.6:
-                rows[y][x] = "k" if x + y < 2 * c else "."
-            elif d <= c + 0.4:
-                rows[y][x] = "d" if x + y < 2 * c else "W"
+            d = ((x - m) ** 2 + (y - m) ** 2) ** 0.5
+            upper_left = x + y < 2 * m
+            if d <= m - 1.6:
+                c.put(x, y, face)
+            elif d <= m - 0.6:
+                c.put(x, y, "k" if upper_left else ".")
+            elif d <= m + 0.4:
+                c.put(x, y, "d" if upper_left else "W")
             if checked and d <= 1.6:
-                rows[y][x] = "k"
-    return ["".join(r) for r in rows]
+                c.put(x, y, mark)
+    return c.grid()
 
 
 def side_by_side(images, gap_width=0, cell=None):
@@ -602,23 +583,16 @@ def check_list(size):
 
 def controls_3d():
     """70x39: five 14x13 cells a row; rows: check boxes, option buttons,
-    three-state check boxes. Each cell: normal, checked, pressed, pressed and
-    checked, disabled."""
-    def pressed(img):
-        return ["".join("." if ch == "W" else ch for ch in r) for r in img]
-
-    def disabled(img):
-        return ["".join("d" if ch == "k" else ("." if ch == "W" else ch) for ch in r)
-                for r in img]
-
-    def row(make):
-        cells = [make(0), make(1), pressed(make(0)), pressed(make(1)), disabled(make(1))]
+    three-state check boxes. Each row: normal, checked, pressed, pressed and
+    checked, disabled and checked (pressed and disabled on the button face)."""
+    def row(make, states):
+        cells = [make(s, f, m) for s, f, m in states]
         return side_by_side(cells, cell=14)
-    boxes = row(lambda s: check_box(13, s))
-    options = row(lambda s: option_button(13, s))
-    three = side_by_side([check_box(13, 0), check_box(13, 1), check_box(13, 2),
-                          pressed(check_box(13, 2)), disabled(check_box(13, 2))], cell=14)
-    return boxes + options + three
+    two = [(0, "W", "k"), (1, "W", "k"), (0, ".", "k"), (1, ".", "k"), (1, ".", "d")]
+    three = [(0, "W", "k"), (1, "W", "k"), (2, "W", "k"), (2, ".", "k"), (2, ".", "d")]
+    return (row(lambda s, f, m: check_box(13, s, f, m), two) +
+            row(lambda s, f, m: option_button(13, s, f, m), two) +
+            row(lambda s, f, m: check_box(13, s, f, m), three))
 
 
 # ---------------------------------------------------------------------------
@@ -626,14 +600,13 @@ def controls_3d():
 def outputs():
     return {
         "toolbar.bmp": bmp(toolbar()),
-        "ruvok.ico": icon_file(1, [grid(NOTEPAD_32, 32, 32, "notepad 32"),
-                                   grid(NOTEPAD_16, 16, 16, "notepad 16")]),
+        "ruvok.ico": icon_file(1, [notepad(32), notepad(16)]),
         "document.ico": icon_file(1, [grid(DOCUMENT_32, 32, 32, "document 32"),
                                       grid(DOCUMENT_16, 16, 16, "document 16")]),
         "pointer.cur": icon_file(2, [(grid(POINTER_32, 32, 32, "pointer 32"), 2, 2),
                                      (grid(POINTER_16, 16, 16, "pointer 16"), 1, 1)]),
-        "magnify.cur": icon_file(2, [(grid(MAGNIFY_32, 32, 32, "magnifier 32"), 9, 8),
-                                     (grid(MAGNIFY_16, 16, 16, "magnifier 16"), 7, 7)]),
+        "magnify.cur": icon_file(2, [(magnifier(32, 9, 8), 9, 8),
+                                     (magnifier(16, 7, 7), 7, 7)]),
         "caption_close.bmp": bmp(grid(CAPTION_CLOSE, 12, 10, "caption close")),
         "checklist13.bmp": bmp(check_list(13)),
         "checklist11.bmp": bmp(check_list(11)),

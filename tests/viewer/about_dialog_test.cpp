@@ -135,6 +135,69 @@ TEST(AboutBox, OwnedByTheMainWindowAndModal)
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
+// Every modal template of the resources, laid out from its own font: the box
+// and each control where its dialog units say, every text fitting its control,
+// every control named for a screen reader, and Esc closing it.
+TEST(Dialog, ModalTemplatesLaidOutFromTheirFonts)
+{
+    for (UINT nID : {IDD_ABOUTBOX, 30721u, 30722u}) {
+        AfxDialogTemplate tmpl;
+        ASSERT_TRUE(AfxLoadDialogTemplate(nID, tmpl));
+        const QFont font = AfxCreateDialogFont(tmpl.faceName, tmpl.wPointSize);
+        const AfxDialogBaseUnits u = AfxGetDialogBaseUnits(font);
+        auto px = [&u](int x, int y, int cx, int cy) {
+            RECT r = AfxMapDialogRect(u, x, y, cx, cy);
+            return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        };
+        WhileModal([&](QDialog* dialog) {
+            const std::string where = "dialog " + std::to_string(nID);
+            EXPECT_EQ(dialog->windowTitle().toStdString(), tmpl.caption) << where;
+            EXPECT_EQ(dialog->size(), px(0, 0, tmpl.cx, tmpl.cy).size()) << where;
+            EXPECT_EQ(bool(dialog->windowFlags() & Qt::WindowCloseButtonHint),
+                      (tmpl.style & WS_SYSMENU) != 0)
+                << where << ": a close button only with a system menu";
+            const QList<QWidget*> controls =
+                dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+            ASSERT_EQ(controls.size(), static_cast<qsizetype>(tmpl.items.size())) << where;
+            for (size_t i = 0; i < tmpl.items.size(); ++i) {
+                const AfxDlgItemTemplate& item = tmpl.items[i];
+                QWidget* control = controls[static_cast<qsizetype>(i)];
+                const std::string which = where + " control " + std::to_string(i + 1);
+                const QRect want = px(item.x, item.y, item.cx, item.cy);
+                if ((item.style & SS_TYPEMASK) == SS_ICON && item.className == "Static") {
+                    EXPECT_EQ(control->pos(), want.topLeft()) << which;
+                } else {
+                    EXPECT_EQ(control->geometry(), want) << which;
+                }
+                EXPECT_TRUE(dialog->rect().contains(control->geometry())) << which;
+                if (!item.text.empty()) {
+                    EXPECT_FALSE(control->accessibleName().isEmpty()) << which;
+                    EXPECT_FALSE(control->accessibleName().contains(QLatin1Char('&'))) << which;
+                }
+                if (item.className == "ListBox")
+                    EXPECT_EQ(control->accessibleName(), QStringLiteral("新規(N) ")) << which;
+                // The text fits: a label's within its box, a button's with
+                // room for the button's frame.
+                if (auto* label = qobject_cast<QLabel*>(control)) {
+                    if (!label->text().isEmpty()) {
+                        EXPECT_LE(label->sizeHint().width(), label->width()) << which;
+                        EXPECT_LE(QFontMetrics(label->font()).height(), label->height()) << which;
+                    }
+                } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+                    const QFontMetrics fm(button->font());
+                    QString shown = button->text();
+                    shown.remove(QLatin1Char('&'));
+                    EXPECT_LE(fm.horizontalAdvance(shown) + 4, button->width()) << which;
+                    EXPECT_LE(fm.height(), button->height()) << which;
+                }
+            }
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        CDialog dlg(nID);
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL) << nID;
+    }
+}
+
 TEST(Dialog, MissingTemplateFailsWithoutAWindow)
 {
     CDialog dlg(0x1234);

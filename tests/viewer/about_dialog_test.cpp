@@ -174,8 +174,9 @@ TEST(Dialog, ModalTemplatesLaidOutFromTheirFonts)
                     EXPECT_FALSE(control->accessibleName().isEmpty()) << which;
                     EXPECT_FALSE(control->accessibleName().contains(QLatin1Char('&'))) << which;
                 }
-                if (item.className == "ListBox")
+                if (item.className == "ListBox") {
                     EXPECT_EQ(control->accessibleName(), QStringLiteral("新規(N) ")) << which;
+                }
                 // The text fits: a label's within its box, a button's with
                 // room for the button's frame.
                 if (auto* label = qobject_cast<QLabel*>(control)) {

@@ -9,6 +9,8 @@
 
 #include <QFont>
 #include <QFontInfo>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
 
 #include <gtest/gtest.h>
@@ -340,6 +342,40 @@ TEST(ResourceBitmaps, SizesAndDepths)
         EXPECT_EQ(image.colorCount(), 16) << row.nID;
     }
     EXPECT_TRUE(AfxLoadBitmapImage(0x1234).isNull());
+}
+
+TEST(ResourceBitmaps, SystemColoursReplaceTheGreys)
+{
+    QPalette palette;
+    palette.setColor(QPalette::ButtonText, QColor(1, 2, 3));
+    palette.setColor(QPalette::Dark, QColor(4, 5, 6));
+    palette.setColor(QPalette::Button, QColor(7, 8, 9));
+    palette.setColor(QPalette::Light, QColor(10, 11, 12));
+    const QPalette saved = QGuiApplication::palette();
+    QGuiApplication::setPalette(palette);
+    const QImage stored = AfxLoadBitmapImage(26567);
+    const QImage mapped = AfxLoadSysColorBitmap(26567);
+    QGuiApplication::setPalette(saved);
+    ASSERT_EQ(stored.size(), mapped.size());
+    struct Row {
+        QRgb from, to;
+    };
+    const Row rows[] = {
+        {qRgb(0, 0, 0), qRgb(1, 2, 3)},
+        {qRgb(128, 128, 128), qRgb(4, 5, 6)},
+        {qRgb(192, 192, 192), qRgb(7, 8, 9)},
+        {qRgb(255, 255, 255), qRgb(10, 11, 12)},
+        {qRgb(255, 0, 0), qRgb(255, 0, 0)},  // not a grey: kept
+    };
+    for (int y = 0; y < stored.height(); ++y) {
+        for (int x = 0; x < stored.width(); ++x) {
+            for (const Row& r : rows) {
+                if (stored.pixel(x, y) == r.from) {
+                    ASSERT_EQ(mapped.pixel(x, y), r.to) << x << "," << y;
+                }
+            }
+        }
+    }
 }
 
 // How many pixels of a colour an image has.

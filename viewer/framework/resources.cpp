@@ -3,6 +3,8 @@
 #include "dib.h"
 #include "resscript.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
 
 namespace {
@@ -52,6 +54,34 @@ QImage AfxLoadBitmapImage(UINT nID)
     if (file == nullptr)
         return QImage();
     return AfxDecodeBmpFile(AfxReadResourceFile(*file));
+}
+
+QImage AfxLoadSysColorBitmap(UINT nID)
+{
+    QImage image = AfxLoadBitmapImage(nID);
+    if (image.format() != QImage::Format_Indexed8)
+        return image;
+    const QPalette palette = QGuiApplication::palette();
+    const struct {
+        QRgb from;
+        QPalette::ColorRole to;
+    } kMap[] = {
+        {qRgb(0, 0, 0), QPalette::ButtonText},
+        {qRgb(128, 128, 128), QPalette::Dark},
+        {qRgb(192, 192, 192), QPalette::Button},
+        {qRgb(255, 255, 255), QPalette::Light},
+    };
+    QVector<QRgb> table = image.colorTable();
+    for (QRgb& c : table) {
+        for (const auto& m : kMap) {
+            if (c == m.from) {
+                c = palette.color(QPalette::Active, m.to).rgb();
+                break;
+            }
+        }
+    }
+    image.setColorTable(table);
+    return image;
 }
 
 std::vector<AfxGroupImage> AfxLoadIconImages(UINT nID)

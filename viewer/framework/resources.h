@@ -33,6 +33,11 @@ BOOL AfxLoadToolBarData(UINT nID, AfxToolBarData& data);  // FALSE if none
 // per pixel (so a colour can be swapped for the current button face), RGB
 // otherwise. A null QImage if there is none.
 QImage AfxLoadBitmapImage(UINT nID);
+// The same, with its greys in the current desktop colours, as tool bar and
+// three-dimensional control images are shown: black to button text, grey
+// (128) to button shadow, light grey (192) to button face, white to button
+// highlight.
+QImage AfxLoadSysColorBitmap(UINT nID);
 
 // One image of an icon or cursor group, with its mask applied as alpha.
 struct AfxGroupImage {

@@ -627,7 +627,8 @@ def main():
             with open(path, "wb") as f:
                 f.write(data)
     if differ:
-        print("out of date: " + ", ".join(differ))
+        print("out of date: %s; run %s and commit its output"
+              % (", ".join(differ), os.path.relpath(__file__)))
         return 1
     return 0
 

@@ -3,6 +3,7 @@
 #include "dialog.h"
 
 #include <QFile>
+#include <QtGlobal>
 
 #include <cstdlib>
 #include <sstream>
@@ -489,6 +490,16 @@ std::string AfxReadResourceFile(const std::string& name)
 
 const AfxResourceScript& AfxGetResourceScript()
 {
-    static const AfxResourceScript rs = AfxParseResourceScript(AfxReadResourceFile("ruvok.res.txt"));
+    static const AfxResourceScript rs = [] {
+        const std::string text = AfxReadResourceFile("ruvok.res.txt");
+        // A program that links the framework without the resources would
+        // show empty texts everywhere: say so on the console once.
+        if (text.empty())
+            qWarning("ruvok: the resource script :/ruvok/ruvok.res.txt is not linked in");
+        AfxResourceScript script = AfxParseResourceScript(text);
+        for (const std::string& error : script.errors)
+            qWarning("ruvok.res.txt, %s", error.c_str());
+        return script;
+    }();
     return rs;
 }

@@ -35,8 +35,9 @@ bool ReadDibHeader(const std::string& b, size_t at, int nHeightDivisor, AfxDibIn
     uint32_t headerSize = U32(b, at);
     if (headerSize < kInfoHeaderSize || headerSize > b.size() - at)
         return false;
-    int32_t width = static_cast<int32_t>(U32(b, at + 4));
-    int32_t height = static_cast<int32_t>(U32(b, at + 8));
+    // As 64-bit numbers, so that negating the smallest 32-bit one is safe.
+    int64_t width = static_cast<int32_t>(U32(b, at + 4));
+    int64_t height = static_cast<int32_t>(U32(b, at + 8));
     info.nBitCount = static_cast<int>(U16(b, at + 14));
     info.compression = U32(b, at + 16);
     uint32_t colorsUsed = U32(b, at + 32);
@@ -45,8 +46,8 @@ bool ReadDibHeader(const std::string& b, size_t at, int nHeightDivisor, AfxDibIn
         height = -height;
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide * 2)
         return false;
-    info.width = width;
-    info.height = height / nHeightDivisor;
+    info.width = static_cast<int>(width);
+    info.height = static_cast<int>(height / nHeightDivisor);
     if (info.height <= 0 || info.compression != 0)
         return false;
     switch (info.nBitCount) {

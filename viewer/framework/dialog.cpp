@@ -81,23 +81,25 @@ CDialog::~CDialog() = default;
 
 int CDialog::DoModal()
 {
+    AfxDialogTemplate tmpl;
+    if (!AfxLoadDialogTemplate(m_nIDHelp, tmpl))
+        return -1;
     CWnd* pParent = m_pParentWnd != nullptr ? m_pParentWnd : AfxGetMainWnd();
     if (pParent != nullptr && pParent->GetWidget() == nullptr)
         pParent = nullptr;
+    // Made hidden; the modal loop shows it, centred on its owner.
     RECT none;
-    m_nModalResult = -1;
-    if (!Create(nullptr, nullptr, WS_POPUP, none, pParent, 0, nullptr))
+    if (!Create(nullptr, tmpl.caption.c_str(), tmpl.style & ~WS_VISIBLE, none, pParent, 0))
         return -1;
     QDialog* pDialog = static_cast<QDialog*>(GetWidget());
     if (!OnInitDialog()) {
         DestroyWindow();
         return -1;
     }
-    m_nModalResult = IDCANCEL;
     pDialog->setModal(true);
-    m_nModalResult = pDialog->exec();
+    const int nResult = pDialog->exec();
     DestroyWindow();
-    return m_nModalResult;
+    return nResult;
 }
 
 void CDialog::EndDialog(int nResult)

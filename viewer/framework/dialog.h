@@ -77,7 +77,6 @@ protected:
 private:
     friend class DialogWidget;
     CWnd* m_pParentWnd;
-    int m_nModalResult = -1;
 };
 
 // ---------------------------------------------------------------------------

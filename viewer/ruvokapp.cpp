@@ -1,7 +1,7 @@
 #include "ruvokapp.h"
 
 #include "doctemplate.h"
-#include "frame.h"
+#include "mainframe.h"
 #include "ruvokdoc.h"
 #include "ruvokview.h"
 
@@ -19,7 +19,7 @@ CRuvokApp::~CRuvokApp() = default;
 BOOL CRuvokApp::InitInstance()
 {
     CSingleDocTemplate* pDocTemplate =
-        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CFrameWnd),
+        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CMainFrame),
                                RUNTIME_CLASS(CRuvokView));
     AddDocTemplate(pDocTemplate);
 

@@ -156,6 +156,25 @@ constexpr DockSide kDockSides[] = {
 
 }  // namespace
 
+std::string AfxStripMnemonic(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "(&") == 0 && i + 3 < text.size() && text[i + 3] == ')') {
+            i += 3;
+            continue;
+        }
+        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') {
+            out += '&';
+            ++i;
+            continue;
+        }
+        if (text[i] != '&')
+            out += text[i];
+    }
+    return out;
+}
+
 void AfxPostCommand(CFrameWnd* pFrame, UINT nID)
 {
     QWidget* pWidget = pFrame->GetWidget();
@@ -336,12 +355,8 @@ void CFrameWnd::AddControlBar(CControlBar* pBar)
     for (const AfxMenuPopup& popup : AfxLoadMenu(m_nIDHelp)) {
         for (const AfxMenuItem& item : popup.items) {
             if (item.nID == pBar->GetDlgCtrlID() && pBar->GetWidget() != nullptr) {
-                QString name = QString::fromStdString(item.text);
-                const int mnemonic = name.indexOf(QLatin1String("(&"));
-                if (mnemonic > 0)
-                    name.truncate(mnemonic);
-                name.remove(QLatin1Char('&'));
-                pBar->GetWidget()->setAccessibleName(name);
+                pBar->GetWidget()->setAccessibleName(
+                    QString::fromStdString(AfxStripMnemonic(item.text)));
             }
         }
     }

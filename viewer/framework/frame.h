@@ -120,6 +120,10 @@ private:
     std::vector<CControlBar*> m_listControlBars;
 };
 
+// A menu text as a screen reader should say it: without the mnemonic, be it
+// "&X" inside the word or "(&X)" after it.
+std::string AfxStripMnemonic(const std::string& text);
+
 // Runs command nID on pFrame from the event loop, once the menu, button or
 // key that asked for it is done (the command may close the window).
 void AfxPostCommand(CFrameWnd* pFrame, UINT nID);

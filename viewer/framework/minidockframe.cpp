@@ -18,14 +18,6 @@
 
 namespace {
 
-// "&" mnemonics taken out, for accessible names.
-QString PlainText(const std::string& text)
-{
-    QString s = QString::fromStdString(text);
-    s.remove(QLatin1Char('&'));
-    return s;
-}
-
 // The caption: drawn in the window's highlight colours, dragged to move the
 // bar, with the system menu on a right click.
 class CaptionBar : public QWidget {
@@ -93,7 +85,7 @@ MiniDockFrame::MiniDockFrame(CControlBar* pBar, QWidget* pParent)
     }
     m_pClose->setFixedSize(m_pCaption->height() + 2, m_pCaption->height() - 2);
     m_pClose->setFocusPolicy(Qt::NoFocus);
-    m_pClose->setAccessibleName(PlainText(AfxLoadString(AFX_IDS_HIDE)));
+    m_pClose->setAccessibleName(QString::fromStdString(AfxStripMnemonic(AfxLoadString(AFX_IDS_HIDE))));
     pCaptionLayout->addWidget(m_pClose);
     connect(m_pClose, &QToolButton::clicked, this, [this] { HideBar(); });
     m_pLayout->addWidget(m_pCaption);

@@ -203,6 +203,10 @@ CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd()
 {
+    // bars that outlive the frame no longer report to it
+    for (CControlBar* pBar : m_listControlBars)
+        pBar->m_pDockSite = nullptr;
+    m_listControlBars.clear();
     CWinApp* pApp = AfxGetApp();
     if (pApp != nullptr && pApp->m_pMainWnd == this)
         pApp->m_pMainWnd = nullptr;

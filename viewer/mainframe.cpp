@@ -33,22 +33,16 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
         return -1;
 
     RECT noBorders;
-    const BOOL bToolBarCreated =
-        m_toolBar.CreateEx(this, TBSTYLE_FLAT,
-                           WS_CHILD | WS_VISIBLE | CBRS_GRIPPER | CBRS_TOP | CBRS_FLYBY
-                               | CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
-                           noBorders, AFX_IDW_TOOLBAR);
-    const BOOL bToolBarLoaded = bToolBarCreated && m_toolBar.LoadToolBar(IDR_MAINFRAME);
-    if (!bToolBarCreated || !bToolBarLoaded)
+    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT,
+                            WS_CHILD | WS_VISIBLE | CBRS_GRIPPER | CBRS_TOP | CBRS_FLYBY
+                                | CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
+                            noBorders, AFX_IDW_TOOLBAR)
+        || !m_toolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
 
-    const BOOL bStatusCreated =
-        m_statusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR);
-    const BOOL bIndicatorsSet =
-        bStatusCreated
-        && m_statusBar.SetIndicators(kStatusIndicators,
-                                     sizeof kStatusIndicators / sizeof kStatusIndicators[0]);
-    if (!bStatusCreated || !bIndicatorsSet)
+    if (!m_statusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)
+        || !m_statusBar.SetIndicators(kStatusIndicators,
+                                      sizeof kStatusIndicators / sizeof kStatusIndicators[0]))
         return -1;
 
     m_toolBar.EnableDocking(CBRS_ALIGN_ANY);

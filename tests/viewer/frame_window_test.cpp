@@ -5,6 +5,7 @@
 
 #include "accelerators.h"
 #include "app.h"
+#include "dc.h"
 #include "document.h"
 #include "editview.h"
 #include "frame.h"
@@ -707,6 +708,58 @@ TEST_F(MainFrame, CommandStateRules)
     EXPECT_FALSE(Frame()->OnCommand(ID_NEXT_PANE));
     EXPECT_FALSE(Frame()->OnCommand(ID_EDIT_PASTE));
     Doc()->SetModifiedFlag(FALSE);
+}
+
+// A frame of its own, to see what the framework delivers to any frame.
+class CountingFrame : public CFrameWnd {
+public:
+    int paints = 0;
+    bool painted = false;
+    void OnPaint()
+    {
+        CPaintDC dc(this);
+        ++paints;
+        painted = painted || dc.GetPainter() != nullptr;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CountingFrame, CFrameWnd)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+TEST(FrameWindow, PaintReachesTheFrameAndBarsReportWhatTheyLack)
+{
+    auto* pFrame = new CountingFrame;  // deletes itself with its window
+    ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW));
+    QWidget* pWidget = pFrame->GetWidget();
+    pWidget->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pWidget));
+    pWidget->repaint();
+    EXPECT_GT(pFrame->paints, 0) << "WM_PAINT reaches the frame's map";
+    EXPECT_TRUE(pFrame->painted) << "and its paint cycle can draw";
+    CPaintDC outside(pFrame);
+    EXPECT_EQ(outside.GetPainter(), nullptr) << "outside a paint there is nothing to draw on";
+
+    {
+        CToolBar toolBar;
+        ASSERT_TRUE(toolBar.CreateEx(pFrame));
+        EXPECT_FALSE(toolBar.LoadToolBar(0x1234)) << "no such tool-bar resource";
+        EXPECT_TRUE(toolBar.LoadToolBar(IDR_MAINFRAME));
+        CStatusBar statusBar;
+        ASSERT_TRUE(statusBar.Create(pFrame));
+        const UINT missing[] = {ID_SEPARATOR, 0x1234};
+        EXPECT_FALSE(statusBar.SetIndicators(missing, 2)) << "an indicator without its string";
+        const UINT known[] = {ID_SEPARATOR, ID_INDICATOR_CAPS};
+        EXPECT_TRUE(statusBar.SetIndicators(known, 2));
+        // the frame finds its bars by their ids
+        EXPECT_EQ(pFrame->GetControlBar(AFX_IDW_TOOLBAR), &toolBar);
+        EXPECT_EQ(pFrame->GetControlBar(AFX_IDW_STATUS_BAR), &statusBar);
+        pFrame->SetMessageText(ID_FILE_OPEN);
+        EXPECT_EQ(statusBar.GetPaneDisplayText(0), "既存のﾌｧｲﾙを開く");
+    }
+    EXPECT_EQ(pFrame->GetControlBar(AFX_IDW_TOOLBAR), nullptr) << "a bar gone is out of the list";
+    EXPECT_FALSE(pFrame->IsCommandEnabled(ID_VIEW_TOOLBAR)) << "no bar to show";
+    pFrame->DestroyWindow();
 }
 
 }  // namespace

@@ -141,9 +141,9 @@ QWidget* CToolBar::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
     pWidget->setFloatable(false);
     pWidget->setContentsMargins(m_rcBorders.left, m_rcBorders.top, m_rcBorders.right,
                                 m_rcBorders.bottom);
+    // Qt's tool-bar buttons are flat (raised only under the pointer), which
+    // is what TBSTYLE_FLAT asks for; Qt has no other kind.
     pWidget->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    if ((m_dwCtrlStyle & TBSTYLE_FLAT) == 0)
-        pWidget->setStyleSheet(QString());  // Qt's buttons are flat already
     return pWidget;
 }
 

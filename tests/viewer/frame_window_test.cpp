@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QRubberBand>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -563,6 +564,58 @@ TEST_F(MainFrame, TheToolBarDocksOnEachSideAndFloats)
             EXPECT_EQ(pBar->GetBarStyle() & CBRS_ALIGN_ANY, row.align);
             EXPECT_TRUE(pBar->IsVisible());
         }
+    }
+}
+
+// While the bar is dragged, a rectangle shows where it would go: against
+// the side it would dock on, with the pointer on it, or floating.
+TEST_F(MainFrame, TheDragRectangleShowsWhereTheBarWouldGo)
+{
+    QMainWindow* pWindow = Frame()->GetMainWindow();
+    auto* pToolBar = qobject_cast<QToolBar*>(ToolBar()->GetWidget());
+    const QRect inside(pWindow->mapToGlobal(pWindow->centralWidget()->geometry().topLeft()),
+                       pWindow->centralWidget()->geometry().size());
+    struct Row {
+        const char* name;
+        QPoint pointer;
+        std::function<bool(const QRect&)> placed;
+    };
+    const Row rows[] = {
+        {"left", QPoint(inside.left() + 3, inside.center().y()),
+         [&](const QRect& r) { return r.left() <= inside.left() + 1 && r.height() > r.width(); }},
+        {"right", QPoint(inside.right() - 3, inside.center().y()),
+         [&](const QRect& r) { return r.right() >= inside.right() - 1 && r.height() > r.width(); }},
+        {"bottom", QPoint(inside.center().x(), inside.bottom() - 3),
+         [&](const QRect& r) { return r.bottom() >= inside.bottom() - 1 && r.width() > r.height(); }},
+        {"floating", inside.center(), [&](const QRect& r) { return r.width() > r.height(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // from the far end of the bar, so that the rectangle must turn
+        // about the pointer to stay under it
+        const QPoint from(pToolBar->width() - 3, 3);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), QPointF(pToolBar->mapToGlobal(from)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pToolBar, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(pToolBar->mapFromGlobal(row.pointer)),
+                         QPointF(row.pointer), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pToolBar, &move);
+        QRubberBand* pBand = nullptr;
+        for (QWidget* pTop : QApplication::topLevelWidgets()) {
+            if (auto* p = qobject_cast<QRubberBand*>(pTop); p != nullptr && p->isVisible())
+                pBand = p;
+        }
+        ASSERT_NE(pBand, nullptr);
+        const QRect band = pBand->geometry();
+        EXPECT_TRUE(band.contains(row.pointer)) << "the pointer is on the rectangle";
+        EXPECT_TRUE(row.placed(band));
+        // let go where it started: nothing moves
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(from), QPointF(pToolBar->mapToGlobal(QPoint(3, 3))),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(pToolBar, &release);
+        EXPECT_FALSE(pBand->isVisible());
+        EXPECT_EQ(pWindow->toolBarArea(pToolBar), Qt::TopToolBarArea);
+        EXPECT_FALSE(ToolBar()->IsFloating());
     }
 }
 

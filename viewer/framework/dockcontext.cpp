@@ -73,12 +73,12 @@ void CDockContext::CancelDrag()
         m_pBand->hide();
 }
 
-UINT CDockContext::DropTarget(const QPoint& globalPos) const
+QRect CDockContext::FrameInside() const
 {
     CFrameWnd* pFrame = m_pBar->GetDockingFrame();
     QMainWindow* pWindow = pFrame != nullptr ? pFrame->GetMainWindow() : nullptr;
     if (pWindow == nullptr || !pWindow->isVisible())
-        return AFX_IDW_DOCKBAR_FLOAT;
+        return QRect();
     // The frame's inside, below the menu and above the status bar.
     QRect inside = pWindow->rect();
     if (QWidget* pMenu = pWindow->menuWidget(); pMenu != nullptr && pMenu->isVisible())
@@ -87,9 +87,16 @@ UINT CDockContext::DropTarget(const QPoint& globalPos) const
         if (pStatus->isVisible() && pStatus->parentWidget() == pWindow)
             inside.setBottom(pStatus->geometry().top() - 1);
     }
-    inside = QRect(pWindow->mapToGlobal(inside.topLeft()), inside.size());
-    if (!inside.adjusted(-kDockZone / 4, -kDockZone / 4, kDockZone / 4, kDockZone / 4)
-             .contains(globalPos))
+    return QRect(pWindow->mapToGlobal(inside.topLeft()), inside.size());
+}
+
+UINT CDockContext::DropTarget(const QPoint& globalPos) const
+{
+    CFrameWnd* pFrame = m_pBar->GetDockingFrame();
+    const QRect inside = FrameInside();
+    if (pFrame == nullptr || inside.isNull()
+        || !inside.adjusted(-kDockZone / 4, -kDockZone / 4, kDockZone / 4, kDockZone / 4)
+                .contains(globalPos))
         return AFX_IDW_DOCKBAR_FLOAT;
 
     const DWORD allowed = m_pBar->m_dwDockStyle & pFrame->GetDockStyle();
@@ -119,12 +126,27 @@ QRect CDockContext::TrackRect(UINT nTarget, const QPoint& globalPos) const
 {
     QWidget* pBarWidget = m_pBar->GetWidget();
     QSize size = pBarWidget != nullptr ? pBarWidget->sizeHint() : QSize(100, 24);
+    QPoint offset = m_offset;
     if (auto* pToolBar = qobject_cast<QToolBar*>(pBarWidget)) {
         // the shape the bar takes there: a row, or a column on the sides
         const bool vertical = pToolBar->orientation() == Qt::Vertical;
         const bool toSide = nTarget == AFX_IDW_DOCKBAR_LEFT || nTarget == AFX_IDW_DOCKBAR_RIGHT;
-        if (vertical != toSide)
+        if (vertical != toSide) {
             size.transpose();
+            offset = QPoint(offset.y(), offset.x());
+        }
     }
-    return QRect(globalPos - m_offset, size);
+    // the pointer stays on the rectangle, which lies against the side it
+    // would dock on
+    offset = QPoint(qBound(0, offset.x(), size.width() - 1), qBound(0, offset.y(), size.height() - 1));
+    QRect rect(globalPos - offset, size);
+    const QRect inside = FrameInside();
+    switch (nTarget) {
+    case AFX_IDW_DOCKBAR_TOP: rect.moveTop(inside.top()); break;
+    case AFX_IDW_DOCKBAR_BOTTOM: rect.moveBottom(inside.bottom()); break;
+    case AFX_IDW_DOCKBAR_LEFT: rect.moveLeft(inside.left()); break;
+    case AFX_IDW_DOCKBAR_RIGHT: rect.moveRight(inside.right()); break;
+    default: break;
+    }
+    return rect;
 }

@@ -33,6 +33,9 @@ public:
     UINT DropTarget(const QPoint& globalPos) const;
 
 private:
+    // The frame's inside (between menu and status bar), on the screen;
+    // null while the frame isn't shown.
+    QRect FrameInside() const;
     QRect TrackRect(UINT nTarget, const QPoint& globalPos) const;
 
     CControlBar* m_pBar;

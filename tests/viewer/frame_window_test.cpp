@@ -28,6 +28,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRubberBand>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -443,6 +445,14 @@ TEST_F(MainFrame, MenuPromptsAndTheIdleText)
         pMenu->hide();
         EXPECT_EQ(MessagePane(), "ﾚﾃﾞｨ");
     }
+    // a status tip of Qt's own (its context menus, its widgets) leaves the
+    // pane as it is
+    QStatusTipEvent tip(QString::fromUtf8("Qt's own tip"));
+    QApplication::sendEvent(View()->GetWidget(), &tip);
+    EXPECT_EQ(MessagePane(), "ﾚﾃﾞｨ");
+    auto* pStatus = qobject_cast<QStatusBar*>(StatusBar()->GetWidget());
+    EXPECT_TRUE(pStatus->currentMessage().isEmpty());
+    EXPECT_TRUE(pStatus->findChildren<QLabel*>().value(0)->isVisible());
 }
 
 TEST_F(MainFrame, TheStatusBarsPanesAndTheLockKeys)

@@ -259,7 +259,8 @@ TEST_F(MainFrame, TheFourteenAcceleratorKeys)
                              {Qt::Key_Insert, Qt::KeyboardModifiers(Qt::NoModifier)},
                              {Qt::Key_Delete, Qt::KeyboardModifiers(Qt::NoModifier)}}) {
         QKeyEvent press(QEvent::KeyPress, key, mods);
-        EXPECT_EQ(AfxTranslateAccelerator(table, press), 0u) << QKeySequence(key | mods).toString().toStdString();
+        EXPECT_EQ(AfxTranslateAccelerator(table, press), 0u)
+            << QKeySequence(key | mods).toString().toStdString();
     }
 }
 
@@ -296,7 +297,8 @@ TEST_F(MainFrame, AcceleratorsWorkWithOrWithoutTheEditFocused)
     QWidget* pEdit = View()->GetWidget();
     for (bool editFocused : {true, false}) {
         for (const Row& row : rows) {
-            SCOPED_TRACE(std::string(row.name) + (editFocused ? ", edit focused" : ", focus elsewhere"));
+            SCOPED_TRACE(std::string(row.name)
+                         + (editFocused ? ", edit focused" : ", focus elsewhere"));
             SetText("");
             View()->GetEditCtrl().EmptyUndoBuffer();
             View()->SetFocus();
@@ -344,7 +346,8 @@ TEST_F(MainFrame, FileKeysOpenTheirDialogsFromAnyFocus)
 
 TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
 {
-    const UINT expected[] = {0xE100, 0xE101, 0xE103, 0, 0xE123, 0xE122, 0xE125, 0, 0xE107, 0, 0xE140};
+    const UINT expected[] = {0xE100, 0xE101, 0xE103, 0, 0xE123, 0xE122,
+                             0xE125, 0,      0xE107, 0, 0xE140};
     CToolBar* pBar = ToolBar();
     ASSERT_NE(pBar, nullptr);
     EXPECT_EQ(pBar->GetBarStyle() & CBRS_ALL, 0x00402834u & CBRS_ALL)
@@ -401,7 +404,8 @@ TEST_F(MainFrame, TooltipsAndFlyByPrompts)
     EXPECT_EQ(MessagePane(), "ﾚﾃﾞｨ");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.tip);
-        QWidget* pButton = pToolBar->widgetForAction(pBar->GetItemAction(pBar->CommandToIndex(row.nID)));
+        QWidget* pButton =
+            pToolBar->widgetForAction(pBar->GetItemAction(pBar->CommandToIndex(row.nID)));
         ASSERT_NE(pButton, nullptr);
         const QPoint centre = pButton->rect().center();
         QEnterEvent enter{QPointF(centre), QPointF(centre), QPointF(pButton->mapToGlobal(centre))};
@@ -422,8 +426,9 @@ TEST_F(MainFrame, TooltipsAndFlyByPrompts)
 TEST_F(MainFrame, MenuPromptsAndTheIdleText)
 {
     EXPECT_EQ(MessagePane(), "ﾚﾃﾞｨ");
-    EXPECT_EQ(AccessibleName(StatusBar()->GetWidget()->findChildren<QLabel*>().value(0)).toStdString(),
-              "ﾚﾃﾞｨ");
+    EXPECT_EQ(
+        AccessibleName(StatusBar()->GetWidget()->findChildren<QLabel*>().value(0)).toStdString(),
+        "ﾚﾃﾞｨ");
     for (QAction* pPopup : Frame()->GetMainWindow()->menuBar()->actions()) {
         QMenu* pMenu = pPopup->menu();
         SCOPED_TRACE(pPopup->text().toStdString());
@@ -431,8 +436,9 @@ TEST_F(MainFrame, MenuPromptsAndTheIdleText)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(pMenu));
         for (QAction* pAction : pMenu->actions()) {
             const QPoint centre = pMenu->actionGeometry(pAction).center();
-            QMouseEvent move(QEvent::MouseMove, QPointF(centre), QPointF(pMenu->mapToGlobal(centre)),
-                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, QPointF(centre),
+                             QPointF(pMenu->mapToGlobal(centre)), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
             QApplication::sendEvent(pMenu, &move);
             if (pAction->isSeparator()) {
                 EXPECT_EQ(MessagePane(), "ﾚﾃﾞｨ");
@@ -554,10 +560,18 @@ TEST_F(MainFrame, TheToolBarDocksOnEachSideAndFloats)
                 const QRect frameInside(pWindow->mapToGlobal(inside.topLeft()), inside.size());
                 QPoint target;
                 switch (row.area) {
-                case Qt::LeftToolBarArea: target = QPoint(frameInside.left() + 4, frameInside.center().y()); break;
-                case Qt::RightToolBarArea: target = QPoint(frameInside.right() - 4, frameInside.center().y()); break;
-                case Qt::BottomToolBarArea: target = QPoint(frameInside.center().x(), frameInside.bottom() - 4); break;
-                default: target = QPoint(frameInside.center().x(), frameInside.top() + 4); break;
+                case Qt::LeftToolBarArea:
+                    target = QPoint(frameInside.left() + 4, frameInside.center().y());
+                    break;
+                case Qt::RightToolBarArea:
+                    target = QPoint(frameInside.right() - 4, frameInside.center().y());
+                    break;
+                case Qt::BottomToolBarArea:
+                    target = QPoint(frameInside.center().x(), frameInside.bottom() - 4);
+                    break;
+                default:
+                    target = QPoint(frameInside.center().x(), frameInside.top() + 4);
+                    break;
                 }
                 QWidget* pCaption = static_cast<MiniDockFrame*>(pFloating)->Caption();
                 Drag(pCaption, QPoint(5, 5), target);
@@ -596,7 +610,9 @@ TEST_F(MainFrame, TheDragRectangleShowsWhereTheBarWouldGo)
         {"right", QPoint(inside.right() - 3, inside.center().y()),
          [&](const QRect& r) { return r.right() >= inside.right() - 1 && r.height() > r.width(); }},
         {"bottom", QPoint(inside.center().x(), inside.bottom() - 3),
-         [&](const QRect& r) { return r.bottom() >= inside.bottom() - 1 && r.width() > r.height(); }},
+         [&](const QRect& r) {
+             return r.bottom() >= inside.bottom() - 1 && r.width() > r.height();
+         }},
         {"floating", inside.center(), [&](const QRect& r) { return r.width() > r.height(); }},
     };
     for (const Row& row : rows) {
@@ -604,8 +620,9 @@ TEST_F(MainFrame, TheDragRectangleShowsWhereTheBarWouldGo)
         // from the far end of the bar, so that the rectangle must turn
         // about the pointer to stay under it
         const QPoint from(pToolBar->width() - 3, 3);
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), QPointF(pToolBar->mapToGlobal(from)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(from),
+                          QPointF(pToolBar->mapToGlobal(from)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(pToolBar, &press);
         QMouseEvent move(QEvent::MouseMove, QPointF(pToolBar->mapFromGlobal(row.pointer)),
                          QPointF(row.pointer), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
@@ -620,8 +637,9 @@ TEST_F(MainFrame, TheDragRectangleShowsWhereTheBarWouldGo)
         EXPECT_TRUE(band.contains(row.pointer)) << "the pointer is on the rectangle";
         EXPECT_TRUE(row.placed(band));
         // let go where it started: nothing moves
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(from), QPointF(pToolBar->mapToGlobal(QPoint(3, 3))),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(from),
+                            QPointF(pToolBar->mapToGlobal(QPoint(3, 3))), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(pToolBar, &release);
         EXPECT_FALSE(pBand->isVisible());
         EXPECT_EQ(pWindow->toolBarArea(pToolBar), Qt::TopToolBarArea);

@@ -138,7 +138,8 @@ QRect CDockContext::TrackRect(UINT nTarget, const QPoint& globalPos) const
     }
     // the pointer stays on the rectangle, which lies against the side it
     // would dock on
-    offset = QPoint(qBound(0, offset.x(), size.width() - 1), qBound(0, offset.y(), size.height() - 1));
+    offset =
+        QPoint(qBound(0, offset.x(), size.width() - 1), qBound(0, offset.y(), size.height() - 1));
     QRect rect(globalPos - offset, size);
     const QRect inside = FrameInside();
     switch (nTarget) {

@@ -87,7 +87,8 @@ private:
 // control sees them, in the frame and in its floating bars alike.
 class AcceleratorFilter : public QObject {
 public:
-    AcceleratorFilter(CFrameWnd* pFrame, QWidget* pWindow) : QObject(pWindow), m_pFrame(pFrame), m_pWindow(pWindow)
+    AcceleratorFilter(CFrameWnd* pFrame, QWidget* pWindow)
+        : QObject(pWindow), m_pFrame(pFrame), m_pWindow(pWindow)
     {
     }
 

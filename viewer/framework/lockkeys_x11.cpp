@@ -40,7 +40,8 @@ public:
         // one request to the server serves the four panes of an update
         if (!m_fresh.isValid() || m_fresh.elapsed() > 50) {
             unsigned int state = 0;
-            m_state = XkbGetIndicatorState(m_pDisplay, XkbUseCoreKbd, &state) == Success ? state : 0;
+            m_state =
+                XkbGetIndicatorState(m_pDisplay, XkbUseCoreKbd, &state) == Success ? state : 0;
             m_fresh.start();
         }
         return (m_state >> m_index[lock]) & 1u ? TRUE : FALSE;

@@ -85,7 +85,8 @@ MiniDockFrame::MiniDockFrame(CControlBar* pBar, QWidget* pParent)
     }
     m_pClose->setFixedSize(m_pCaption->height() + 2, m_pCaption->height() - 2);
     m_pClose->setFocusPolicy(Qt::NoFocus);
-    m_pClose->setAccessibleName(QString::fromStdString(AfxStripMnemonic(AfxLoadString(AFX_IDS_HIDE))));
+    m_pClose->setAccessibleName(
+        QString::fromStdString(AfxStripMnemonic(AfxLoadString(AFX_IDS_HIDE))));
     pCaptionLayout->addWidget(m_pClose);
     connect(m_pClose, &QToolButton::clicked, this, [this] { HideBar(); });
     m_pLayout->addWidget(m_pCaption);

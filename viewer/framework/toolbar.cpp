@@ -102,7 +102,8 @@ private:
 // Turns the bitmap's button-face grey into the bar's own background.
 QPixmap ButtonImage(const QImage& strip, int index, int width, int height)
 {
-    QImage image = strip.copy(index * width, 0, width, height).convertToFormat(QImage::Format_ARGB32);
+    QImage image =
+        strip.copy(index * width, 0, width, height).convertToFormat(QImage::Format_ARGB32);
     const QRgb face = qRgb(192, 192, 192);
     for (int y = 0; y < image.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -647,6 +647,30 @@ TEST_F(MainFrame, TheDragRectangleShowsWhereTheBarWouldGo)
     }
 }
 
+TEST_F(MainFrame, EscLeavesADraggedBarWhereItWas)
+{
+    QMainWindow* pWindow = Frame()->GetMainWindow();
+    auto* pToolBar = qobject_cast<QToolBar*>(ToolBar()->GetWidget());
+    const QRect inside = pWindow->centralWidget()->geometry();
+    const QPoint left = pWindow->mapToGlobal(QPoint(inside.left() + 3, inside.center().y()));
+    const QPoint from(3, 3);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), QPointF(pToolBar->mapToGlobal(from)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pToolBar, &press);
+    QMouseEvent move(QEvent::MouseMove, QPointF(pToolBar->mapFromGlobal(left)), QPointF(left),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pToolBar, &move);
+    QTest::keyClick(View()->GetWidget(), Qt::Key_Escape);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pToolBar->mapFromGlobal(left)),
+                        QPointF(left), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(pToolBar, &release);
+    QApplication::processEvents();
+    EXPECT_EQ(pWindow->toolBarArea(pToolBar), Qt::TopToolBarArea);
+    EXPECT_EQ(ToolBar()->GetDockBarID(), AFX_IDW_DOCKBAR_TOP);
+    for (QWidget* pTop : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QRubberBand*>(pTop) != nullptr && pTop->isVisible());
+}
+
 TEST_F(MainFrame, AFloatingBarsCaptionHidesIt)
 {
     QMainWindow* pWindow = Frame()->GetMainWindow();

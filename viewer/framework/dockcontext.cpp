@@ -4,6 +4,7 @@
 #include "frame.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QRubberBand>
@@ -15,6 +16,26 @@ namespace {
 // How near a side of the frame the pointer must be for the bar to dock there.
 constexpr int kDockZone = 32;
 
+// Esc during a drag leaves the bar where it was.
+class EscapeFilter : public QObject {
+public:
+    explicit EscapeFilter(CDockContext* pContext) : m_pContext(pContext) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+            m_pContext->CancelDrag();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    CDockContext* m_pContext;
+};
+
 }  // namespace
 
 CDockContext::CDockContext(CControlBar* pBar) : m_pBar(pBar) {}
@@ -22,6 +43,7 @@ CDockContext::CDockContext(CControlBar* pBar) : m_pBar(pBar) {}
 CDockContext::~CDockContext()
 {
     delete m_pBand;
+    delete m_pEscape;
 }
 
 void CDockContext::StartDrag(const QPoint& globalPos, const QPoint& offset)
@@ -35,11 +57,15 @@ void CDockContext::StartDrag(const QPoint& globalPos, const QPoint& offset)
 void CDockContext::Move(const QPoint& globalPos)
 {
     if (!m_bPressed)
-        return;
+        return;  // not pressed, or cancelled
     if (!m_bTracking) {
         if ((globalPos - m_start).manhattanLength() < QApplication::startDragDistance())
             return;
         m_bTracking = TRUE;
+        if (m_pEscape == nullptr) {
+            m_pEscape = new EscapeFilter(this);
+            qApp->installEventFilter(m_pEscape);
+        }
     }
     if (m_pBand == nullptr)
         m_pBand = new QRubberBand(QRubberBand::Rectangle);
@@ -69,6 +95,11 @@ void CDockContext::CancelDrag()
 {
     m_bPressed = FALSE;
     m_bTracking = FALSE;
+    if (m_pEscape != nullptr) {
+        qApp->removeEventFilter(m_pEscape);
+        m_pEscape->deleteLater();  // may be running its own filter now
+        m_pEscape = nullptr;
+    }
     if (m_pBand != nullptr)
         m_pBand->hide();
 }

@@ -10,6 +10,7 @@
 #include <QRect>
 
 class CControlBar;
+class QObject;
 class QRubberBand;
 
 class CDockContext {
@@ -40,6 +41,7 @@ private:
 
     CControlBar* m_pBar;
     QRubberBand* m_pBand = nullptr;
+    QObject* m_pEscape = nullptr;  // watches for Esc while tracking
     QPoint m_start;
     QPoint m_offset;
     BOOL m_bPressed = FALSE;

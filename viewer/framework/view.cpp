@@ -10,6 +10,12 @@ BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
     ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrint)
     ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateFilePrint)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateFilePrint)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateFilePrint)
+    ON_UPDATE_COMMAND_UI(ID_WINDOW_SPLIT, OnUpdateSplitCmd)
+    ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, OnUpdateSplitCmd)
+    ON_UPDATE_COMMAND_UI(ID_PREV_PANE, OnUpdateSplitCmd)
 END_MESSAGE_MAP()
 
 CView::CView() = default;
@@ -72,3 +78,16 @@ BOOL CView::DoPreparePrinting(CPrintInfo*)
 void CView::OnFilePrint() {}
 
 void CView::OnFilePrintPreview() {}
+
+// Until printing is there, its commands are grayed rather than silent.
+void CView::OnUpdateFilePrint(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(FALSE);
+}
+
+// Splitting, and moving between panes, need a splitter window; a view has
+// none.
+void CView::OnUpdateSplitCmd(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(FALSE);
+}

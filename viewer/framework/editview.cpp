@@ -584,6 +584,12 @@ protected:
             m_pView->SendMessage(WM_PASTE);
     }
 
+    // A drop is text in whatever form the paste can read, not only Qt's.
+    bool canInsertFromMimeData(const QMimeData* source) const override
+    {
+        return OffersText(source);
+    }
+
     QMimeData* createMimeDataFromSelection() const override
     {
         auto* self = const_cast<EditControl*>(this);
@@ -623,6 +629,11 @@ LRESULT CEdit::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 void CEdit::SetWindowText(LPCTSTR lpszString) const
 {
     SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpszString));
+}
+
+void CEdit::SetWindowText(LPCTSTR lpszString, UINT nLength) const
+{
+    SendMessage(WM_SETTEXT, static_cast<WPARAM>(nLength), reinterpret_cast<LPARAM>(lpszString));
 }
 
 int CEdit::GetWindowTextLength() const
@@ -887,8 +898,13 @@ LRESULT CEditView::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return reinterpret_cast<LRESULT>(w->m_hFont);
 
     case WM_SETTEXT: {
+        // wParam, when not 0, is the text's length: a converted text may
+        // hold 00 bytes, which are kept like any byte the code page can't show.
         const char* text = reinterpret_cast<const char*>(lParam);
-        w->SetText(text != nullptr ? text : "", text != nullptr ? std::strlen(text) : 0);
+        if (text == nullptr)
+            w->SetText("", 0);
+        else
+            w->SetText(text, wParam != 0 ? static_cast<std::size_t>(wParam) : std::strlen(text));
         return TRUE;
     }
     case WM_GETTEXTLENGTH:

@@ -25,6 +25,9 @@ public:
     // The whole text, as NUL-terminated code page 932 bytes. Replacing it
     // does not mark the document modified and forgets the undo history.
     void SetWindowText(LPCTSTR lpszString) const;
+    // The same for a text of nLength bytes that may hold 00 bytes, each kept
+    // and shown like a byte the code page can't show.
+    void SetWindowText(LPCTSTR lpszString, UINT nLength) const;
     int GetWindowTextLength() const;
     int GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const;
 

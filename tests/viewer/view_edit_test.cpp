@@ -501,6 +501,20 @@ TEST(ViewText, CopyPutsTheSelectionsBytesOnTheClipboard)
     EXPECT_EQ(Hex(viewtest::ClipboardBytes()), Hex("a\rb\nc\r\nd\xED\x40"));
 }
 
+// The print commands reach a view through its own map only: the viewer's
+// view maps them, the framework's edit view alone does not.
+TEST(ViewText, ThePrintCommandsAreMappedByTheViewersViewOnly)
+{
+    const UINT ids[] = {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW};
+    for (const bool ruvokView : {true, false}) {
+        Window w = Window::Make(ruvokView);
+        for (const UINT id : ids) {
+            EXPECT_EQ(w.view->OnCmdMsg(id, CN_COMMAND, nullptr), ruvokView ? TRUE : FALSE)
+                << std::hex << id << (ruvokView ? " in the viewer's view" : " in the plain edit view");
+        }
+    }
+}
+
 TEST(ViewText, EditCommandsAreEnabledByWhatTheyNeed)
 {
     Window w = Window::Make(true);

@@ -10,14 +10,9 @@
 #include "strings_table.h"
 #include "view.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <algorithm>
 #include <cerrno>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
@@ -46,33 +41,7 @@ CException* CatchAll(Body body)
     return nullptr;
 }
 
-// Whether saving in place would be refused: the file is gone, is not a plain
-// file, or may not be written.
-bool IsReadOnlyOrMissing(const std::string& path)
-{
-    struct stat st;
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return true;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return true;
-    return ::access(path.c_str(), W_OK) != 0;
-}
-
 }  // namespace
-
-std::string AfxGetFileTitle(const std::string& path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string AfxFullPath(const std::string& path)
-{
-    if (path.empty())
-        return path;
-    QString p = QString::fromLocal8Bit(path.c_str());
-    return QDir::cleanPath(QFileInfo(p).absoluteFilePath()).toLocal8Bit().toStdString();
-}
 
 CDocument::CDocument() = default;
 
@@ -367,7 +336,7 @@ BOOL CDocument::DoSave(LPCTSTR lpszPathName, BOOL bReplace)
 
 BOOL CDocument::DoFileSave()
 {
-    if (m_bShownInPart || IsReadOnlyOrMissing(m_strPathName))
+    if (m_bShownInPart || AfxIsReadOnlyOrMissing(m_strPathName))
         return DoSave(nullptr);
     return DoSave(m_strPathName.c_str());
 }

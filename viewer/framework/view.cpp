@@ -4,12 +4,11 @@
 
 IMPLEMENT_DYNAMIC(CView, CWnd)
 
+// The print commands' handlers are here, but a view's own map routes them
+// to these (as the viewer's does): a view that maps none prints nothing.
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
-    ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
 END_MESSAGE_MAP()
 
 CView::CView() = default;

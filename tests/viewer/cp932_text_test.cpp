@@ -1,12 +1,12 @@
 // The code page 932 boundary: what the edit control's bytes look like as
 // Unicode, and that every byte string comes back from it unchanged.
 #include "cp932text.h"
+#include "hex.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <random>
@@ -24,16 +24,7 @@ QByteArray B(const char* s)
     return QByteArray(s);
 }
 
-std::string Hex(const QByteArray& bytes)
-{
-    std::string out;
-    char buf[4];
-    for (char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02X ", static_cast<unsigned char>(c));
-        out += buf;
-    }
-    return out;
-}
+using viewtest::Hex;
 
 struct DecodeRow {
     const char* bytes;

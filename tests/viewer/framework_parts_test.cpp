@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -220,12 +220,3 @@ TEST(FrameworkMessageMap, EachHandlerIsCalledWithItsOwnArguments)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

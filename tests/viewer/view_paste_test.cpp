@@ -34,6 +34,20 @@ void Paste(const Window& w)
     w.view->HandleCommand(ID_EDIT_PASTE);
 }
 
+// Drags data over the view and drops it there, as a drag from another
+// program would.
+void Drop(const Window& w, const QMimeData& dropped)
+{
+    auto* edit = static_cast<QPlainTextEdit*>(w.Widget());
+    const QPointF at(5, 5);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &enter);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &move);
+    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &drop);
+}
+
 TEST(ViewPaste, ConvertsTheClipboardsTextBeforeTheControlPastes)
 {
     ASSERT_EQ(DetectKanjiCode(kEuc), KC_EUC);
@@ -161,14 +175,7 @@ TEST(ViewPaste, ADroppedTextIsConvertedWithoutTouchingTheClipboard)
     SetClipboardBytes("clip");
     QMimeData dropped;
     dropped.setText(cp932::Decode(QByteArray(kEuc) + "\n"));
-    auto* edit = static_cast<QPlainTextEdit*>(w.Widget());
-    const QPointF at(5, 5);
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &enter);
-    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &move);
-    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &drop);
+    Drop(w, dropped);
     EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n"));
     EXPECT_EQ(ClipboardBytes(), "clip");
 }
@@ -240,14 +247,7 @@ TEST(ViewPaste, ADropOfLegacyBytesIsConvertedToo)
     SetClipboardBytes("clip");
     QMimeData dropped;
     dropped.setData(QStringLiteral("text/plain;charset=EUC-JP"), QByteArray(kEuc) + "\n");
-    auto* edit = static_cast<QPlainTextEdit*>(w.Widget());
-    const QPointF at(5, 5);
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &enter);
-    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &move);
-    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &drop);
+    Drop(w, dropped);
     EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n"));
     EXPECT_EQ(ClipboardBytes(), "clip");
 }

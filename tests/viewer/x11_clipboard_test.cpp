@@ -4,6 +4,7 @@
 // UTF-8. Runs on its own Xvfb, with xclip as the other program; skipped where
 // either is missing.
 #include "clipboard.h"
+#include "hex.h"
 
 #include <gtest/gtest.h>
 
@@ -23,16 +24,7 @@
 
 namespace {
 
-std::string Hex(const QByteArray& s)
-{
-    std::string out;
-    char buf[4];
-    for (char c : s) {
-        std::snprintf(buf, sizeof buf, "%02X ", static_cast<unsigned char>(c));
-        out += buf;
-    }
-    return out;
-}
+using viewtest::Hex;
 
 // Runs p to its end while this program's event loop goes on, so that a
 // request for the selection this program owns is answered.

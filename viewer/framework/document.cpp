@@ -41,6 +41,18 @@ CException* CatchAll(Body body)
     return nullptr;
 }
 
+// Runs body on an open file's archive, then releases the file: closed when
+// body succeeded, aborted when it failed. The exception, or NULL.
+template <class Body, class Release>
+CException* RunThenRelease(Body body, Release release)
+{
+    if (CException* e = CatchAll(body)) {
+        release(TRUE);
+        return e;
+    }
+    return CatchAll([&] { release(FALSE); });
+}
+
 }  // namespace
 
 CDocument::CDocument() = default;
@@ -203,18 +215,14 @@ BOOL CDocument::OnOpenDocument(LPCTSTR lpszPathName)
 
     CArchive loadArchive(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
     loadArchive.m_pDocument = this;
-    CException* e = CatchAll([&] {
-        if (pFile->GetLength() != 0)
-            Serialize(loadArchive);
-        loadArchive.Close();
-    });
-    if (e == nullptr) {
-        e = CatchAll([&] { ReleaseFile(pFile, FALSE); });
-        pFile = nullptr;
-    }
+    CException* e = RunThenRelease(
+        [&] {
+            if (pFile->GetLength() != 0)
+                Serialize(loadArchive);
+            loadArchive.Close();
+        },
+        [&](BOOL bAbort) { ReleaseFile(pFile, bAbort); });
     if (e != nullptr) {
-        if (pFile != nullptr)
-            ReleaseFile(pFile, TRUE);
         DeleteContents();
         ReportSaveLoadException(lpszPathName, e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
         e->Delete();
@@ -237,18 +245,14 @@ BOOL CDocument::OnSaveDocument(LPCTSTR lpszPathName)
 
     CArchive saveArchive(pFile, CArchive::store | CArchive::bNoFlushOnDelete);
     saveArchive.m_pDocument = this;
-    CException* e = CatchAll([&] {
-        Serialize(saveArchive);
-        saveArchive.Close();
-    });
-    if (e == nullptr) {
-        // Closing is where the new file replaces the old one.
-        e = CatchAll([&] { ReleaseFile(pFile, FALSE); });
-        pFile = nullptr;
-    }
+    // Closing is where the new file replaces the old one.
+    CException* e = RunThenRelease(
+        [&] {
+            Serialize(saveArchive);
+            saveArchive.Close();
+        },
+        [&](BOOL bAbort) { ReleaseFile(pFile, bAbort); });
     if (e != nullptr) {
-        if (pFile != nullptr)
-            ReleaseFile(pFile, TRUE);
         ReportSaveLoadException(lpszPathName, e, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
         e->Delete();
         return FALSE;

@@ -1,3 +1,5 @@
+// CRuvokDoc: loading a file converted into the view, and saving the view's
+// text.
 #include "ruvokdoc.h"
 
 #include "archive.h"

@@ -1,3 +1,5 @@
+// The CF_TEXT clipboard over Qt's, and a dropped text standing in for it
+// (see clipboard.h).
 #include "clipboard.h"
 
 #include "cp932text.h"

@@ -1,3 +1,4 @@
+// CCmdTarget: the message-map lookup and the call of an entry's handler.
 #include "afx.h"
 
 AFX_IMPLEMENT_RUNTIMECLASS(CCmdTarget, CObject, 0xFFFF, nullptr)

@@ -1,3 +1,5 @@
+// Code page 932 bytes to Unicode and back (see cp932text.h), from ICU's
+// mapping kept as plain tables.
 #include "cp932text.h"
 
 #include <unicode/ucnv.h>

@@ -1,3 +1,5 @@
+// CDocTemplate and CSingleDocTemplate: making the document, frame and view,
+// and opening a file into them.
 #include "doctemplate.h"
 
 #include "app.h"

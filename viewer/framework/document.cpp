@@ -1,3 +1,5 @@
+// CDocument: New, Open, Save and Save As, the save prompt, and the reports
+// of what failed.
 #include "document.h"
 
 #include "app.h"

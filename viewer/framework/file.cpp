@@ -1,3 +1,4 @@
+// CFile over POSIX files and QSaveFile, and the file-name helpers.
 #include "file.h"
 
 #include "exceptions.h"

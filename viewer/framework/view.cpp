@@ -1,3 +1,5 @@
+// CView: joining and leaving the document, activation, and the printing
+// steps a view overrides.
 #include "view.h"
 
 #include "document.h"

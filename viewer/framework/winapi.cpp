@@ -1,3 +1,5 @@
+// Global memory blocks (see winapi.h), each known by its handle while it
+// lives.
 #include "winapi.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Reading the X11 clipboard's text targets as bytes (see x11clipboard.h).
 #include "x11clipboard.h"
 
 #include <QByteArray>

@@ -37,8 +37,8 @@ const QMimeData* Source()
 }
 
 // The targets X11 programs offer text under. Qt lists each as "text/plain"
-// and decodes it when asked for that (STRING as Latin-1), but hands over its
-// bytes as they are when asked by the target's own name.
+// and hands it over only decoded (STRING as Latin-1); under these names the
+// bytes come from the X11 clipboard as read in x11clipboard.cpp.
 const char kUtf8String[] = "UTF8_STRING";
 const char kString[] = "STRING";
 const char kText[] = "TEXT";

@@ -1,3 +1,4 @@
+// CRuvokApp: start-up (the template, the command line, the main window).
 #include "ruvokapp.h"
 
 #include "aboutdialog.h"

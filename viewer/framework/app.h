@@ -32,6 +32,7 @@ public:
     virtual BOOL SaveAllModified();
     virtual void CloseAllDocuments(BOOL bEndSession);
 
+    // The application's name: m_strAppName's, once it has one.
     const char* m_pszAppName = nullptr;
     CWnd* m_pMainWnd = nullptr;
     // The command line after the program's name.
@@ -44,6 +45,8 @@ public:
 protected:
     std::vector<CDocTemplate*> m_templates;
     std::string m_strAppName;
+
+    friend void AfxWinInit(int argc, char* argv[]);
 
     DECLARE_MESSAGE_MAP()
 };

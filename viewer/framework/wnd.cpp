@@ -1,3 +1,5 @@
+// CWnd: creation, message dispatch through WindowProc and the maps, and
+// the Qt widget behind each window.
 #include "wnd.h"
 
 #include <QObject>

@@ -12,6 +12,7 @@
 #include "lockkeys.h"
 #include "mainframe.h"
 #include "minidockframe.h"
+#include "resources.h"
 #include "statusbar.h"
 #include "strings_table.h"
 #include "toolbar.h"
@@ -373,6 +374,9 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
     auto* pToolBar = qobject_cast<QToolBar*>(pBar->GetWidget());
     ASSERT_NE(pToolBar, nullptr);
     EXPECT_EQ(pToolBar->iconSize(), QSize(16, 15));
+    const QImage strip = AfxLoadBitmapImage(IDR_MAINFRAME);
+    const QRgb buttonFace = QGuiApplication::palette().color(QPalette::Active, QPalette::Button).rgb();
+    ASSERT_NE(buttonFace, qRgb(192, 192, 192)) << "the test needs a face other than the stored grey";
     std::vector<QImage> images;
     for (int i = 0; i < pBar->GetCount(); ++i) {
         SCOPED_TRACE("button " + std::to_string(i));
@@ -388,6 +392,21 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
         ASSERT_FALSE(image.isNull());
         for (const QImage& other : images)
             EXPECT_NE(image, other) << "each button has an image of its own";
+        // drawn in the desktop's button colours, the stored face grey as the
+        // button face
+        const QImage stored =
+            strip.copy(static_cast<int>(images.size()) * 16, 0, 16, 15).convertToFormat(
+                QImage::Format_RGB32);
+        int face = 0;
+        for (int y = 0; y < 15; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                if (stored.pixel(x, y) != qRgb(192, 192, 192))
+                    continue;
+                ++face;
+                EXPECT_EQ(image.pixel(x, y), buttonFace) << x << "," << y;
+            }
+        }
+        EXPECT_GT(face, 0);
         images.push_back(image);
         EXPECT_EQ(pAction->toolTip().toStdString(), Tooltip(expected[i]));
         QWidget* pButton = pToolBar->widgetForAction(pAction);

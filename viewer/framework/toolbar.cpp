@@ -99,20 +99,10 @@ private:
     UINT m_nID;
 };
 
-// Turns the bitmap's button-face grey into the bar's own background.
+// One button's image out of the strip.
 QPixmap ButtonImage(const QImage& strip, int index, int width, int height)
 {
-    QImage image =
-        strip.copy(index * width, 0, width, height).convertToFormat(QImage::Format_ARGB32);
-    const QRgb face = qRgb(192, 192, 192);
-    for (int y = 0; y < image.height(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] | 0xFF000000u) == face)
-                line[x] = qRgba(0, 0, 0, 0);
-        }
-    }
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(strip.copy(index * width, 0, width, height));
 }
 
 }  // namespace
@@ -157,7 +147,8 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
     if (!AfxLoadToolBarData(nIDResource, data) || data.wVersion != 1 || data.wWidth == 0
         || data.wHeight == 0)
         return FALSE;
-    const QImage strip = AfxLoadBitmapImage(nIDResource);
+    // the images in the desktop's button colours, as they are drawn on it
+    const QImage strip = AfxLoadSysColorBitmap(nIDResource);
     int nImages = 0;
     for (UINT nID : data.items)
         nImages += nID != ID_SEPARATOR ? 1 : 0;

@@ -377,6 +377,13 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
     const QImage strip = AfxLoadBitmapImage(IDR_MAINFRAME);
     const QRgb buttonFace = QGuiApplication::palette().color(QPalette::Active, QPalette::Button).rgb();
     ASSERT_NE(buttonFace, qRgb(192, 192, 192)) << "the test needs a face other than the stored grey";
+    // a window colour apart from the face, to see which one the bar is in
+    const QPalette barPalette = pToolBar->palette();
+    QPalette apart = barPalette;
+    apart.setColor(QPalette::Window, QColor(200, 40, 40));
+    pToolBar->setPalette(apart);
+    const QImage barLook = pToolBar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    pToolBar->setPalette(barPalette);
     std::vector<QImage> images;
     for (int i = 0; i < pBar->GetCount(); ++i) {
         SCOPED_TRACE("button " + std::to_string(i));
@@ -407,10 +414,33 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
             }
         }
         EXPECT_GT(face, 0);
+        // grayed, the drawn pixels are etched in shadow and highlight on a
+        // plain face, the face the bar itself is painted in
+        const QPalette palette = QGuiApplication::palette();
+        const QRgb light = palette.color(QPalette::Active, QPalette::Light).rgb();
+        const QRgb dark = palette.color(QPalette::Active, QPalette::Dark).rgb();
+        const QImage grayed =
+            pAction->icon().pixmap(QSize(16, 15), QIcon::Disabled).toImage().convertToFormat(
+                QImage::Format_RGB32);
+        ASSERT_EQ(grayed.size(), QSize(16, 15));
+        for (int y = 0; y < 15; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const QRgb c = image.pixel(x, y);
+                const QRgb g = grayed.pixel(x, y);
+                if (c != buttonFace && c != light)
+                    EXPECT_EQ(g, dark) << x << "," << y;
+                else
+                    EXPECT_TRUE(g == buttonFace || g == light || g == dark) << x << "," << y;
+            }
+        }
         images.push_back(image);
         EXPECT_EQ(pAction->toolTip().toStdString(), Tooltip(expected[i]));
         QWidget* pButton = pToolBar->widgetForAction(pAction);
         ASSERT_NE(pButton, nullptr);
+        // the bar is the plain face around the image, no shade of its own
+        const QPoint corner = pButton->geometry().topLeft() + QPoint(1, 1);
+        EXPECT_EQ(barLook.pixel(corner), buttonFace);
+        EXPECT_EQ(barLook.pixel(pButton->geometry().bottomRight() - QPoint(1, 1)), buttonFace);
         EXPECT_EQ(AccessibleName(pButton).toStdString(), Tooltip(expected[i]));
     }
     // the separators stand where the record has them

@@ -35,6 +35,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -794,6 +796,52 @@ TEST_F(MainFrame, AFloatingBarsCaptionHidesIt)
 
 // The View items hide and show the two bars through their ids, and are
 // checked while their bar shows.
+// Help's item and the tool bar's last button both open the About box, which
+// Esc closes.
+TEST_F(MainFrame, TheAboutBoxFromItsMenuItemAndItsButton)
+{
+    struct Way {
+        const char* name;
+        std::function<void()> open;
+    };
+    const Way ways[] = {
+        {"the Help item", [] { MenuAction(ID_APP_ABOUT)->trigger(); }},
+        {"the tool bar's last button",
+         [] {
+             CToolBar* pBar = ToolBar();
+             ASSERT_EQ(pBar->CommandToIndex(ID_APP_ABOUT), pBar->GetCount() - 1);
+             auto* pButton = qobject_cast<QToolButton*>(
+                 qobject_cast<QToolBar*>(pBar->GetWidget())
+                     ->widgetForAction(pBar->GetItemAction(pBar->GetCount() - 1)));
+             ASSERT_NE(pButton, nullptr);
+             ASSERT_TRUE(pButton->isEnabled());
+             pButton->click();
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        QString title;
+        QTimer watch;
+        watch.setInterval(10);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (QWidget* pModal = QApplication::activeModalWidget()) {
+                title = pModal->windowTitle();
+                QTest::keyClick(pModal, Qt::Key_Escape);
+            }
+        });
+        watch.start();
+        way.open();
+        QElapsedTimer waited;
+        waited.start();
+        while (title.isEmpty() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        watch.stop();
+        EXPECT_EQ(title.toStdString(), "RUVOKのﾊﾞｰｼﾞｮﾝ情報");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Esc closed it";
+    }
+}
+
 TEST_F(MainFrame, ViewItemsHideAndShowBothBars)
 {
     const UINT bars[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};

@@ -157,9 +157,10 @@ constexpr DockSide kDockSides[] = {
 
 // A menu item's text is its label, then after "\t" the keys that stand for
 // it. Qt draws the keys of an action's shortcut in that column and gives them
-// to screen readers apart from the label, so the keys go there; the shortcut
-// never fires (no focus widget is ever the menu bar), since the frame
-// translates the keys itself. Keys Qt would spell otherwise stay in the text.
+// to screen readers apart from the label, so the keys go there. The frame
+// translates the keys itself: tied to the widget, the shortcut is live only
+// while the menu bar holds the keyboard (after Alt), and then runs the same
+// command. Keys Qt would spell otherwise stay in the text.
 void SetMenuItemText(QAction* pAction, const QString& text)
 {
     const qsizetype tab = text.indexOf(u'\t');

@@ -12,6 +12,7 @@
 #include "lockkeys.h"
 #include "mainframe.h"
 #include "minidockframe.h"
+#include "resources.h"
 #include "statusbar.h"
 #include "strings_table.h"
 #include "toolbar.h"
@@ -34,7 +35,10 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QElapsedTimer>
+#include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -200,6 +204,8 @@ TEST_F(MainFrame, TheWholeMenuTree)
         ASSERT_NE(pPopup->menu(), nullptr);
         const QList<QAction*> items = pPopup->menu()->actions();
         ASSERT_EQ(items.size(), static_cast<int>(expected[p].second.size()));
+        QAccessibleInterface* pMenuFace = QAccessible::queryAccessibleInterface(pPopup->menu());
+        ASSERT_NE(pMenuFace, nullptr);
         for (size_t i = 0; i < expected[p].second.size(); ++i) {
             const Item& want = expected[p].second[i];
             QAction* pItem = items[static_cast<int>(i)];
@@ -207,10 +213,24 @@ TEST_F(MainFrame, TheWholeMenuTree)
                 EXPECT_TRUE(pItem->isSeparator()) << "item " << i;
                 continue;
             }
-            EXPECT_EQ(pItem->text().toStdString(), want.text) << "item " << i;
+            // The label, and the keys in the shortcut column, read apart by
+            // screen readers: "新規作成(N)" and "Ctrl+N", not "新規作成(N)\tCtrl+N".
+            const std::string text = want.text;
+            const size_t tab = text.find('\t');
+            const std::string label = text.substr(0, tab);
+            const std::string keys = tab == std::string::npos ? "" : text.substr(tab + 1);
+            EXPECT_EQ(pItem->text().toStdString(), label) << "item " << i;
+            EXPECT_EQ(pItem->shortcut().toString(QKeySequence::NativeText).toStdString(), keys)
+                << label;
             EXPECT_EQ(pItem->data().toUInt(), want.nID) << want.text;
-            EXPECT_TRUE(pItem->shortcut().isEmpty())
-                << want.text << ": keys are the frame's accelerators, not Qt shortcuts";
+            QAccessibleInterface* pItemFace = pMenuFace->child(static_cast<int>(i));
+            ASSERT_NE(pItemFace, nullptr) << label;
+            std::string name = label;
+            name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
+            EXPECT_EQ(pItemFace->text(QAccessible::Name).toStdString(), name);
+            if (!keys.empty()) {
+                EXPECT_EQ(pItemFace->text(QAccessible::Accelerator).toStdString(), keys);
+            }
         }
     }
 }
@@ -356,6 +376,16 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
     auto* pToolBar = qobject_cast<QToolBar*>(pBar->GetWidget());
     ASSERT_NE(pToolBar, nullptr);
     EXPECT_EQ(pToolBar->iconSize(), QSize(16, 15));
+    const QImage strip = AfxLoadBitmapImage(IDR_MAINFRAME);
+    const QRgb buttonFace = QGuiApplication::palette().color(QPalette::Active, QPalette::Button).rgb();
+    ASSERT_NE(buttonFace, qRgb(192, 192, 192)) << "the test needs a face other than the stored grey";
+    // a window colour apart from the face, to see which one the bar is in
+    const QPalette barPalette = pToolBar->palette();
+    QPalette apart = barPalette;
+    apart.setColor(QPalette::Window, QColor(200, 40, 40));
+    pToolBar->setPalette(apart);
+    const QImage barLook = pToolBar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    pToolBar->setPalette(barPalette);
     std::vector<QImage> images;
     for (int i = 0; i < pBar->GetCount(); ++i) {
         SCOPED_TRACE("button " + std::to_string(i));
@@ -371,10 +401,48 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
         ASSERT_FALSE(image.isNull());
         for (const QImage& other : images)
             EXPECT_NE(image, other) << "each button has an image of its own";
+        // drawn in the desktop's button colours, the stored face grey as the
+        // button face
+        const QImage stored =
+            strip.copy(static_cast<int>(images.size()) * 16, 0, 16, 15).convertToFormat(
+                QImage::Format_RGB32);
+        int face = 0;
+        for (int y = 0; y < 15; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                if (stored.pixel(x, y) != qRgb(192, 192, 192))
+                    continue;
+                ++face;
+                EXPECT_EQ(image.pixel(x, y), buttonFace) << x << "," << y;
+            }
+        }
+        EXPECT_GT(face, 0);
+        // grayed, the drawn pixels are etched in shadow and highlight on a
+        // plain face, the face the bar itself is painted in
+        const QPalette palette = QGuiApplication::palette();
+        const QRgb light = palette.color(QPalette::Active, QPalette::Light).rgb();
+        const QRgb dark = palette.color(QPalette::Active, QPalette::Dark).rgb();
+        const QImage grayed =
+            pAction->icon().pixmap(QSize(16, 15), QIcon::Disabled).toImage().convertToFormat(
+                QImage::Format_RGB32);
+        ASSERT_EQ(grayed.size(), QSize(16, 15));
+        for (int y = 0; y < 15; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const QRgb c = image.pixel(x, y);
+                const QRgb g = grayed.pixel(x, y);
+                if (c != buttonFace && c != light)
+                    EXPECT_EQ(g, dark) << x << "," << y;
+                else
+                    EXPECT_TRUE(g == buttonFace || g == light || g == dark) << x << "," << y;
+            }
+        }
         images.push_back(image);
         EXPECT_EQ(pAction->toolTip().toStdString(), Tooltip(expected[i]));
         QWidget* pButton = pToolBar->widgetForAction(pAction);
         ASSERT_NE(pButton, nullptr);
+        // the bar is the plain face around the image, no shade of its own
+        const QPoint corner = pButton->geometry().topLeft() + QPoint(1, 1);
+        EXPECT_EQ(barLook.pixel(corner), buttonFace);
+        EXPECT_EQ(barLook.pixel(pButton->geometry().bottomRight() - QPoint(1, 1)), buttonFace);
         EXPECT_EQ(AccessibleName(pButton).toStdString(), Tooltip(expected[i]));
     }
     // the separators stand where the record has them
@@ -728,6 +796,52 @@ TEST_F(MainFrame, AFloatingBarsCaptionHidesIt)
 
 // The View items hide and show the two bars through their ids, and are
 // checked while their bar shows.
+// Help's item and the tool bar's last button both open the About box, which
+// Esc closes.
+TEST_F(MainFrame, TheAboutBoxFromItsMenuItemAndItsButton)
+{
+    struct Way {
+        const char* name;
+        std::function<void()> open;
+    };
+    const Way ways[] = {
+        {"the Help item", [] { MenuAction(ID_APP_ABOUT)->trigger(); }},
+        {"the tool bar's last button",
+         [] {
+             CToolBar* pBar = ToolBar();
+             ASSERT_EQ(pBar->CommandToIndex(ID_APP_ABOUT), pBar->GetCount() - 1);
+             auto* pButton = qobject_cast<QToolButton*>(
+                 qobject_cast<QToolBar*>(pBar->GetWidget())
+                     ->widgetForAction(pBar->GetItemAction(pBar->GetCount() - 1)));
+             ASSERT_NE(pButton, nullptr);
+             ASSERT_TRUE(pButton->isEnabled());
+             pButton->click();
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        QString title;
+        QTimer watch;
+        watch.setInterval(10);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (QWidget* pModal = QApplication::activeModalWidget()) {
+                title = pModal->windowTitle();
+                QTest::keyClick(pModal, Qt::Key_Escape);
+            }
+        });
+        watch.start();
+        way.open();
+        QElapsedTimer waited;
+        waited.start();
+        while (title.isEmpty() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        watch.stop();
+        EXPECT_EQ(title.toStdString(), "RUVOKのﾊﾞｰｼﾞｮﾝ情報");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Esc closed it";
+    }
+}
+
 TEST_F(MainFrame, ViewItemsHideAndShowBothBars)
 {
     const UINT bars[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};

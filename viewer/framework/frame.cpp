@@ -155,6 +155,29 @@ constexpr DockSide kDockSides[] = {
     {AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_RIGHT, CBRS_RIGHT, Qt::RightToolBarArea},
 };
 
+// A menu item's text is its label, then after "\t" the keys that stand for
+// it. Qt draws the keys of an action's shortcut in that column and gives them
+// to screen readers apart from the label, so the keys go there. The frame
+// translates the keys itself: tied to the widget, the shortcut is live only
+// while the menu bar holds the keyboard (after Alt), and then runs the same
+// command. Keys Qt would spell otherwise stay in the text.
+void SetMenuItemText(QAction* pAction, const QString& text)
+{
+    const qsizetype tab = text.indexOf(u'\t');
+    if (tab >= 0) {
+        const QString keysText = text.mid(tab + 1);
+        const QKeySequence keys = QKeySequence::fromString(keysText, QKeySequence::PortableText);
+        if (!keys.isEmpty() && keys.toString(QKeySequence::NativeText) == keysText) {
+            pAction->setShortcutContext(Qt::WidgetShortcut);
+            pAction->setShortcut(keys);
+            pAction->setText(text.left(tab));
+            return;
+        }
+    }
+    pAction->setShortcut(QKeySequence());
+    pAction->setText(text);
+}
+
 }  // namespace
 
 std::string AfxStripMnemonic(const std::string& text)
@@ -273,7 +296,8 @@ void CFrameWnd::BuildMenu(QMainWindow* pWindow)
             }
             // The text after "\t" is the shortcut column; the keys themselves
             // are the accelerators, translated by the frame.
-            QAction* pAction = pMenu->addAction(QString::fromStdString(item.text));
+            QAction* pAction = pMenu->addAction(QString());
+            SetMenuItemText(pAction, QString::fromStdString(item.text));
             pAction->setData(item.nID);
             pAction->setEnabled(!item.bGrayed);
             UINT nID = item.nID;
@@ -308,7 +332,7 @@ void CFrameWnd::UpdateMenuCmdUI(QMenu* pMenu)
             pAction->setChecked(state.m_nCheck != 0);
         }
         if (state.m_bTextChanged)
-            pAction->setText(QString::fromStdString(state.m_strText));
+            SetMenuItemText(pAction, QString::fromStdString(state.m_strText));
     }
 }
 

@@ -77,10 +77,9 @@ MiniDockFrame::MiniDockFrame(CControlBar* pBar, QWidget* pParent)
     pCaptionLayout->setContentsMargins(0, 1, 1, 1);
     pCaptionLayout->addStretch(1);
     m_pClose = new QToolButton(m_pCaption);
-    const QImage image = AfxLoadBitmapImage(AFX_IDB_MINIFRAME_MENU);
+    const QImage image = AfxLoadSysColorBitmap(AFX_IDB_MINIFRAME_MENU);
     if (!image.isNull()) {
-        QImage masked = image.convertToFormat(QImage::Format_ARGB32);
-        m_pClose->setIcon(QIcon(QPixmap::fromImage(masked)));
+        m_pClose->setIcon(QIcon(QPixmap::fromImage(image)));
         m_pClose->setIconSize(image.size());
     }
     m_pClose->setFixedSize(m_pCaption->height() + 2, m_pCaption->height() - 2);

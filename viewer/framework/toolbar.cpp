@@ -7,8 +7,12 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionToolBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -59,6 +63,19 @@ protected:
         return QToolBar::event(e);
     }
 
+    // A flat button face, the colour the images' own face is drawn in, so
+    // that no image stands in a box of a shade of its own; then the gripper.
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Button));
+        QStyleOptionToolBar option;
+        initStyleOption(&option);
+        option.rect = style()->subElementRect(QStyle::SE_ToolBarHandle, &option, this);
+        if (option.rect.isValid())
+            style()->drawPrimitive(QStyle::PE_IndicatorToolBarHandle, &option, &painter, this);
+    }
+
 private:
     CToolBar* m_pBar;
 };
@@ -99,20 +116,39 @@ private:
     UINT m_nID;
 };
 
-// Turns the bitmap's button-face grey into the bar's own background.
-QPixmap ButtonImage(const QImage& strip, int index, int width, int height)
+// One button's image out of the strip, and its grayed form as the desktop
+// draws a disabled button: what is drawn in neither the face nor the
+// highlight colour becomes an etched shape, in highlight one pixel down and
+// to the right, then in shadow, on a plain face.
+QIcon ButtonImage(const QImage& strip, int index, int width, int height)
 {
-    QImage image =
-        strip.copy(index * width, 0, width, height).convertToFormat(QImage::Format_ARGB32);
-    const QRgb face = qRgb(192, 192, 192);
-    for (int y = 0; y < image.height(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] | 0xFF000000u) == face)
-                line[x] = qRgba(0, 0, 0, 0);
+    const QImage image =
+        strip.copy(index * width, 0, width, height).convertToFormat(QImage::Format_RGB32);
+    const QPalette palette = QGuiApplication::palette();
+    const QRgb face = palette.color(QPalette::Active, QPalette::Button).rgb();
+    const QRgb highlight = palette.color(QPalette::Active, QPalette::Light).rgb();
+    const QRgb shadow = palette.color(QPalette::Active, QPalette::Dark).rgb();
+    QImage grayed(image.size(), QImage::Format_RGB32);
+    grayed.fill(face);
+    auto drawn = [&](int x, int y) {
+        const QRgb c = image.pixel(x, y);
+        return c != face && c != highlight;
+    };
+    for (int y = 0; y + 1 < height; ++y) {
+        for (int x = 0; x + 1 < width; ++x) {
+            if (drawn(x, y))
+                grayed.setPixel(x + 1, y + 1, highlight);
         }
     }
-    return QPixmap::fromImage(image);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (drawn(x, y))
+                grayed.setPixel(x, y, shadow);
+        }
+    }
+    QIcon icon(QPixmap::fromImage(image));
+    icon.addPixmap(QPixmap::fromImage(grayed), QIcon::Disabled);
+    return icon;
 }
 
 }  // namespace
@@ -157,7 +193,8 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
     if (!AfxLoadToolBarData(nIDResource, data) || data.wVersion != 1 || data.wWidth == 0
         || data.wHeight == 0)
         return FALSE;
-    const QImage strip = AfxLoadBitmapImage(nIDResource);
+    // the images in the desktop's button colours, as they are drawn on it
+    const QImage strip = AfxLoadSysColorBitmap(nIDResource);
     int nImages = 0;
     for (UINT nID : data.items)
         nImages += nID != ID_SEPARATOR ? 1 : 0;
@@ -180,7 +217,7 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
         AfxExtractSubString(tip, AfxLoadString(nID), 1);
         const QString tipText = QString::fromStdString(tip).left(kMaxTipChars);
         QAction* pAction = pWidget->addAction(
-            QIcon(ButtonImage(strip, image++, data.wWidth, data.wHeight)), tipText);
+            ButtonImage(strip, image++, data.wWidth, data.wHeight), tipText);
         pAction->setData(nID);
         pAction->setToolTip(tipText);
         QObject::connect(pAction, &QAction::triggered, pWidget, [this, nID] {

@@ -69,7 +69,7 @@ std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind
 }
 
 std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n, [[maybe_unused]] BlockPath path) {
-    JisState s{in, in + n, out, 0, false};
+    JisState s{in, in + n, out, 0, kAsciiMode};
     if (n != 0) {
 #if RUVOK_HAVE_AVX2
         if (path == BlockPath::kAvx2) JisBlocksAvx2(s);

@@ -17,13 +17,24 @@ struct PairState {
     unsigned prev;    // first byte of the previous unit
 };
 
+// What the units of 7-bit JIS text are: single bytes in ASCII and
+// half-width katakana mode, pairs in the two others.
+enum JisMode : unsigned {
+    kAsciiMode,
+    kKatakanaMode,
+    kKanjiMode,    // JIS X 0208 pairs
+    kLackingMode,  // pairs of a set code page 932 lacks, each a GETA MARK
+};
+
+inline bool IsPairMode(unsigned mode) { return mode >= kKanjiMode; }
+
 // 7-bit JIS text.
 struct JisState {
     const Byte* p;
     const Byte* end;  // the NUL
     Byte* o;
     unsigned prev;    // the previous byte of the line-end rule
-    bool kanjiMode;
+    unsigned mode;    // a JisMode
 };
 
 // The block converters of one instruction set. Each runs while a whole block

@@ -141,7 +141,7 @@ void PairBlocks(PairState& s) {
             p += 1;
             prev = kLf;
         } else {
-            PairState unit{p, s.end, o, prev};
+            PairState unit{p, s.end, o, prev, s.textEnds};
             PairUnit<kind>(unit);
             p = unit.p;
             o = unit.o;
@@ -228,14 +228,14 @@ void JisBlocks(JisState& s) {
             p += 1;
             continue;
         }
-        s = JisState{p, s.end, o, prev, mode};
+        s = JisState{p, s.end, o, prev, mode, s.textEnds};
         if (!JisUnit(s)) return;
         p = s.p;
         o = s.o;
         prev = s.prev;
         mode = s.mode;
     }
-    s = JisState{p, s.end, o, prev, mode};
+    s = JisState{p, s.end, o, prev, mode, s.textEnds};
 }
 
 }  // namespace

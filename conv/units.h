@@ -23,8 +23,12 @@ inline bool PairUnit(PairState& s) {
         s.p += 1;
         return s.p != s.end;
     }
-    s.prev = c;
     bool lead = kind == PairKind::kEuc ? c >= kFirstPairByte : IsSjisLead(c);
+    if (lead && !s.textEnds) {  // a unit cut by the piece's end waits for the next piece
+        if (s.p + 1 == s.end) return false;
+        if (kind == PairKind::kEuc && c == kSs3 && IsEucByte(s.p[1]) && s.p + 2 == s.end) return false;
+    }
+    s.prev = c;
     if (!lead) {
         *s.o++ = static_cast<Byte>(c);
         s.p += 1;
@@ -53,9 +57,22 @@ inline bool PairUnit(PairState& s) {
     return s.p != s.end;
 }
 
+// Whether the JIS step at s.p needs bytes past the end of a piece: an
+// escape sequence, or a pair (an LF's CR waits with it).
+inline bool JisStepCut(const JisState& s) {
+    auto left = s.end - s.p;
+    if (*s.p == kEsc) {
+        if (left < 2) return true;
+        unsigned next = s.p[1];
+        if (next == kDollar || next == kParen) return left < 3 || (next == kDollar && s.p[2] == kParen && left < 4);
+    }
+    return IsPairMode(s.mode) && left < 2;
+}
+
 // One step of JIS text: a line end's CR, an escape sequence, a shift, or one
-// unit. False once the text is done.
+// unit. False once the text is done, or when the step waits for the next piece.
 inline bool JisUnit(JisState& s) {
+    if (!s.textEnds && JisStepCut(s)) return false;
     unsigned c = *s.p;
     if (c == kLf && s.prev != kCr) {
         *s.o++ = kCr;  // the LF itself is handled below, by the mode

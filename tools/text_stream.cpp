@@ -28,12 +28,12 @@ constexpr size_t kCarryRoom = 8;
 
 #ifdef _WIN32
 long long ReadFd(int fd, char* buf, size_t n) { return _read(fd, buf, static_cast<unsigned>(n)); }
-long long SeekFd(int fd, long long offset) { return _lseeki64(fd, offset, SEEK_SET); }
+long long SeekFd(int fd, long long offset, int whence) { return _lseeki64(fd, offset, whence); }
 using FileStat = struct _stat64;
 int StatFd(int fd, FileStat* st) { return _fstat64(fd, st); }
 #else
 long long ReadFd(int fd, char* buf, size_t n) { return read(fd, buf, n); }
-long long SeekFd(int fd, long long offset) { return lseek(fd, static_cast<off_t>(offset), SEEK_SET); }
+long long SeekFd(int fd, long long offset, int whence) { return lseek(fd, static_cast<off_t>(offset), whence); }
 using FileStat = struct stat;
 int StatFd(int fd, FileStat* st) { return fstat(fd, st); }
 #endif
@@ -53,9 +53,11 @@ public:
     explicit TextSource(int fd) : m_fd(fd) {
         FileStat st;
         if (StatFd(fd, &st) == 0 && (st.st_mode & S_IFMT) == S_IFREG) {
-            m_regular = true;
+            // Standard input may be a file read from somewhere in its middle.
+            long long start = SeekFd(fd, 0, SEEK_CUR);
+            m_seekable = start >= 0;
+            m_start = m_seekable ? static_cast<uint64_t>(start) : 0;
             m_size = static_cast<uint64_t>(st.st_size);
-            m_seekable = SeekFd(fd, 0) == 0;
         }
     }
     ~TextSource() {
@@ -113,7 +115,7 @@ public:
     // Goes back to the offset given to Keep.
     int ReadAgain() {
         m_pos = m_heldFrom;
-        if (m_seekable) return SeekFd(m_fd, static_cast<long long>(m_heldFrom)) < 0 ? errno : 0;
+        if (m_seekable) return SeekFd(m_fd, static_cast<long long>(m_start + m_heldFrom), SEEK_SET) < 0 ? errno : 0;
         if (std::fflush(m_spill) != 0 || std::fseek(m_spill, 0, SEEK_SET) != 0) return errno ? errno : EIO;
         m_replaying = true;
         return 0;
@@ -121,7 +123,8 @@ public:
 
     // The number of bytes after the NUL, reading the rest of a pipe.
     long long CountAfterNul(char* buf, size_t n) {
-        if (m_regular && m_size > m_nulOffset) return static_cast<long long>(m_size - m_nulOffset - 1);
+        if (m_seekable && m_size > m_start + m_nulOffset)
+            return static_cast<long long>(m_size - m_start - m_nulOffset - 1);
         for (;;) {
             long long got = ReadRetrying(m_fd, buf, n);
             if (got < 0) return got;
@@ -135,8 +138,8 @@ public:
 
 private:
     int m_fd;
-    bool m_regular = false;
     bool m_seekable = false;
+    uint64_t m_start = 0;  // the file's offset where the text starts
     uint64_t m_size = 0;
     uint64_t m_pos = 0;   // of the next byte of the text
     uint64_t m_read = 0;  // bytes read from the descriptor

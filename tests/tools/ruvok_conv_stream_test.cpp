@@ -113,6 +113,51 @@ TEST(RuvokConvStream, DelayedDetectionFromFileAndPipe) {
     }
 }
 
+// Standard input may be a file already read in part: the text is what
+// follows, and a second reading starts there too.
+TEST(RuvokConvStream, StandardInputFromTheMiddleOfAFile) {
+    Scratch scratch;
+    const std::string head = "head \xB0\xA1 that is not part of the text\n";
+    std::string undecided;
+    while (undecided.size() < (size_t{600} << 10)) undecided += "\xE0\xA1 ab\n";
+    for (const std::string& text : {undecided + "\xB0\xA1\n", undecided + std::string(1, '\0') + "xyz"}) {
+        const std::string path = scratch.Write(head + text);
+        int fd = open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(lseek(fd, static_cast<off_t>(head.size()), SEEK_SET), static_cast<off_t>(head.size()));
+        int out[2], err[2];
+        ASSERT_EQ(pipe(out), 0);
+        ASSERT_EQ(pipe(err), 0);
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(fd, 0);
+            dup2(out[1], 1);
+            dup2(err[1], 2);
+            for (int i = 3; i < 1024; ++i) close(i);
+            execl(RUVOK_CONV_PATH, RUVOK_CONV_PATH, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fd);
+        close(out[1]);
+        close(err[1]);
+        std::string got, message;
+        char buf[65536];
+        for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) got.append(buf, static_cast<size_t>(n));
+        for (ssize_t n; (n = read(err[0], buf, sizeof buf)) > 0;) message.append(buf, static_cast<size_t>(n));
+        close(out[0]);
+        close(err[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_TRUE(got == Library(text)) << got.size() << " bytes, expected " << Library(text).size();
+        if (text.find('\0') != std::string::npos) {
+            EXPECT_NE(message.find("offset " + std::to_string(undecided.size()) + " ends the text; it and the 3 bytes"),
+                      std::string::npos)
+                << message;
+        }
+    }
+}
+
 // Random texts of the bytes that matter, around the program's piece size,
 // from a file and from a pipe.
 TEST(RuvokConvStream, RandomTextsAcrossPieces) {

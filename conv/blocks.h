@@ -158,8 +158,8 @@ void PairBlocks(PairState& s) {
 }
 
 // JIS text. In ASCII and katakana mode a block is taken up to its first ESC,
-// SO, SI or LF; in the pair modes up to the first ESC or LF where a pair would
-// start. The mode switches and single-byte line ends that stop a block are
+// SO or SI when at most one LF comes before it, else up to its first LF; in
+// the pair modes up to the first ESC or LF where a pair would start. The mode switches and single-byte line ends that stop a block are
 // taken here; anything else goes through the one-unit step.
 template <class V>
 void JisBlocks(JisState& s) {
@@ -173,14 +173,16 @@ void JisBlocks(JisState& s) {
     while (s.end - p >= kWidth) {
         Vec x = V::Load(p);
         std::uint64_t lineEnds = V::EqMask(x, kLf);
-        std::uint64_t stops;
         bool pairs = IsPairMode(mode);
         if (!pairs) {
             std::uint64_t switches = V::JisSwitchMask(x);  // ESC, SO, SI
             if (mode == kKatakanaMode) x = ToKatakana<V>(x);
+            // Single bytes up to the first switch (or the whole block) with
+            // at most one LF among them: all of them, with a CR put in before
+            // the LF where it needs one (as for Shift_JIS).
             if (switches == 0 && (lineEnds & (lineEnds - 1)) == 0) {
-                // Single bytes with at most one LF: the whole block, with a CR
-                // put in before the LF where it needs one (as for Shift_JIS).
+                // The whole block: its length, not the masks, moves on to the
+                // next, so that the next load need not wait for them.
                 unsigned n = LowestBit(lineEnds | (std::uint64_t{1} << kWidth));
                 unsigned before = n == 0 ? prev : p[n == kWidth ? 0 : n - 1];
                 unsigned cr = n != kWidth && before != kCr;
@@ -191,18 +193,35 @@ void JisBlocks(JisState& s) {
                 o += kWidth + cr;
                 continue;
             }
-            stops = switches | lineEnds;
+            unsigned m = LowestBit(switches | (std::uint64_t{1} << kWidth));
+            std::uint64_t lineEndsBefore = lineEnds & ((std::uint64_t{1} << m) - 1);
+            if ((lineEndsBefore & (lineEndsBefore - 1)) == 0) {
+                unsigned n = LowestBit(lineEndsBefore | (std::uint64_t{1} << kWidth));
+                unsigned before = n == 0 ? prev : p[n == kWidth ? 0 : n - 1];
+                unsigned cr = n != kWidth && before != kCr;
+                V::Store(o + 1, x);
+                V::Store(o, V::InsertAt(x, cr ? n : kWidth, kCr));
+                if (m != 0) prev = p[m - 1];
+                p += m;
+                o += m + cr;
+                if (m == kWidth) continue;
+            } else {
+                V::Store(o, x);
+                unsigned n = LowestBit(switches | lineEnds);
+                if (n != 0) prev = p[n - 1];
+                p += n;
+                o += n;
+            }
         } else {
-            stops = (V::EqMask(x, kEsc) | lineEnds) & kEvenBits;
+            std::uint64_t stops = (V::EqMask(x, kEsc) | lineEnds) & kEvenBits;
             x = mode == kKanjiMode ? MapPairs<V>(x, x, V::ShiftUp(x, V::Zero()), V::EvenBytes(), V::OddBytes())
                                    : V::Select(V::EvenBytes(), V::Set1(kGeta[0]), V::Set1(kGeta[1]));
+            V::Store(o, x);
+            unsigned n = LowestBit(stops | (std::uint64_t{1} << kWidth));
+            p += n;
+            o += n;
+            if (n == kWidth) continue;
         }
-        V::Store(o, x);
-        unsigned n = LowestBit(stops | (std::uint64_t{1} << kWidth));
-        if (!pairs && n != 0) prev = p[n - 1];
-        p += n;
-        o += n;
-        if (n == kWidth) continue;
         unsigned c = *p;
         if (c == kEsc) {
             if (p + 2 < s.end) {  // ESC $ x and ESC ( x that the NUL does not cut

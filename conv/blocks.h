@@ -50,10 +50,25 @@ inline typename V::Vec MapPairs(typename V::Vec x, typename V::Vec a, typename V
     return V::Select(trails, second, V::Select(leads, first, x));
 }
 
+// Byte i of the result is set where byte i of `x` lies in lo to hi.
+template <class V>
+inline typename V::Vec InRange(typename V::Vec x, unsigned lo, unsigned hi) {
+    typename V::Vec d = V::Sub(x, V::Set1(lo));
+    return V::Eq(V::Min(d, V::Set1(hi - lo)), d);
+}
+
+// JIS half-width katakana mode: 0x21 to 0x5F become 0xA1 to 0xDF.
+template <class V>
+inline typename V::Vec ToKatakana(typename V::Vec x) {
+    return V::Select(InRange<V>(x, 0x21, 0x5F), V::Xor(x, V::Set1(0x80)), x);
+}
+
 // Shift_JIS or EUC-JP text. A block holds whole units but may end on a lead
 // byte whose partner opens the next block (`carry`). A block with one LF that
-// starts a unit is taken whole, with a CR put in before the LF where it needs one. A block with more is taken up to its
-// first such LF, and the LF with it.
+// starts a unit is taken whole, with a CR put in before the LF where it needs
+// one. A block with more is taken up to its first such LF, and the LF with
+// it. In EUC-JP text a block is taken only up to its first SS2 or SS3 unit,
+// whose output is shorter than its input: the one-unit step takes that.
 template <class V, PairKind kind>
 void PairBlocks(PairState& s) {
     using Vec = typename V::Vec;
@@ -68,11 +83,23 @@ void PairBlocks(PairState& s) {
     Vec lastLeads = V::Zero();
     while (s.end - p >= kWidth) {
         Vec x = V::Load(p);
-        std::uint64_t leads = LeadMask(V::HighMask(x) & ~carry);
+        // The bytes that start a pair where a unit starts. After any other
+        // byte a unit starts, so each run of these alternates lead, partner.
+        // Shift_JIS: 0x81 to 0x9F and 0xE0 to 0xFC, which with bit 5 flipped
+        // are the one range 0xA1 to 0xDC; moved up by 0xA3, that is 0x44 to
+        // 0x7F, the only bytes above 0x43 as signed values.
+        std::uint64_t leadable =
+            kind == PairKind::kEuc
+                ? V::HighMask(x)
+                : V::Bits(V::GreaterSigned(V::Add(V::Xor(x, V::Set1(0x20)), V::Set1(0xA3)), V::Set1(0x43)));
+        std::uint64_t leads = LeadMask(leadable & ~carry);
         std::uint64_t trails = ((leads << 1) | carry) & kAll;
         std::uint64_t lineStarts = V::EqMask(x, kLf) & ~trails;
-        bool whole = (lineStarts & (lineStarts - 1)) == 0;
-        std::uint64_t taken = whole ? kAll : (lineStarts & (0 - lineStarts)) - 1;
+        std::uint64_t shortUnits =
+            kind == PairKind::kEuc ? leads & V::Bits(V::Eq(V::And(x, V::Set1(0xFE)), V::Set1(kSs2))) : 0;  // SS2, SS3
+        std::uint64_t stops = lineStarts | shortUnits;
+        bool whole = shortUnits == 0 && (lineStarts & (lineStarts - 1)) == 0;
+        std::uint64_t taken = whole ? kAll : (stops & (0 - stops)) - 1;
         if (kind == PairKind::kEuc) {
             Vec a = V::Sub(x, V::Set1(0x80));
             // Each partner is the byte after a lead; byte 0's lead, if carried,
@@ -82,16 +109,17 @@ void PairBlocks(PairState& s) {
             lastA = a;
             lastLeads = leadBytes;
         }
-        // The LF at n, if any; what stands before it is the first byte of the
-        // unit before (a carried partner at n - 1 has its lead in the block before).
-        unsigned n = LowestBit(lineStarts | (std::uint64_t{1} << kWidth));
+        // The first stop at n, if any; what stands before it is the first
+        // byte of the unit before (a carried partner at n - 1 has its lead in
+        // the block before).
+        unsigned n = LowestBit(stops | (std::uint64_t{1} << kWidth));
         unsigned before = prev;
         if (n != 0 && n != kWidth) before = *(p + (n - 1) - ((trails >> (n - 1)) & 1u));
-        unsigned cr = n != kWidth && before != kCr;
         if (whole) {
             // Bytes from the LF on move up one for the CR: the last one lands
             // past the block (without a CR, on the next output's first byte,
             // which is written again later).
+            unsigned cr = n != kWidth && before != kCr;
             V::Store(o + 1, x);
             V::Store(o, V::InsertAt(x, cr ? n : kWidth, kCr));
             carry = leads >> (kWidth - 1);
@@ -102,12 +130,23 @@ void PairBlocks(PairState& s) {
         }
         V::Store(o, x);
         o += n;
-        o[0] = cr ? kCr : kLf;
-        o[1] = kLf;
-        o += 1 + cr;
-        p += n + 1;
-        prev = kLf;
+        p += n;
+        prev = before;
         carry = 0;
+        if ((lineStarts >> n) & 1u) {
+            unsigned cr = before != kCr;
+            o[0] = cr ? kCr : kLf;
+            o[1] = kLf;
+            o += 1 + cr;
+            p += 1;
+            prev = kLf;
+        } else {
+            PairState unit{p, s.end, o, prev, s.textEnds};
+            PairUnit<kind>(unit);
+            p = unit.p;
+            o = unit.o;
+            prev = unit.prev;
+        }
     }
     if (carry) {  // hand the lead and its partner to the one-unit step
         p -= 1;
@@ -118,10 +157,10 @@ void PairBlocks(PairState& s) {
     s.prev = prev;
 }
 
-// JIS text. In ASCII mode a block is taken up to its first ESC or LF; in kanji
-// mode up to the first ESC or LF where a pair would start. The mode switches
-// and ASCII line ends that stop a block are taken here; anything else goes
-// through the one-unit step.
+// JIS text. In ASCII and katakana mode a block is taken up to its first ESC,
+// SO or SI when at most one LF comes before it, else up to its first LF; in
+// the pair modes up to the first ESC or LF where a pair would start. The mode switches and single-byte line ends that stop a block are
+// taken here; anything else goes through the one-unit step.
 template <class V>
 void JisBlocks(JisState& s) {
     using Vec = typename V::Vec;
@@ -130,44 +169,72 @@ void JisBlocks(JisState& s) {
     const Byte* p = s.p;
     Byte* o = s.o;
     unsigned prev = s.prev;
-    bool kanjiMode = s.kanjiMode;
+    unsigned mode = s.mode;
     while (s.end - p >= kWidth) {
         Vec x = V::Load(p);
-        std::uint64_t escapes = V::EqMask(x, kEsc);
         std::uint64_t lineEnds = V::EqMask(x, kLf);
-        if (!kanjiMode && escapes == 0 && (lineEnds & (lineEnds - 1)) == 0) {
-            // ASCII with at most one LF: the whole block, with a CR put in
-            // before the LF where it needs one (as for Shift_JIS text).
-            unsigned n = LowestBit(lineEnds | (std::uint64_t{1} << kWidth));
-            unsigned before = n == 0 ? prev : p[n == kWidth ? 0 : n - 1];
-            unsigned cr = n != kWidth && before != kCr;
-            V::Store(o + 1, x);
-            V::Store(o, V::InsertAt(x, cr ? n : kWidth, kCr));
-            prev = p[kWidth - 1];
-            p += kWidth;
-            o += kWidth + cr;
-            continue;
-        }
-        std::uint64_t stops = escapes | lineEnds;
-        if (kanjiMode) {
-            stops &= kEvenBits;
-            x = MapPairs<V>(x, x, V::ShiftUp(x, V::Zero()), V::EvenBytes(), V::OddBytes());
-        }
-        V::Store(o, x);
-        unsigned n = LowestBit(stops | (std::uint64_t{1} << kWidth));
-        if (!kanjiMode && n != 0) prev = p[n - 1];
-        p += n;
-        o += n;
-        if (n == kWidth) continue;
-        if (*p == kEsc) {
-            unsigned next = p[1];
-            if ((next == kDollar || next == kParen) && p + 2 < s.end) {
-                kanjiMode = next == kDollar;
-                prev = kEsc;
-                p += 3;
+        bool pairs = IsPairMode(mode);
+        if (!pairs) {
+            std::uint64_t switches = V::JisSwitchMask(x);  // ESC, SO, SI
+            if (mode == kKatakanaMode) x = ToKatakana<V>(x);
+            // Single bytes up to the first switch (or the whole block) with
+            // at most one LF among them: all of them, with a CR put in before
+            // the LF where it needs one (as for Shift_JIS).
+            if (switches == 0 && (lineEnds & (lineEnds - 1)) == 0) {
+                // The whole block: its length, not the masks, moves on to the
+                // next, so that the next load need not wait for them.
+                unsigned n = LowestBit(lineEnds | (std::uint64_t{1} << kWidth));
+                unsigned before = n == 0 ? prev : p[n == kWidth ? 0 : n - 1];
+                unsigned cr = n != kWidth && before != kCr;
+                V::Store(o + 1, x);
+                V::Store(o, V::InsertAt(x, cr ? n : kWidth, kCr));
+                prev = p[kWidth - 1];
+                p += kWidth;
+                o += kWidth + cr;
                 continue;
             }
-        } else if (!kanjiMode) {  // an LF in ASCII mode
+            unsigned m = LowestBit(switches | (std::uint64_t{1} << kWidth));
+            std::uint64_t lineEndsBefore = lineEnds & ((std::uint64_t{1} << m) - 1);
+            if ((lineEndsBefore & (lineEndsBefore - 1)) == 0) {
+                unsigned n = LowestBit(lineEndsBefore | (std::uint64_t{1} << kWidth));
+                unsigned before = n == 0 ? prev : p[n == kWidth ? 0 : n - 1];
+                unsigned cr = n != kWidth && before != kCr;
+                V::Store(o + 1, x);
+                V::Store(o, V::InsertAt(x, cr ? n : kWidth, kCr));
+                if (m != 0) prev = p[m - 1];
+                p += m;
+                o += m + cr;
+                if (m == kWidth) continue;
+            } else {
+                V::Store(o, x);
+                unsigned n = LowestBit(switches | lineEnds);
+                if (n != 0) prev = p[n - 1];
+                p += n;
+                o += n;
+            }
+        } else {
+            std::uint64_t stops = (V::EqMask(x, kEsc) | lineEnds) & kEvenBits;
+            x = mode == kKanjiMode ? MapPairs<V>(x, x, V::ShiftUp(x, V::Zero()), V::EvenBytes(), V::OddBytes())
+                                   : V::Select(V::EvenBytes(), V::Set1(kGeta[0]), V::Set1(kGeta[1]));
+            V::Store(o, x);
+            unsigned n = LowestBit(stops | (std::uint64_t{1} << kWidth));
+            p += n;
+            o += n;
+            if (n == kWidth) continue;
+        }
+        unsigned c = *p;
+        if (c == kEsc) {
+            if (p + 2 < s.end) {  // ESC $ x and ESC ( x that the NUL does not cut
+                unsigned next = p[1];
+                unsigned final = p[2];
+                if (next == kParen || (next == kDollar && final != kParen)) {
+                    mode = next == kDollar ? kKanjiMode : final == kKatakanaFinal ? kKatakanaMode : kAsciiMode;
+                    prev = kEsc;
+                    p += 3;
+                    continue;
+                }
+            }
+        } else if (!pairs && c == kLf) {
             unsigned cr = prev != kCr;
             o[0] = cr ? kCr : kLf;
             o[1] = kLf;
@@ -175,15 +242,19 @@ void JisBlocks(JisState& s) {
             p += 1;
             prev = kLf;
             continue;
+        } else if (!pairs) {  // SO or SI: not written, and the previous byte stays
+            mode = c == kSo ? kKatakanaMode : kAsciiMode;
+            p += 1;
+            continue;
         }
-        s = JisState{p, s.end, o, prev, kanjiMode};
+        s = JisState{p, s.end, o, prev, mode, s.textEnds};
         if (!JisUnit(s)) return;
         p = s.p;
         o = s.o;
         prev = s.prev;
-        kanjiMode = s.kanjiMode;
+        mode = s.mode;
     }
-    s = JisState{p, s.end, o, prev, kanjiMode};
+    s = JisState{p, s.end, o, prev, mode, s.textEnds};
 }
 
 }  // namespace

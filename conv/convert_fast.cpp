@@ -9,6 +9,7 @@
 #include "kanjicode.h"
 #include "kanjicode_length.h"
 #include "kanjicode_paths.h"
+#include "kanjicode_stream.h"
 #include "simd.h"
 #include "state.h"
 #include "units.h"
@@ -47,39 +48,47 @@ BlockPath BestPath() {
     return RUVOK_HAVE_SSE2 ? BlockPath::kSse2 : BlockPath::kNone;
 }
 
-std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind, [[maybe_unused]] BlockPath path) {
-    PairState s{in, in + n, out, 0};
-    if (n != 0) {
+// Runs the blocks of `path`, then the one-unit steps, from s.p to where the
+// text or the piece ends.
+void RunPairs(PairState& s, PairKind kind, [[maybe_unused]] BlockPath path) {
+    if (s.p == s.end) return;
 #if RUVOK_HAVE_AVX2
-        if (path == BlockPath::kAvx2) PairBlocksAvx2(s, kind);
+    if (path == BlockPath::kAvx2) PairBlocksAvx2(s, kind);
 #endif
 #if RUVOK_HAVE_SSE2
-        if (path != BlockPath::kNone) PairBlocksSse2(s, kind);
+    if (path != BlockPath::kNone) PairBlocksSse2(s, kind);
 #endif
-        if (kind == PairKind::kEuc) {
-            while (s.p != s.end && PairUnit<PairKind::kEuc>(s)) {
-            }
-        } else {
-            while (s.p != s.end && PairUnit<PairKind::kCopy>(s)) {
-            }
+    if (kind == PairKind::kEuc) {
+        while (s.p != s.end && PairUnit<PairKind::kEuc>(s)) {
+        }
+    } else {
+        while (s.p != s.end && PairUnit<PairKind::kCopy>(s)) {
         }
     }
+}
+
+void RunJis(JisState& s, [[maybe_unused]] BlockPath path) {
+    if (s.p == s.end) return;
+#if RUVOK_HAVE_AVX2
+    if (path == BlockPath::kAvx2) JisBlocksAvx2(s);
+#endif
+#if RUVOK_HAVE_SSE2
+    if (path != BlockPath::kNone && s.p != s.end) JisBlocksSse2(s);
+#endif
+    while (s.p != s.end && JisUnit(s)) {
+    }
+}
+
+std::size_t ConvertPairs(Byte* out, const Byte* in, std::size_t n, PairKind kind, BlockPath path) {
+    PairState s{in, in + n, out, 0, true};
+    RunPairs(s, kind, path);
     *s.o = 0;
     return static_cast<std::size_t>(s.o - out);
 }
 
-std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n, [[maybe_unused]] BlockPath path) {
-    JisState s{in, in + n, out, 0, false};
-    if (n != 0) {
-#if RUVOK_HAVE_AVX2
-        if (path == BlockPath::kAvx2) JisBlocksAvx2(s);
-#endif
-#if RUVOK_HAVE_SSE2
-        if (path != BlockPath::kNone && s.p != s.end) JisBlocksSse2(s);
-#endif
-        while (s.p != s.end && JisUnit(s)) {
-        }
-    }
+std::size_t ConvertJis(Byte* out, const Byte* in, std::size_t n, BlockPath path) {
+    JisState s{in, in + n, out, 0, kAsciiMode, true};
+    RunJis(s, path);
     *s.o = 0;
     return static_cast<std::size_t>(s.o - out);
 }
@@ -126,3 +135,42 @@ std::size_t ConvertToSjisLength(char* out, const char* in, std::size_t n) {
 }
 
 void ConvertToSjis(char* out, const char* in) { ConvertToSjisLength(out, in, std::strlen(in)); }
+
+namespace kanji {
+
+std::size_t ConvertPieceOn(BlockPath path, SjisStream& stream, char* out, const char* in, std::size_t n,
+                           bool textEnds, std::size_t* used) {
+    if (!HasBlockPath(path)) path = BlockPath::kNone;
+    const Byte* p = Bytes(in);
+    Byte* o = Bytes(out);
+    if (stream.code == KC_JIS) {
+        JisState s{p, p + n, o, stream.prev, stream.mode, textEnds};
+        RunJis(s, path);
+        stream.prev = s.prev;
+        stream.mode = s.mode;
+        *used = static_cast<std::size_t>(s.p - p);
+        return static_cast<std::size_t>(s.o - o);
+    }
+    PairState s{p, p + n, o, stream.prev, textEnds};
+    RunPairs(s, stream.code == KC_EUC ? PairKind::kEuc : PairKind::kCopy, path);
+    stream.prev = s.prev;
+    *used = static_cast<std::size_t>(s.p - p);
+    return static_cast<std::size_t>(s.o - o);
+}
+
+}  // namespace kanji
+
+void StartSjisStream(SjisStream* stream, int code) {
+    stream->code = code == KC_JIS || code == KC_EUC ? code : KC_SJIS;
+    stream->prev = 0;
+    stream->mode = kanji::kAsciiMode;
+}
+
+std::size_t ConvertSjisPiece(SjisStream* stream, char* out, const char* in, std::size_t n, std::size_t* used) {
+    return kanji::ConvertPieceOn(kanji::BestPath(), *stream, out, in, n, false, used);
+}
+
+std::size_t FinishSjisStream(SjisStream* stream, char* out, const char* in, std::size_t n) {
+    std::size_t used = 0;
+    return kanji::ConvertPieceOn(kanji::BestPath(), *stream, out, in, n, true, &used);
+}

@@ -5,6 +5,7 @@
 #include "bytes.h"
 #include "kanjicode.h"
 #include "kanjicode_plain.h"
+#include "kanjicode_stream.h"
 #include "simd.h"
 
 namespace kanji {
@@ -68,6 +69,47 @@ int DetectKanjiCodeN(const unsigned char* text, std::size_t n) {
 }
 
 }  // namespace kanji
+
+void StartKanjiDetector(KanjiDetector* detector) { detector->pending = 0; }
+
+int DetectInPiece(KanjiDetector* detector, const char* in, std::size_t n, std::size_t* used) {
+    const auto* text = reinterpret_cast<const unsigned char*>(in);
+    // The escape test reads two bytes past the ESC: up to n - 2 they are in
+    // this piece.
+    std::size_t body = n < 2 ? 0 : n - 2;
+    std::size_t i = 0;
+#if RUVOK_HAVE_SSE2
+    while (body - i >= 16 && detector->pending == 0) {
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        unsigned stop = static_cast<unsigned>(_mm_movemask_epi8(x)) |
+                        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(kanji::kEsc))));
+        if (stop != 0) break;
+        i += 16;
+    }
+#endif
+    int code = kanji::DetectFrom(text + i, text + body, detector->pending);
+    if (code >= 0) {
+        *used = n;
+        return code;
+    }
+    // The last bytes, up to an ESC that is not a lead byte's partner.
+    for (i = body; i < n; ++i) {
+        if (text[i] == kanji::kEsc && detector->pending == 0) break;
+        code = kanji::DetectFrom(text + i, text + i + 1, detector->pending);
+        if (code >= 0) {
+            *used = n;
+            return code;
+        }
+    }
+    *used = i;
+    return -1;
+}
+
+int FinishDetector(KanjiDetector* detector, const char* in, std::size_t n) {
+    int code = kanji::DetectFrom(reinterpret_cast<const unsigned char*>(in), nullptr, detector->pending);
+    (void)n;
+    return code >= 0 ? code : KC_SJIS;
+}
 
 namespace plain {
 

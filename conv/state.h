@@ -9,21 +9,36 @@ using Byte = unsigned char;
 
 enum class PairKind { kCopy, kEuc };
 
-// Shift_JIS or EUC-JP text.
+// Shift_JIS or EUC-JP text. `end` is the text's NUL when `textEnds` is
+// set; otherwise it ends a piece of the text, and a unit it cuts is left,
+// unread, for the piece that follows.
 struct PairState {
     const Byte* p;
-    const Byte* end;  // the NUL
+    const Byte* end;
     Byte* o;
     unsigned prev;    // first byte of the previous unit
+    bool textEnds;
 };
+
+// What the units of 7-bit JIS text are: single bytes in ASCII and
+// half-width katakana mode, pairs in the two others.
+enum JisMode : unsigned {
+    kAsciiMode,
+    kKatakanaMode,
+    kKanjiMode,    // JIS X 0208 pairs
+    kLackingMode,  // pairs of a set code page 932 lacks, each a GETA MARK
+};
+
+inline bool IsPairMode(unsigned mode) { return mode >= kKanjiMode; }
 
 // 7-bit JIS text.
 struct JisState {
     const Byte* p;
-    const Byte* end;  // the NUL
+    const Byte* end;  // as for PairState
     Byte* o;
     unsigned prev;    // the previous byte of the line-end rule
-    bool kanjiMode;
+    unsigned mode;    // a JisMode
+    bool textEnds;
 };
 
 // The block converters of one instruction set. Each runs while a whole block

@@ -21,32 +21,58 @@ inline bool PairUnit(PairState& s) {
         s.o += 2;
         s.prev = kLf;
         s.p += 1;
-    } else if (c >= kFirstPairByte) {
-        if (s.p + 1 == s.end) {  // the partner would be the NUL: keep the byte
-            *s.o++ = static_cast<Byte>(c);
-            s.p += 1;
-            return false;
-        }
-        if (kind == PairKind::kEuc) {
-            MapEucPair(s.p[0], s.p[1], s.o);
-        } else {
-            s.o[0] = s.p[0];
-            s.o[1] = s.p[1];
-        }
-        s.o += 2;
-        s.prev = c;
-        s.p += 2;
-    } else {
+        return s.p != s.end;
+    }
+    bool lead = kind == PairKind::kEuc ? c >= kFirstPairByte : IsSjisLead(c);
+    if (lead && !s.textEnds) {  // a unit cut by the piece's end waits for the next piece
+        if (s.p + 1 == s.end) return false;
+        if (kind == PairKind::kEuc && c == kSs3 && IsEucByte(s.p[1]) && s.p + 2 == s.end) return false;
+    }
+    s.prev = c;
+    if (!lead) {
         *s.o++ = static_cast<Byte>(c);
-        s.prev = c;
         s.p += 1;
+    } else if (s.p + 1 == s.end) {  // the partner would be the NUL: keep the byte
+        *s.o++ = static_cast<Byte>(c);
+        s.p += 1;
+        return false;
+    } else if (kind == PairKind::kCopy) {
+        s.o[0] = s.p[0];
+        s.o[1] = s.p[1];
+        s.o += 2;
+        s.p += 2;
+    } else if (c == kSs2 && IsEucKatakana(s.p[1])) {
+        *s.o++ = s.p[1];
+        s.p += 2;
+    } else if (c == kSs3 && IsEucByte(s.p[1]) && IsEucByte(s.p[2])) {  // p[2] is at most the NUL
+        s.o[0] = kGeta[0];
+        s.o[1] = kGeta[1];
+        s.o += 2;
+        s.p += 3;
+    } else {
+        MapEucPair(s.p[0], s.p[1], s.o);
+        s.o += 2;
+        s.p += 2;
     }
     return s.p != s.end;
 }
 
-// One step of JIS text: a line end's CR, an escape sequence, or one unit.
-// False once the text is done.
+// Whether the JIS step at s.p needs bytes past the end of a piece: an
+// escape sequence, or a pair (an LF's CR waits with it).
+inline bool JisStepCut(const JisState& s) {
+    auto left = s.end - s.p;
+    if (*s.p == kEsc) {
+        if (left < 2) return true;
+        unsigned next = s.p[1];
+        if (next == kDollar || next == kParen) return left < 3 || (next == kDollar && s.p[2] == kParen && left < 4);
+    }
+    return IsPairMode(s.mode) && left < 2;
+}
+
+// One step of JIS text: a line end's CR, an escape sequence, a shift, or one
+// unit. False once the text is done, or when the step waits for the next piece.
 inline bool JisUnit(JisState& s) {
+    if (!s.textEnds && JisStepCut(s)) return false;
     unsigned c = *s.p;
     if (c == kLf && s.prev != kCr) {
         *s.o++ = kCr;  // the LF itself is handled below, by the mode
@@ -58,22 +84,44 @@ inline bool JisUnit(JisState& s) {
                 s.p = s.end;
                 return false;
             }
-            s.kanjiMode = (next == kDollar);
-            s.p += 3;
+            unsigned final = s.p[2];
+            if (next == kParen) {
+                s.mode = final == kKatakanaFinal ? kKatakanaMode : kAsciiMode;
+                s.p += 3;
+            } else if (final != kParen) {
+                s.mode = kKanjiMode;
+                s.p += 3;
+            } else {  // ESC $ ( F
+                if (s.p + 3 >= s.end) {
+                    s.p = s.end;
+                    return false;
+                }
+                s.mode = IsLackingSet(s.p[3]) ? kLackingMode : kKanjiMode;
+                s.p += 4;
+            }
             return s.p != s.end;
         }
+    } else if ((c == kSo || c == kSi) && !IsPairMode(s.mode)) {
+        s.mode = c == kSo ? kKatakanaMode : kAsciiMode;
+        s.p += 1;
+        return s.p != s.end;
     }
-    if (s.kanjiMode) {
+    if (IsPairMode(s.mode)) {
         if (s.p + 1 == s.end) {  // a pair cut by the NUL: keep its first byte
             *s.o++ = static_cast<Byte>(c);
             s.p += 1;
             return false;
         }
-        MapJisPair(s.p[0], s.p[1], s.o);
+        if (s.mode == kKanjiMode) {
+            MapJisPair(s.p[0], s.p[1], s.o);
+        } else {
+            s.o[0] = kGeta[0];
+            s.o[1] = kGeta[1];
+        }
         s.o += 2;
         s.p += 2;
     } else {
-        *s.o++ = static_cast<Byte>(c);
+        *s.o++ = s.mode == kKatakanaMode ? JisKatakana(c) : static_cast<Byte>(c);
         s.prev = c;
         s.p += 1;
     }

@@ -26,8 +26,20 @@ struct Avx2 {
     static Vec Min(Vec a, Vec b) { return _mm256_min_epu8(a, b); }
     static Vec Max(Vec a, Vec b) { return _mm256_max_epu8(a, b); }
     static Vec Avg(Vec a, Vec b) { return _mm256_avg_epu8(a, b); }
+    static Vec GreaterSigned(Vec a, Vec b) { return _mm256_cmpgt_epi8(a, b); }
     static Vec Eq(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
     static Vec Select(Vec mask, Vec yes, Vec no) { return _mm256_blendv_epi8(no, yes, mask); }
+    static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
+    static Vec Xor(Vec a, Vec b) { return _mm256_xor_si256(a, b); }
+    // Bit i set where byte i of the mask `m` is set.
+    static std::uint64_t Bits(Vec m) { return static_cast<std::uint32_t>(_mm256_movemask_epi8(m)); }
+    // ESC, SO and SI: a byte is one when the table entry of its low four
+    // bits is the byte itself (bytes from 0x80 look up 0, which they never are).
+    static std::uint64_t JisSwitchMask(Vec x) {
+        const Vec table = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0x1B, -1, -1, 0x0E, 0x0F,
+                                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0x1B, -1, -1, 0x0E, 0x0F);
+        return Bits(_mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, x), x));
+    }
     static std::uint64_t EqMask(Vec x, unsigned b) {
         return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, Set1(b))));
     }

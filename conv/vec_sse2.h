@@ -36,9 +36,19 @@ struct Sse2 {
     static Vec Min(Vec a, Vec b) { return _mm_min_epu8(a, b); }
     static Vec Max(Vec a, Vec b) { return _mm_max_epu8(a, b); }
     static Vec Avg(Vec a, Vec b) { return _mm_avg_epu8(a, b); }
+    static Vec GreaterSigned(Vec a, Vec b) { return _mm_cmpgt_epi8(a, b); }
     static Vec Eq(Vec a, Vec b) { return _mm_cmpeq_epi8(a, b); }
     static Vec Select(Vec mask, Vec yes, Vec no) {
         return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+    }
+    static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
+    static Vec Xor(Vec a, Vec b) { return _mm_xor_si128(a, b); }
+    // Bit i set where byte i of the mask `m` is set.
+    static std::uint64_t Bits(Vec m) { return static_cast<unsigned>(_mm_movemask_epi8(m)); }
+    // ESC, SO and SI.
+    static std::uint64_t JisSwitchMask(Vec x) {
+        Vec shifts = Eq(And(x, Set1(0xFE)), Set1(0x0E));
+        return Bits(Or(Eq(x, Set1(0x1B)), shifts));
     }
     static std::uint64_t EqMask(Vec x, unsigned b) {
         return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, Set1(b))));

@@ -12,7 +12,7 @@ packages=(
   fonts-ipafont-gothic
   libx11-dev
   xvfb xauth xdotool xclip imagemagick
-  nkf
+  nkf icu-devtools manpages-ja
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
 )
 

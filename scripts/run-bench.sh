@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release in build-bench and runs them: the
-# conversion library against memcpy, then ruvok-conv against nkf and iconv.
+# conversion library against memcpy, then ruvok-conv against nkf, iconv and uconv.
 # (make bench installs what is missing first.) RUVOK_BUILD_VIEWER=OFF leaves the
 # viewer and its benchmarks out.
 set -euo pipefail

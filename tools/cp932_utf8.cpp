@@ -39,34 +39,57 @@ void SubstituteAndCount(const void* context, UConverterToUnicodeArgs* args,
 bool Cp932DecoderAvailable() { return true; }
 const char* Cp932DecoderName() { return "ICU converter \"windows-31j\""; }
 
-Utf8Outcome WriteCp932AsUtf8(const char* sjis, size_t size) {
-    Utf8Outcome outcome;
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open("windows-31j", &status);
-    if (U_FAILURE(status)) {
-        outcome.decoder_failed = true;
-        return outcome;
-    }
-    ucnv_setToUCallBack(converter, SubstituteAndCount, &outcome.undecodable, nullptr, nullptr,
-                        &status);
-
+struct Cp932ToUtf8::State {
+    UConverter* converter = nullptr;
     Utf8Writer writer;
+    Utf8Outcome outcome;
+};
+
+Cp932ToUtf8::Cp932ToUtf8() : m_state(new State) {
+    UErrorCode status = U_ZERO_ERROR;
+    m_state->converter = ucnv_open("windows-31j", &status);
+    if (U_FAILURE(status)) {
+        m_state->converter = nullptr;
+        m_state->outcome.decoder_failed = true;
+        return;
+    }
+    ucnv_setToUCallBack(m_state->converter, SubstituteAndCount, &m_state->outcome.undecodable, nullptr,
+                        nullptr, &status);
+}
+
+Cp932ToUtf8::~Cp932ToUtf8() {
+    if (m_state->converter) ucnv_close(m_state->converter);
+    delete m_state;
+}
+
+namespace {
+
+// ICU keeps a lead byte cut by a piece's end until the next call.
+void Decode(UConverter* converter, const char* source, const char* end, bool flush, Utf8Writer& writer,
+            Utf8Outcome& outcome) {
     static UChar piece[kPieceLength];
-    const char* source = sjis;
-    const char* const end = sjis + size;
     for (;;) {
         UChar* target = piece;
-        status = U_ZERO_ERROR;
-        ucnv_toUnicode(converter, &target, piece + kPieceLength, &source, end, nullptr,
-                       /*flush=*/true, &status);
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter, &target, piece + kPieceLength, &source, end, nullptr, flush, &status);
         writer.Put(reinterpret_cast<const char16_t*>(piece), static_cast<size_t>(target - piece));
         if (status == U_BUFFER_OVERFLOW_ERROR) continue;
         if (U_FAILURE(status)) outcome.decoder_failed = true;
         break;
     }
-    ucnv_close(converter);
-    outcome.write_error = writer.Finish();
-    return outcome;
+}
+
+}  // namespace
+
+void Cp932ToUtf8::Put(const char* sjis, size_t size) {
+    if (!m_state->converter) return;
+    Decode(m_state->converter, sjis, sjis + size, false, m_state->writer, m_state->outcome);
+}
+
+Utf8Outcome Cp932ToUtf8::Finish() {
+    if (m_state->converter) Decode(m_state->converter, nullptr, nullptr, true, m_state->writer, m_state->outcome);
+    m_state->outcome.write_error = m_state->writer.Finish();
+    return m_state->outcome;
 }
 
 #elif defined(_WIN32)
@@ -99,12 +122,20 @@ bool DecodeUnit(const unsigned char* p, size_t length, Utf8Writer& writer) {
 bool Cp932DecoderAvailable() { return true; }
 const char* Cp932DecoderName() { return "Windows code page 932"; }
 
-Utf8Outcome WriteCp932AsUtf8(const char* sjis, size_t size) {
-    Utf8Outcome outcome;
+struct Cp932ToUtf8::State {
     Utf8Writer writer;
+    Utf8Outcome outcome;
+    unsigned char lead = 0;  // a lead byte cut by the end of a piece
+    bool haveLead = false;
+};
+
+Cp932ToUtf8::Cp932ToUtf8() : m_state(new State) {}
+Cp932ToUtf8::~Cp932ToUtf8() { delete m_state; }
+
+namespace {
+
+void DecodeRun(const unsigned char* p, const unsigned char* end, Utf8Writer& writer, Utf8Outcome& outcome) {
     static wchar_t piece[kPieceLength];
-    const auto* p = reinterpret_cast<const unsigned char*>(sjis);
-    const auto* const end = p + size;
     while (p < end) {
         // A run of whole characters, short enough that its UTF-16 fits.
         const unsigned char* run_end = p;
@@ -134,8 +165,38 @@ Utf8Outcome WriteCp932AsUtf8(const char* sjis, size_t size) {
             }
         }
     }
-    outcome.write_error = writer.Finish();
-    return outcome;
+}
+
+}  // namespace
+
+void Cp932ToUtf8::Put(const char* sjis, size_t size) {
+    State& st = *m_state;
+    const auto* p = reinterpret_cast<const unsigned char*>(sjis);
+    const auto* end = p + size;
+    if (p == end) return;
+    if (st.haveLead) {  // finish the character cut by the last piece
+        unsigned char pair[2] = {st.lead, *p};
+        st.haveLead = false;
+        DecodeRun(pair, pair + 2, st.writer, st.outcome);
+        ++p;
+    }
+    // Hold back a lead byte at the end: its partner comes with the next piece.
+    const unsigned char* stop = p;
+    while (stop < end) stop += IsLeadByte(*stop) ? 2 : 1;
+    if (stop > end) {
+        st.lead = end[-1];
+        st.haveLead = true;
+        --end;
+    }
+    DecodeRun(p, end, st.writer, st.outcome);
+}
+
+Utf8Outcome Cp932ToUtf8::Finish() {
+    State& st = *m_state;
+    if (st.haveLead) DecodeRun(&st.lead, &st.lead + 1, st.writer, st.outcome);
+    st.haveLead = false;
+    st.outcome.write_error = st.writer.Finish();
+    return st.outcome;
 }
 
 #else
@@ -143,10 +204,13 @@ Utf8Outcome WriteCp932AsUtf8(const char* sjis, size_t size) {
 bool Cp932DecoderAvailable() { return false; }
 const char* Cp932DecoderName() { return "none (built without ICU)"; }
 
-Utf8Outcome WriteCp932AsUtf8(const char*, size_t) {
+struct Cp932ToUtf8::State {
     Utf8Outcome outcome;
-    outcome.decoder_failed = true;
-    return outcome;
-}
+};
+
+Cp932ToUtf8::Cp932ToUtf8() : m_state(new State) { m_state->outcome.decoder_failed = true; }
+Cp932ToUtf8::~Cp932ToUtf8() { delete m_state; }
+void Cp932ToUtf8::Put(const char*, size_t) {}
+Utf8Outcome Cp932ToUtf8::Finish() { return m_state->outcome; }
 
 #endif

@@ -17,9 +17,23 @@ struct Utf8Outcome {
     bool decoder_failed = false;
 };
 
-// Decodes `size` bytes of code page 932 and writes them to standard output
-// as UTF-8 with LF line ends: CR LF and a lone CR each become one LF. Every
-// byte that does not decode becomes one U+FFFD.
-Utf8Outcome WriteCp932AsUtf8(const char* sjis, size_t size);
+// Decodes code page 932 that arrives in pieces and writes it to standard
+// output as UTF-8 with LF line ends: CR LF and a lone CR each become one LF.
+// Every byte that does not decode becomes one U+FFFD. A character or a CR LF
+// may be split between two pieces.
+class Cp932ToUtf8 {
+public:
+    Cp932ToUtf8();
+    ~Cp932ToUtf8();
+    Cp932ToUtf8(const Cp932ToUtf8&) = delete;
+    Cp932ToUtf8& operator=(const Cp932ToUtf8&) = delete;
+
+    void Put(const char* sjis, size_t size);
+    Utf8Outcome Finish();
+
+private:
+    struct State;
+    State* m_state;
+};
 
 #endif

@@ -8,7 +8,7 @@
 #include "byte_io.h"
 #include "cp932_utf8.h"
 #include "kanjicode.h"
-#include "sjis_output.h"
+#include "text_stream.h"
 
 namespace {
 
@@ -22,8 +22,9 @@ void PrintHelp() {
     std::printf(
         "Usage: %s [--detect | --utf8] [FILE ...]\n"
         "Converts Japanese text in JIS, EUC-JP or Shift_JIS to Shift_JIS with CR LF line\n"
-        "ends and writes it to standard output. Each FILE is read whole and taken as one\n"
-        "text; with no FILE, or where FILE is -, standard input is read.\n"
+        "ends and writes it to standard output. Each FILE is taken as one text, read and\n"
+        "converted piece by piece in the same small memory whatever its size; with no\n"
+        "FILE, or where FILE is -, standard input is read.\n"
         "\n"
         "  --detect   print the detected code instead: JIS, SJIS or EUC, one line per\n"
         "             file, after the file's name and \": \" when there are several\n"
@@ -36,7 +37,10 @@ void PrintHelp() {
         "  --         end of options: the arguments after it are all files\n"
         "\n"
         "A NUL byte ends the text; the rest of the file is then left out, and standard\n"
-        "error says at which offset. Code page 932 decoder: %s.\n"
+        "error says at which offset. Output starts before the code is decided only where\n"
+        "all three codes give the same bytes (ASCII); from the first byte where they\n"
+        "differ until a later byte decides, a file is read a second time, and standard\n"
+        "input is kept in a temporary file (in TMPDIR). Code page 932 decoder: %s.\n"
         "\n"
         "Exit status: 0 when every file was converted, 1 when a file could not be read\n"
         "or the output could not be written (the other files are still converted), 2 for\n"
@@ -56,14 +60,32 @@ const char* CodeName(int code) {
     }
 }
 
-void ReportNulCut(const char* path, const ByteBuffer& text, size_t text_length) {
-    if (text_length == text.size()) return;
-    size_t after = text.size() - text_length - 1;
+void ReportNulCut(const char* path, const TextOutcome& outcome) {
+    if (!outcome.nul) return;
+    unsigned long long after = outcome.after_nul;
     std::fprintf(stderr,
-                 "%s: %s: NUL byte at offset %zu ends the text; it and the %zu byte%s "
+                 "%s: %s: NUL byte at offset %llu ends the text; it and the %llu byte%s "
                  "after it are left out\n",
-                 kProgram, DisplayName(path), text_length, after, after == 1 ? "" : "s");
+                 kProgram, DisplayName(path), static_cast<unsigned long long>(outcome.nul_offset), after,
+                 after == 1 ? "" : "s");
 }
+
+class StdoutSink : public TextSink {
+public:
+    int Put(const char* data, size_t size) override { return WriteToStdout(data, size); }
+};
+
+class Utf8Sink : public TextSink {
+public:
+    int Put(const char* data, size_t size) override {
+        m_decoder.Put(data, size);
+        return 0;
+    }
+    Utf8Outcome Finish() { return m_decoder.Finish(); }
+
+private:
+    Cp932ToUtf8 m_decoder;
+};
 
 class Runner {
 public:
@@ -71,46 +93,44 @@ public:
 
     // Handles one file; returns false once standard output is unusable.
     bool Run(const char* path) {
-        ByteBuffer text;
-        int error = ReadWholeFile(path, text);
+        int fd = -1;
+        int error = OpenInput(path, &fd);
         if (error != 0) {
-            std::fprintf(stderr, "%s: %s: %s\n", kProgram, DisplayName(path),
-                         error == ENOMEM ? "too large to fit in memory" : std::strerror(error));
+            std::fprintf(stderr, "%s: %s: %s\n", kProgram, DisplayName(path), std::strerror(error));
             m_failed = true;
             return true;
         }
-        size_t text_length = std::strlen(text.data());
-        ReportNulCut(path, text, text_length);
+        StdoutSink sjis;
+        Utf8Sink utf8;
+        TextSink* sink = m_mode == Mode::kDetect ? nullptr : m_mode == Mode::kUtf8 ? static_cast<TextSink*>(&utf8) : &sjis;
+        TextOutcome outcome = StreamText(fd, sink);
+        CloseInput(path, fd);
+        if (outcome.read_error != 0) {
+            std::fprintf(stderr, "%s: %s: %s\n", kProgram, DisplayName(path), std::strerror(outcome.read_error));
+            m_failed = true;
+        }
+        ReportNulCut(path, outcome);
 
         if (m_mode == Mode::kDetect) {
+            if (outcome.read_error != 0) return true;
             std::string line;
             if (m_several) line.append(path).append(": ");
-            line.append(CodeName(DetectKanjiCode(text.data()))).append("\n");
+            line.append(CodeName(outcome.code)).append("\n");
             return Write(line.data(), line.size());
         }
+        if (m_mode == Mode::kConvert) return CheckWrite(outcome.write_error);
 
-        ByteBuffer out;
-        size_t out_length = 0;
-        if (!ConvertWholeText(text.data(), text_length, out, &out_length)) {
-            std::fprintf(stderr, "%s: %s: too large to convert in memory\n", kProgram,
-                         DisplayName(path));
-            m_failed = true;
-            return true;
-        }
-        text.Release();
-        if (m_mode == Mode::kConvert) return Write(out.data(), out_length);
-
-        Utf8Outcome outcome = WriteCp932AsUtf8(out.data(), out_length);
-        if (outcome.decoder_failed) {
+        Utf8Outcome decoded = utf8.Finish();
+        if (decoded.decoder_failed) {
             std::fprintf(stderr, "%s: %s: the code page 932 decoder failed\n", kProgram,
                          DisplayName(path));
             m_failed = true;
         }
-        if (outcome.undecodable > 0)
+        if (decoded.undecodable > 0)
             std::fprintf(stderr, "%s: %s: %zu byte%s not decodable as code page 932, shown as U+FFFD\n",
-                         kProgram, DisplayName(path), outcome.undecodable,
-                         outcome.undecodable == 1 ? "" : "s");
-        return CheckWrite(outcome.write_error);
+                         kProgram, DisplayName(path), decoded.undecodable,
+                         decoded.undecodable == 1 ? "" : "s");
+        return CheckWrite(decoded.write_error);
     }
 
     bool failed() const { return m_failed; }

@@ -25,23 +25,46 @@ Bytes Filler(int kind, std::size_t length, TextMaker& maker)
         case 3: text += "\xe0\xa1"; break;                          // pairs detection skips
         case 4: text += static_cast<char>(maker.Between(0x80, 0xFF)); break;
         case 5: text += "0!"; break;                                // pairs in kanji mode
+        case 6: text += static_cast<char>(maker.Between(0x21, 0x7E)); break;  // katakana mode
+        case 7: text += "\x8e\xb1"; break;                          // EUC-JP half-width katakana
+        case 8: text += "\x8f\xb0\xa1"; break;                      // EUC-JP JIS X 0212
+        case 9: text += static_cast<char>(maker.Between(0xA1, 0xDF)); break;  // Shift_JIS katakana
+        case 10: text += "0!"; break;                               // pairs of a set code page 932 lacks
         }
     }
     text.resize(length);
     return text;
 }
 
-constexpr int kFillerKinds = 6;
+constexpr int kFillerKinds = 11;
+
+// What a filler needs before it to be read as meant: JIS text in its mode, or
+// a kanji that decides the encoding.
+Bytes FillerStart(int kind)
+{
+    switch (kind) {
+    case 5: return "\x1b$B";
+    case 6: return "\x1b(B\x1b(I";
+    case 7: case 8: return "\xb0\xa1";
+    case 9: return "\x88\x9f";
+    case 10: return "\x1b$(D";
+    default: return Bytes();
+    }
+}
 
 const char* const kMarks[] = {
     "\n", "\r\n", "\r", "\n\n", "\r\r\n", "\x88\n", "\xb1\n", "\x88\x9f\n", "\x80\n",
     "\xff", "\x81", "\x1b$B", "\x1b(B", "\x1b$B0!\n0\x1b(B", "\x1b", "\x1b$", "\x1b(",
     "\r\x1b(B\n", "\xe0\xa1", "\xa1", "\x7f\x80\x81",
+    "\x8e\xb1", "\x8e\xb1\n", "\x8f\xa1\xa1", "\x8f\xa1\n", "\x8e", "\x8f", "\x8f\xa1",
+    "\x0e", "\x0f", "\x0e\n", "\r\x0e\n", "\x1b(I", "\x1b(I1\n", "\x1b$(D", "\x1b$(Q",
+    "\x1b$(", "\xa0\n", "\xfd\n", "\xdf\n", "\xfc\n",
 };
 
 // A mark after every prefix length from 0 to 64 of every filler, with
 // suffixes that end right at, before and after the next block edge. Kanji
-// filler texts start with ESC $ B, which shifts the mark by three more.
+// and the other mode fillers start with their escape sequences (and the EUC-JP
+// and Shift_JIS ones with a kanji), which shifts the mark by a few more.
 TEST(FastPath, MarkAtEveryOffset)
 {
     TextMaker maker(TestSeed(0xb10c));
@@ -51,7 +74,7 @@ TEST(FastPath, MarkAtEveryOffset)
         for (const char* mark : kMarks)
             for (std::size_t prefix = 0; prefix <= 64; ++prefix)
                 for (std::size_t suffix : {0, 1, 2, 14, 15, 16, 17, 33}) {
-                    Bytes text = kind == 5 ? Bytes("\x1b$B") : Bytes();
+                    Bytes text = FillerStart(kind);
                     text += Filler(kind, prefix, maker);
                     text += mark;
                     text += Filler(kind, suffix, maker);
@@ -72,13 +95,14 @@ TEST(FastPath, PairsAcrossBlockEdges)
     ContractChecker checker(512);
     FailureLog log;
     const char* const kSplit[] = {"\r\n", "\x88\x9f", "\xb0\xa1", "\xe0\xa1", "\x81\n",
-                                  "\xb1\n", "\x1b$", "\x1b(", "\x1b$B"};
+                                  "\xb1\n", "\x1b$", "\x1b(", "\x1b$B", "\x8e\xb1",
+                                  "\x8f\xa1\xa1", "\x1b$(D", "\x1b(I", "\r\x0e\n", "\xfc\n"};
     for (int kind = 0; kind < kFillerKinds; ++kind)
         for (const char* split : kSplit)
             for (std::size_t block = 1; block <= 8; ++block)
                 for (std::size_t lead = 0; lead < 16; ++lead) {
                     // The split bytes straddle the edge at 16 * block.
-                    Bytes text = Filler(kind, lead, maker);
+                    Bytes text = FillerStart(kind) + Filler(kind, lead, maker);
                     Bytes body = Filler(kind, 16 * block - 1, maker);
                     text += body;
                     text += split;
@@ -101,12 +125,13 @@ TEST(FastPath, LongRuns)
     for (int i = 0; i < 6000; ++i) {
         std::size_t length = maker.Between(16, 8192);
         Bytes text;
-        switch (i % 6) {
+        switch (i % 7) {
         case 0: text = maker.Ascii(length); break;
         case 1: text = maker.HighBytes(length); break;
         case 2: text = maker.KanjiMode(length); break;
         case 3: text = Filler(0, length, maker); break;              // ASCII, no line end
         case 4: text = "\xb0\xa1" + maker.HighBytes(length); break;  // EUC-JP by detection
+        case 6: text = maker.KatakanaMix(length); break;
         case 5: {
             // Long ASCII runs with a line end or a high byte at random spots.
             text = maker.Ascii(length);

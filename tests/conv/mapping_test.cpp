@@ -75,9 +75,12 @@ TEST(JisPair, StandardMappingIsOneToOneAndOrdered)
 }
 
 // ---------------------------------------------------------------------------
-// Random texts of JIS X 0208 characters, ASCII and LF line ends, written
-// three ways: the Shift_JIS that JisPairToSjis gives pair by pair (with CR
-// LF), EUC-JP (each byte | 0x80) and JIS (ESC $ B ... ESC ( B).
+// Random texts of JIS X 0208 characters, half-width katakana, JIS X 0212
+// characters, ASCII and LF line ends, written three ways: the Shift_JIS that
+// JisPairToSjis gives pair by pair (with CR LF, each katakana its own byte and
+// each JIS X 0212 character GETA MARK), EUC-JP (each byte | 0x80, SS2 before a
+// katakana, SS3 before JIS X 0212) and JIS (ESC $ B, ESC ( I or SO and SI,
+// ESC $ ( D, back to ASCII with ESC ( B or ESC ( J).
 
 struct ThreeForms {
     Bytes sjis, euc, jis;
@@ -85,13 +88,31 @@ struct ThreeForms {
 
 ThreeForms MakeThreeForms(TextMaker& maker, std::size_t units)
 {
+    enum { kAscii, kKatakanaEsc, kKatakanaShift, kKanji, kJisX0212 } mode = kAscii;
     ThreeForms f;
-    bool kanji = false;
+    // Into a JIS mode, and the way back to ASCII first where a shift holds.
+    auto enter = [&](decltype(mode) to) {
+        if (mode == to) return;
+        if (mode == kKatakanaShift) f.jis += '\x0f';
+        switch (to) {
+        case kAscii:
+            if (mode != kKatakanaShift) f.jis += maker.Below(2) ? "\x1b(B" : "\x1b(J";
+            break;
+        case kKatakanaEsc: f.jis += "\x1b(I"; break;
+        case kKatakanaShift:
+            if (mode != kAscii) f.jis += "\x1b(B";
+            f.jis += '\x0e';
+            break;
+        case kKanji: f.jis += maker.Below(2) ? "\x1b$B" : "\x1b$@"; break;
+        case kJisX0212: f.jis += "\x1b$(D"; break;
+        }
+        mode = to;
+    };
     // Start with a row 0x30 to 0x4F character, so that detection sees an
     // EUC-JP lead byte from 0xA0 to 0xDF before anything else decides.
     bool first = true;
     for (std::size_t i = 0; i < units; ++i) {
-        unsigned r = maker.Below(10);
+        unsigned r = maker.Below(14);
         if (first || r < 6) {
             unsigned a = first ? maker.Between(0x30, 0x4F) : maker.Between(0x21, 0x74);
             unsigned b = maker.Between(0x21, 0x7E);
@@ -99,20 +120,34 @@ ThreeForms MakeThreeForms(TextMaker& maker, std::size_t units)
             f.sjis += PairToSjis(a, b);
             f.euc += static_cast<char>(a | 0x80);
             f.euc += static_cast<char>(b | 0x80);
-            if (!kanji) f.jis += maker.Below(2) ? "\x1b$B" : "\x1b$@";
-            kanji = true;
+            enter(kKanji);
+            f.jis += static_cast<char>(a);
+            f.jis += static_cast<char>(b);
+        } else if (r < 9) {
+            unsigned k = maker.Between(0xA1, 0xDF);
+            f.sjis += static_cast<char>(k);
+            f.euc += '\x8e';
+            f.euc += static_cast<char>(k);
+            enter(maker.Below(2) ? kKatakanaEsc : kKatakanaShift);
+            f.jis += static_cast<char>(k - 0x80);
+        } else if (r < 10) {
+            unsigned a = maker.Between(0x21, 0x7E), b = maker.Between(0x21, 0x7E);
+            f.sjis += "\x81\xac";
+            f.euc += '\x8f';
+            f.euc += static_cast<char>(a | 0x80);
+            f.euc += static_cast<char>(b | 0x80);
+            enter(kJisX0212);
             f.jis += static_cast<char>(a);
             f.jis += static_cast<char>(b);
         } else {
-            char c = r < 9 ? static_cast<char>(maker.Between(0x20, 0x7E)) : '\n';
+            char c = r < 13 ? static_cast<char>(maker.Between(0x20, 0x7E)) : '\n';
             f.sjis += c == '\n' ? Bytes("\r\n") : Bytes(1, c);
             f.euc += c;
-            if (kanji) f.jis += maker.Below(2) ? "\x1b(B" : "\x1b(J";
-            kanji = false;
+            enter(kAscii);
             f.jis += c;
         }
     }
-    if (kanji) f.jis += "\x1b(B";
+    enter(kAscii);
     return f;
 }
 
@@ -148,8 +183,9 @@ TEST(ThreeEncodings, GiveTheSameShiftJis)
     EXPECT_EQ(log.Count(), 0);
 }
 
-// Shift_JIS with CR LF line ends and only whole pairs (leads 81-9F and
-// E0-FC) comes back unchanged.
+// Shift_JIS with CR LF line ends, whole pairs (leads 81-9F and E0-FC) and
+// single bytes (half-width katakana A1-DF, 80, A0, FD-FF) comes back
+// unchanged.
 TEST(ShiftJisText, WithCrLfAndWholePairsIsUnchanged)
 {
     const std::uint64_t seed = TestSeed(0x5715);
@@ -159,10 +195,15 @@ TEST(ShiftJisText, WithCrLfAndWholePairsIsUnchanged)
     for (int i = 0; i < 5000; ++i) {
         Bytes text;
         std::size_t length = maker.Length(4000);
+        bool decided = false;  // single high bytes only once a pair from 81-9F has decided
         while (text.size() < length) {
-            unsigned r = maker.Below(20);
-            if (r < 8) {
+            unsigned r = maker.Below(24);
+            if (r >= 20) {
+                if (!decided) continue;
+                text += static_cast<char>(r < 22 ? maker.Between(0xA1, 0xDF) : "\x80\xa0\xfd\xfe\xff"[maker.Below(5)]);
+            } else if (r < 8) {
                 unsigned lead = maker.Below(2) ? maker.Between(0x81, 0x9F) : maker.Between(0xE0, 0xFC);
+                decided = decided || lead <= 0x9F;
                 unsigned trail = maker.Between(0x40, 0xFB);
                 if (trail >= 0x7F) ++trail;  // 0x40-0x7E, 0x80-0xFC
                 text += static_cast<char>(lead);

@@ -100,6 +100,7 @@ TEST_P(RandomTexts, KeepTheContract)
         case 0: text = maker.Ascii(length); break;
         case 1: text = maker.HighBytes(length); break;
         case 2: text = maker.KanjiMode(length); break;
+        case 3: text = maker.KatakanaMix(length); break;
         default: text = maker.Weighted(length); break;
         }
         std::string err = checker.Check(text, Label("random", seed, i));

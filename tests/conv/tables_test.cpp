@@ -124,8 +124,9 @@ const ConvertRow kSjisRows[] = {
     {"0A 0A", "0D 0A 0D 0A", "each LF gains CR; a leading LF too"},
     {"0D 0A 0A", "0D 0A 0D 0A", ""},
     {"88 9F 0A", "88 9F 0D 0A", "an LF after a pair gains CR"},
-    {"88 9F B1 0A", "88 9F B1 0A",
-     "0xB1 starts a pair, so the LF is its partner and gains no CR"},
+    {"88 9F B1 0A", "88 9F B1 0D 0A",
+     "mended (was 88 9F B1 0A): 0xB1 is a half-width katakana, one byte, so the LF after it "
+     "gains CR like any other"},
     {"88 9F 61 62 80 0A", "88 9F 61 62 80 0D 0A", "0x80 is a single byte"},
     // Beyond the worked examples, from the same rules.
     {"0D", "0D", "a lone CR is copied without an LF"},
@@ -135,6 +136,15 @@ const ConvertRow kSjisRows[] = {
     {"88 0A 0A", "88 0A 0D 0A", "the first LF is a partner, the second gains CR"},
     {"81 1B 24 42", "81 1B 24 42", "an ESC as partner is copied, not examined"},
     {"0D 88 9F 0A", "0D 88 9F 0D 0A", "a pair becomes the previous byte, so a CR before it does not count"},
+    // Only 0x81 to 0x9F and 0xE0 to 0xFC start a pair.
+    {"88 9F A1 DF 0A", "88 9F A1 DF 0D 0A", "half-width katakana 0xA1 and 0xDF are single bytes"},
+    {"88 9F A0 0A FD 0A FE 0A FF 0A", "88 9F A0 0D 0A FD 0D 0A FE 0D 0A FF 0D 0A",
+     "0xA0 and 0xFD to 0xFF are single bytes"},
+    {"88 9F 80 B1 0D 0A", "88 9F 80 B1 0D 0A", "CR LF after a half-width katakana stays"},
+    {"88 9F E0 0A FC 0A", "88 9F E0 0A FC 0A", "0xE0 and 0xFC start pairs: each LF is a partner"},
+    {"9F 0A", "9F 0A", "0x9F starts a pair"},
+    {"88 9F B1 88 9F 0A", "88 9F B1 88 9F 0D 0A", "a pair right after a katakana byte"},
+    {"88 B1 0A", "88 B1 0D 0A", "0xB1 as a partner, then an LF that starts a unit"},
 };
 
 const ConvertRow kEucRows[] = {
@@ -144,15 +154,30 @@ const ConvertRow kEucRows[] = {
     {"61 0A B0 A1", "61 0D 0A 88 9F", ""},
     {"B0 A1 0D 0A", "88 9F 0D 0A", ""},
     {"B0 A1 80 0A", "88 9F 80 0D 0A", "0x80 is a single byte"},
-    {"B0 A1 8E B1", "88 9F 77 AF", "a 0x8E pair goes through the same arithmetic"},
+    {"B0 A1 8E B1", "88 9F B1",
+     "mended (was 88 9F 77 AF): SS2 with a byte from 0xA1 to 0xDF is that half-width katakana"},
     {"B0 A1 A4 0A", "88 9F 82 08", "an LF as second byte: (0x24, 0x8A) is mapped"},
     {"B1 0A", "89 AA", ""},
     // Beyond the worked examples, from the same rules.
     {"B0 A1 0A", "88 9F 0D 0A", "an LF after a pair gains CR"},
-    {"B0 A1 8F A1 A1 A1", "88 9F 78 40 81 40",
-     "0x8F starts a pair like any other byte from 0x81"},
+    {"B0 A1 8F A1 A1 A1", "88 9F 81 AC A1",
+     "mended (was 88 9F 78 40 81 40): SS3 and two bytes from 0xA1 are a JIS X 0212 character, "
+     "which becomes GETA MARK; the last 0xA1 is a lead byte cut by the end"},
     {"0D B0 A1 0A", "0D 88 9F 0D 0A", "a pair becomes the previous byte, so a CR before it does not count"},
     {"B0 A1 F4 A6 0A 0A", "88 9F EA A4 0D 0A 0D 0A", "a row 0x74 pair, then two LFs"},
+    // Half-width katakana and JIS X 0212.
+    {"B0 A1 8E A1 8E DF 0A", "88 9F A1 DF 0D 0A", "SS2 0xA1 and SS2 0xDF, then an LF that gains CR"},
+    {"B0 A1 8E B1 0D 0A", "88 9F B1 0D 0A", "CR LF after a half-width katakana stays"},
+    {"B0 A1 8E A0", "88 9F 77 9E", "SS2 with 0xA0 goes through the pair arithmetic"},
+    {"B0 A1 8E E0", "88 9F 77 DE", "SS2 with 0xE0 goes through the pair arithmetic"},
+    {"B0 A1 8E 0A", "88 9F 77 08", "SS2 with an LF: the LF is a partner, as before"},
+    {"B0 A1 8E 8E B1", "88 9F 77 8C B1", "SS2 SS2 is a pair; the 0xB1 after it is cut by the end"},
+    {"B0 A1 8F A1 A1", "88 9F 81 AC", "SS3 and two bytes from 0xA1 to 0xFE"},
+    {"B0 A1 8F FE FE 0A", "88 9F 81 AC 0D 0A", "the last JIS X 0212 code, then an LF that gains CR"},
+    {"B0 A1 8F A1 0A", "88 9F 78 40 0D 0A", "SS3 with only one byte from 0xA1 goes through the pair arithmetic"},
+    {"B0 A1 8F A0 A1", "88 9F 78 3F A1", "SS3 with 0xA0 goes through the pair arithmetic"},
+    {"B0 A1 8F A1", "88 9F 78 40", "SS3 and one byte before the end: a pair"},
+    {"B0 A1 8F A1 FF 61", "88 9F 78 40 F0 01", "SS3 0xA1 0xFF: a pair, then 0xFF starts a pair with 0x61"},
 };
 
 const ConvertRow kJisRows[] = {
@@ -161,8 +186,8 @@ const ConvertRow kJisRows[] = {
     {"1B 24 42 21 21 21 60 5F 21 5E 7E 1B 28 42", "81 40 81 80 E0 40 9F FC",
      "the thresholds of JisPairToSjis"},
     {"1B 24 40 30 21 1B 28 4A 0A", "88 9F 0D 0A", "ESC $ followed by 0x40, and ESC ( J"},
-    {"1B 24 42 30 21 1B 28 49 31 1B 28 42", "88 9F 31",
-     "ESC ( I returns to ASCII mode; 0x31 is copied"},
+    {"1B 24 42 30 21 1B 28 49 31 1B 28 42", "88 9F B1",
+     "mended (was 88 9F 31): ESC ( I selects half-width katakana; 0x31 becomes 0xB1"},
     {"1B 24 42 30 21 1B 28 42 B0 A1", "88 9F B0 A1", "high bytes in ASCII mode are copied"},
     {"1B 28 42 61 0D 0A", "61 0D 0A", ""},
     {"78 0D 1B 28 42 0A", "78 0D 0D 0A", "the previous byte is ESC after the sequence"},
@@ -174,8 +199,9 @@ const ConvertRow kJisRows[] = {
      "an LF in kanji mode gains CR and pairs with 0x30"},
     {"1B 24 42 30 1B 28 42", "88 99 84 C0",
      "odd byte count: the ESC is the partner of 0x30, and kanji mode stays on to the end"},
-    {"1B 24 28 44 30 21 1B 28 42", "92 AE 81 3A 84 C0",
-     "ESC $ ( skips three bytes; 0x44 starts a pair"},
+    {"1B 24 28 44 30 21 1B 28 42", "81 AC",
+     "mended (was 92 AE 81 3A 84 C0): ESC $ ( D is one four-byte sequence selecting JIS X "
+     "0212, which code page 932 lacks: its pair becomes GETA MARK"},
     {"61 1B 24", "61", "an escape sequence cut by the terminator writes nothing"},
     {"1B 28 42 61 1B", "61 1B", "an ESC as the last byte in ASCII mode is copied"},
     // Beyond the worked examples, from the same rules.
@@ -186,6 +212,33 @@ const ConvertRow kJisRows[] = {
     {"1B 28 42 0D 0A", "0D 0A", "a CR LF straight after the sequence stays"},
     {"1B 24 42 1B 24 42 30 21 1B 28 42", "88 9F", "ESC $ B in kanji mode stays in kanji mode"},
     {"1B 28 42 1B 28 42 61", "61", "ESC ( B in ASCII mode writes nothing"},
+    // Half-width katakana: ESC ( I, SO and SI.
+    {"1B 28 42 1B 28 49 21 5F 60 20 7F 1B 28 42 21", "A1 DF 60 20 7F 21",
+     "0x21 to 0x5F become 0xA1 to 0xDF; other bytes are copied; ESC ( B returns to ASCII"},
+    {"1B 28 42 1B 28 49 31 0A 32", "B1 0D 0A B2", "an LF in katakana mode gains CR"},
+    {"1B 28 42 1B 28 49 31 0D 0A", "B1 0D 0A", "CR LF in katakana mode stays"},
+    {"1B 28 42 78 0D 1B 28 49 0A", "78 0D 0D 0A", "the previous byte is ESC after ESC ( I too"},
+    {"1B 28 42 1B 28 49 1B 31 1B 78", "1B B1 1B 78", "an unrecognised escape in katakana mode is copied"},
+    {"1B 28 42 1B 28 49 31 1B 24 42 30 21 1B 28 42 31", "B1 88 9F 31",
+     "after kanji mode ESC ( B selects ASCII, not katakana"},
+    {"1B 28 42 1B 28 49 31 1B 28 4A 31", "B1 31", "ESC ( J selects ASCII"},
+    {"1B 28 42 61 0E 31 32 0F 33", "61 B1 B2 33", "SO selects katakana and SI ASCII; neither is written"},
+    {"1B 28 42 0D 0E 0A", "0D 0A", "SO leaves the previous byte a CR, so the LF gains none"},
+    {"1B 28 42 61 0F 0A", "61 0D 0A", "SI leaves the previous byte 0x61, so the LF gains CR"},
+    {"1B 28 42 0F 0F 61 0E 0E 31", "61 B1", "SI in ASCII and SO in katakana mode change nothing"},
+    {"1B 28 42 1B 28 49 0F 31 0E 31", "31 B1", "SI and SO after ESC ( I"},
+    {"1B 24 42 0E 21 0F 21 1B 28 42", "77 9F 78 40", "in kanji mode SO and SI are bytes of pairs"},
+    {"1B 28 42 0E 31 1B 24 42 30 21 1B 28 42 31", "B1 88 9F 31",
+     "ESC ( B selects ASCII after SO and kanji mode alike"},
+    // ESC $ ( F: four bytes.
+    {"1B 24 28 51 30 21 1B 28 42", "88 9F", "ESC $ ( Q selects kanji mode as ESC $ B does"},
+    {"1B 24 28 4F 30 21 1B 28 42", "88 9F", "ESC $ ( O selects kanji mode as ESC $ B does"},
+    {"1B 24 28 50 30 21 22 23 1B 28 42", "81 AC 81 AC", "ESC $ ( P: each pair becomes GETA MARK"},
+    {"1B 24 28 44 30 21 1B 24 42 30 21 1B 28 42", "81 AC 88 9F", "ESC $ B after ESC $ ( D"},
+    {"1B 24 28 44 0A 30 1B 28 42 0A", "0D 81 AC 0D 0A",
+     "an LF there gains CR and pairs with 0x30, as in kanji mode"},
+    {"1B 24 28 44 0E 21 1B 28 42", "81 AC", "SO is the byte of a pair there"},
+    {"1B 24 28 44 1B 78 1B 28 42", "81 AC", "an unrecognised escape there is a pair"},
 };
 
 TEST(ConversionTable, ShiftJis) { RunConvertTable(kSjisRows, std::size(kSjisRows), KC_SJIS); }
@@ -224,7 +277,17 @@ const CutRow kCutRows[] = {
     {kToSjis, "1B 24 42 0A", "0D 0A", "an LF as the last byte in kanji mode gets its CR first"},
     {kToSjis, "1B 24 42 30 21 0A", "88 9F 0D 0A", "the same after a pair"},
     {kToSjis, "1B 24 42 B0", "B0", "a high byte as the last byte in kanji mode"},
-    {kToSjis, "1B 24 28 44", "44", "ESC $ ( D: 0x44 is a pair's first byte, cut"},
+    {kToSjis, "1B 24 28 44", "",
+     "mended (was 44): ESC $ ( D is one sequence, so nothing is left to write"},
+    {kToSjis, "1B 24 28", "", "ESC $ ( cut by the terminator writes nothing"},
+    {kToSjis, "1B 24 28 44 30", "30", "one byte left after ESC $ ( D"},
+    {kToSjis, "1B 24 28 44 30 21 31", "81 AC 31", "one byte left after a pair after ESC $ ( D"},
+    {kToSjis, "1B 28 42 0E", "", "SO as the last byte writes nothing"},
+    {kSjis, "DF", "DF", "0xDF alone, as Shift_JIS: a single byte"},
+    {kSjis, "FD", "FD", "0xFD alone, as Shift_JIS: a single byte"},
+    {kSjis, "FC", "FC", "0xFC alone, as Shift_JIS: a lead byte cut"},
+    {kToSjis, "B0 A1 8F", "88 9F 8F", "SS3 at the end of EUC-JP text"},
+    {kToSjis, "B0 A1 8F A1 A1 8E", "88 9F 81 AC 8E", "SS2 at the end, after a JIS X 0212 character"},
     {kJis, "1B 24 42 0D", "0D", "a CR as the last byte in kanji mode"},
     {kJis, "61 1B 28", "61", "ESC ( cut by the terminator writes nothing"},
 };
@@ -264,6 +327,9 @@ const NulRow kNulRows[] = {
     {"1B 24 42 30 00 21", KC_JIS, "30", "the NUL cuts a pair in kanji mode"},
     {"1B 24 00 42 30 21", KC_JIS, "", "the NUL cuts an escape sequence"},
     {"1B 28 00 42", KC_SJIS, "1B 28", "ESC ( then the NUL decides nothing"},
+    {"B0 A1 8F A1 00 A1", KC_EUC, "88 9F 78 40", "the NUL cuts a JIS X 0212 character: SS3 0xA1 is a pair"},
+    {"B0 A1 8E 00 B1", KC_EUC, "88 9F 8E", "the NUL cuts an SS2 unit"},
+    {"1B 24 28 00 44 30 21", KC_JIS, "", "the NUL cuts ESC $ ( F"},
     {"00 61", KC_SJIS, "", "a leading NUL is an empty text"},
 };
 

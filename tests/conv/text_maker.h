@@ -32,7 +32,7 @@ public:
     // Never NUL.
     char WeightedByte()
     {
-        static const unsigned char kEscapeBytes[] = {'B', 'J', '?', '@', 'I', 'D'};
+        static const unsigned char kEscapeBytes[] = {'B', 'J', '?', '@', 'I', 'D', 'P', 'Q'};
         static const unsigned char kBoundaries[] = {0x80, 0x81, 0x8E, 0x8F, 0x9F, 0xA0,
                                                     0xA1, 0xDF, 0xE0, 0xEF, 0xFE, 0xFF};
         unsigned r = Below(100);
@@ -44,6 +44,7 @@ public:
         if (r < 42) return '\r';
         if (r < 68) return static_cast<char>(Between(0x80, 0xFF));
         if (r < 72) return static_cast<char>(kBoundaries[Below(sizeof kBoundaries)]);
+        if (r < 74) return Below(2) ? '\x0e' : '\x0f';  // SO, SI
         return static_cast<char>(Between(0x01, 0x7F));
     }
 
@@ -53,6 +54,9 @@ public:
         static const char* const kTokens[] = {
             "\x1b$B", "\x1b(B", "\x1b(J", "\x1b$@", "\x1b(I", "\x1b$(D", "\r\n",
             "\x1b$B0!\x1b(B", "\xb0\xa1", "\x88\x9f", "\xe0\xa1", "\r\x1b(B\n",
+            // Half-width katakana and the sets code page 932 lacks.
+            "\x1b(I", "\x1b$(P", "\x1b$(Q", "\x0e", "\x0f", "\x8e\xb1", "\x8e\xdf",
+            "\x8f\xa1\xa1", "\x8f\xb0\xfe", "\xb1\n", "\x1b(I1\n2\x1b(B", "\x0e" "12\x0f",
         };
         return kTokens[Below(sizeof kTokens / sizeof kTokens[0])];
     }
@@ -116,6 +120,29 @@ public:
             }
             text += Below(4) ? "\x1b(B" : "\x1b(J";
             text += Ascii(Below(40));
+        }
+        text.resize(length);
+        return text;
+    }
+
+    // Half-width katakana and JIS X 0212 among kanji, ASCII and line ends, in
+    // every form the three encodings give them (SS2, SS3, single bytes from
+    // 0xA1, ESC ( I, SO and SI, ESC $ ( D), with a kanji first now and then so
+    // that each form is detected as what it is.
+    Bytes KatakanaMix(std::size_t length)
+    {
+        static const char* const kUnits[] = {
+            "\x8e", "\x8f", "\x1b(I", "\x1b(B", "\x1b$B", "\x1b$(D", "\x1b$(Q", "\x0e", "\x0f",
+            "\n", "\r\n", "\r",
+        };
+        Bytes text;
+        if (Below(2)) text += Below(2) ? "\xb0\xa1" : Below(2) ? "\x88\x9f" : "\x1b$B0!\x1b(B";
+        while (text.size() < length) {
+            unsigned r = Below(10);
+            if (r < 4) text += static_cast<char>(Between(0xA1, 0xDF));  // katakana, or an EUC-JP byte
+            else if (r < 6) text += static_cast<char>(Between(0x21, 0x7E));
+            else if (r < 7) text += static_cast<char>(Between(0x80, 0xFF));
+            else text += kUnits[Below(sizeof kUnits / sizeof kUnits[0])];
         }
         text.resize(length);
         return text;

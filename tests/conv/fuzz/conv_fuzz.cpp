@@ -3,18 +3,20 @@
 // exactly their allowed size (n+1 with the NUL; 2n+1 for output), so that
 // AddressSanitizer reports any read past the terminator or write past 2n+1.
 // The fast routines, and each block path on its own, are compared byte for
-// byte with the plain ones.
+// byte with the plain ones, and the text in pieces with the whole.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "kanjicode.h"
 #include "kanjicode_length.h"
 #include "kanjicode_paths.h"
 #include "kanjicode_plain.h"
+#include "kanjicode_stream.h"
 
 namespace {
 
@@ -143,6 +145,57 @@ void FuzzPairs(const std::uint8_t* data, std::size_t size)
         Fail("EucPairToJis is not the subtraction of 0x80", in.get(), 2);
 }
 
+// The text in pieces of `size` bytes, each in a heap block of exactly its
+// length (so that reading past a piece is reported), against the whole
+// text's conversion and detection.
+void FuzzPieces(const char* text, std::size_t n, std::size_t size)
+{
+    std::unique_ptr<char[]> whole(new char[2 * n + 1]);
+    std::size_t wholeLength = ConvertToSjisLength(whole.get(), text, n);
+    const int code = plain::DetectKanjiCode(text);
+    SjisStream stream;
+    StartSjisStream(&stream, code);
+    KanjiDetector detector;
+    StartKanjiDetector(&detector);
+    int detected = -1;
+    std::string out, pending, detectPending;
+    for (std::size_t from = 0; from < n; from += size) {
+        std::size_t take = n - from < size ? n - from : size;
+        if (from + take == n) break;  // the last piece ends the text
+        std::string piece = pending + std::string(text + from, take);
+        std::unique_ptr<char[]> in(new char[piece.size()]);
+        std::memcpy(in.get(), piece.data(), piece.size());
+        std::unique_ptr<char[]> buf(new char[2 * piece.size() + 1]);
+        std::size_t used = 0;
+        out.append(buf.get(), ConvertSjisPiece(&stream, buf.get(), in.get(), piece.size(), &used));
+        if (used > piece.size() || piece.size() - used > 3) Fail("a piece left more than a unit", text, n);
+        pending = piece.substr(used);
+        if (detected < 0) {
+            std::string d = detectPending + std::string(text + from, take);
+            std::unique_ptr<char[]> din(new char[d.size()]);
+            std::memcpy(din.get(), d.data(), d.size());
+            detected = DetectInPiece(&detector, din.get(), d.size(), &used);
+            detectPending = d.substr(used);
+        }
+    }
+    std::size_t last = n - (n == 0 ? 0 : (n - 1) / size * size);
+    std::string tail = pending + std::string(text + n - last, last);
+    std::unique_ptr<char[]> in(new char[tail.size() + 1]);
+    std::memcpy(in.get(), tail.data(), tail.size());
+    in[tail.size()] = '\0';
+    std::unique_ptr<char[]> buf(new char[2 * tail.size() + 1]);
+    out.append(buf.get(), FinishSjisStream(&stream, buf.get(), in.get(), tail.size()));
+    if (out != std::string(whole.get(), wholeLength)) Fail("pieces differ from the whole text's conversion", text, n);
+    if (detected < 0) {
+        std::string d = detectPending + std::string(text + n - last, last);
+        std::unique_ptr<char[]> din(new char[d.size() + 1]);
+        std::memcpy(din.get(), d.data(), d.size());
+        din[d.size()] = '\0';
+        detected = FinishDetector(&detector, din.get(), d.size());
+    }
+    if (detected != code) Fail("detection over pieces differs", text, n);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -157,7 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text[bodySize] = '\0';
     const std::size_t n = std::strlen(text.get());
 
-    switch (selector % 8) {
+    switch (selector % 9) {
     case 0: case 1: case 2:  // most of the time the whole road, as the programs take it
         FuzzConverter(kConverters[0], text.get(), n);
         break;
@@ -169,6 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Fail("DetectKanjiCode differs from plain::DetectKanjiCode", text.get(), n);
         break;
     case 7: FuzzPairs(body, bodySize); break;
+    case 8: FuzzPieces(text.get(), n, 1 + selector / 9 % 24); break;
     }
     return 0;
 }

@@ -10,7 +10,7 @@ packages=(
   libicu-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic
-  xvfb xauth xdotool xclip imagemagick
+  xvfb xauth xdotool xclip imagemagick poppler-utils
   nkf
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
 )

@@ -7,9 +7,6 @@ IMPLEMENT_DYNAMIC(CView, CWnd)
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
-    ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
 END_MESSAGE_MAP()
 
 CView::CView() = default;
@@ -53,22 +50,15 @@ void CView::OnUpdate(CView*, LPARAM, CObject*)
     Invalidate(TRUE);
 }
 
-// Printing arrives with the print support; until then the steps succeed
-// without doing anything and the commands print nothing.
-BOOL CView::OnPreparePrinting(CPrintInfo*)
+BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra)
 {
-    return TRUE;
+    if (nCode != CN_COMMAND)
+        return CWnd::OnCmdMsg(nID, nCode, pExtra);
+    const UINT saved = m_nCommandRunning;
+    m_nCommandRunning = nID;
+    const BOOL result = CWnd::OnCmdMsg(nID, nCode, pExtra);
+    m_nCommandRunning = saved;
+    return result;
 }
 
-void CView::OnBeginPrinting(CDC*, CPrintInfo*) {}
-
-void CView::OnEndPrinting(CDC*, CPrintInfo*) {}
-
-BOOL CView::DoPreparePrinting(CPrintInfo*)
-{
-    return FALSE;
-}
-
-void CView::OnFilePrint() {}
-
-void CView::OnFilePrintPreview() {}
+// The printing steps and the print commands are in printing.cpp.

@@ -12,6 +12,7 @@
 #include "printing.h"
 #include "strings_table.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPageLayout>
 #include <QPrinter>
@@ -208,6 +209,9 @@ TEST_F(PrintTest, ProgressBoxNamesDocumentPrinterFileAndPage)
     EXPECT_EQ(seen[1][3], QStringLiteral("ﾍﾟｰｼﾞ 2"));
     EXPECT_EQ(seen[0][4], QStringLiteral("ｷｬﾝｾﾙ"));
     EXPECT_TRUE(GetPrompts().messages.empty());
+    // The box goes when the job is done, and with it its hold on the program.
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(PrintTest, CancelStopsTheJobAndLeavesNoFile)

@@ -141,7 +141,8 @@ void CPrintingDialog::SetPage(UINT nPage)
 
 void CPrintingDialog::reject()
 {
-    // Esc and Cancel only ask the job to stop; the job closes the box.
+    // Esc, Cancel and the window's close only ask the job to stop; the job
+    // takes the box away when it has stopped.
     m_bCancelled = true;
     if (m_pCancel != nullptr)
         m_pCancel->setEnabled(false);

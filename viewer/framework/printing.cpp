@@ -200,7 +200,6 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
 
     // The progress box, with where the output goes.
     QPointer<CPrintingDialog> box = new CPrintingDialog(DialogParent());
-    box->setAttribute(Qt::WA_DeleteOnClose);
     box->SetDocName(Q(title));
     QString printerName = printer.printerName();
     QString where;
@@ -269,8 +268,10 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
         dc.AbortDoc();
     else if (dc.EndDoc() == SP_ERROR)
         aborted = true;
-    if (box)
-        box->close();
+    if (box) {
+        box->hide();
+        box->deleteLater();
+    }
     return aborted ? FALSE : TRUE;
 }
 

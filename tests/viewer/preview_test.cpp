@@ -314,6 +314,10 @@ TEST_F(PreviewTest, ClosingGivesTheViewBackAsItWas)
         EXPECT_EQ(start, 12) << r.how;
         EXPECT_EQ(end, 40) << r.how;
         EXPECT_TRUE(Frame()->IsCommandEnabled(ID_EDIT_COPY)) << r.how;
+        // No status bar left behind that the frame did not have.
+        Settle();
+        EXPECT_EQ(window->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly), nullptr)
+            << r.how;
     }
 }
 

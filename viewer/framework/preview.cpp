@@ -182,6 +182,10 @@ BOOL CPreviewView::Open(CView* pPrintView)
         pPreview->m_nPages = settings->value(kPreviewPagesKey, 0).toInt() == 2 ? 2 : 1;
     }
 
+    // The page indicator needs a status bar; one made for it goes with it.
+    pPreview->m_bMadeStatusBar =
+        pWindow->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly) == nullptr;
+
     // The view steps out of the frame untouched: text, selection, undo and
     // modified flag stay with its widget.
     pPreview->m_pViewWidget = pWindow->takeCentralWidget();
@@ -208,7 +212,6 @@ BOOL CPreviewView::Open(CView* pPrintView)
             pPreview->m_hiddenBars.append(pBar);
         }
     }
-    pPreview->m_bMadeStatusBar = pWindow->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly) == nullptr;
 
     pFrame->SetActiveView(pPreview, FALSE);
     pPreview->SetNumPages(pPreview->m_nPages);
@@ -468,9 +471,9 @@ void CPreviewView::Close()
             if (pBar)
                 pBar->show();
         }
-        if (m_bMadeStatusBar)
+        if (m_bMadeStatusBar) {
             pWindow->setStatusBar(nullptr);
-        else
+        } else
             pWindow->statusBar()->clearMessage();
     }
     m_pFrame->SetActiveView(m_pPrintView, FALSE);

@@ -308,9 +308,29 @@ TEST_F(PrintTest, PrintCommandsAreEnabledAndRunThroughTheFrame)
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(PageCount(pdf), 1);
     std::remove(pdf.c_str());
+    GetPrompts().AnswerDialogWith(pdf);
     ASSERT_TRUE(Frame()->OnCommand(ID_FILE_PRINT_DIRECT));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(PageCount(pdf), 1);
+}
+
+TEST_F(PrintTest, PrintDirectIntoAFileAsksWhereFirst)
+{
+    SetText("abc\r\n");
+    // The last job's file is proposed, not written over unasked.
+    WriteFile(pdf, "an earlier job");
+    GetPrompts().CancelDialog();
+    EXPECT_FALSE(View()->RunPrintJob(TRUE));
+    ASSERT_EQ(GetPrompts().dialogs.size(), 1u);
+    EXPECT_EQ(GetPrompts().dialogs[0].fileName, pdf);
+    EXPECT_EQ(GetPrompts().dialogs[0].title, "ﾌｧｲﾙへ出力");
+    EXPECT_EQ(ReadFile(pdf), "an earlier job");
+
+    const std::string other = dir.File("other.pdf");
+    GetPrompts().AnswerDialogWith(other);
+    ASSERT_TRUE(View()->RunPrintJob(TRUE));
+    EXPECT_EQ(PageLines(other, 1), std::vector<std::string>{"abc"});
+    EXPECT_EQ(ReadFile(pdf), "an earlier job");
 }
 
 TEST_F(PrintTest, PrintSetupIsKeptForLaterJobs)
@@ -327,6 +347,7 @@ TEST_F(PrintTest, PrintSetupIsKeptForLaterJobs)
     ASSERT_TRUE(Frame()->OnCommand(ID_FILE_PRINT_SETUP));
     ASSERT_TRUE(View()->RunPrintJob(FALSE));
     EXPECT_GT(PageWidthPoints(pdf), PageHeightPoints(pdf));
+    GetPrompts().AnswerDialogWith(pdf);
     ASSERT_TRUE(View()->RunPrintJob(TRUE));
     EXPECT_GT(PageWidthPoints(pdf), PageHeightPoints(pdf));
 }
@@ -336,6 +357,7 @@ TEST_F(PrintTest, PrintDocumentFileOpensAndPrints)
     const std::string file = dir.File("doc.txt");
     WriteFile(file, NumberedLines(3));
     AfxGetPrinter().setOutputFileName(QString::fromStdString(pdf));
+    GetPrompts().AnswerDialogWith(pdf);
     ASSERT_TRUE(AfxPrintDocumentFile(file.c_str()));
     EXPECT_EQ(PageLines(pdf, 1), (std::vector<std::string>{"L0001", "L0002", "L0003"}));
     EXPECT_TRUE(GetPrompts().messages.empty());

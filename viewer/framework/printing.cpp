@@ -69,7 +69,9 @@ BOOL PromptPrintFile(QPrinter& printer)
     AfxFileDialogRequest request;
     request.bOpenFileDialog = FALSE;
     request.title = AfxLoadString(AFX_IDS_PRINTCAPTION);
-    request.fileName = AfxLoadString(AFX_IDS_PRINTDEFAULT);
+    // The file of the last job, else the usual name.
+    request.fileName = printer.outputFileName().isEmpty() ? AfxLoadString(AFX_IDS_PRINTDEFAULT)
+                                                          : printer.outputFileName().toStdString();
     request.defaultExt = AfxLoadString(AFX_IDS_PRINTDEFAULTEXT);
     // "name|pattern|name|pattern||"
     const std::string filter = AfxLoadString(AFX_IDS_PRINTFILTER);
@@ -160,6 +162,9 @@ BOOL CView::DoPreparePrinting(CPrintInfo* pInfo)
     if (pInfo->m_bDirect)
         return TRUE;
     QPrinter& printer = *pInfo->m_pPrinter;
+    // The dialog names a file to print into after the document.
+    if (CDocument* pDoc = GetDocument())
+        printer.setDocName(Q(pDoc->GetTitle()));
     printer.setFromTo(0, 0);
     printer.setPrintRange(QPrinter::AllPages);
     return RunPrinterDialog(printer, FALSE);
@@ -188,7 +193,10 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
     }
     if (!OnPreparePrinting(&info))
         return FALSE;  // cancelled
-    if (PrintsToFile(printer) && printer.outputFileName().isEmpty() && !PromptPrintFile(printer))
+    // Without the print dialog nobody chose the file: a job into a file
+    // asks where, rather than write over the last job's file unasked.
+    if (PrintsToFile(printer) && (info.m_bDirect || printer.outputFileName().isEmpty())
+        && !PromptPrintFile(printer))
         return FALSE;
 
     CDocument* pDoc = GetDocument();

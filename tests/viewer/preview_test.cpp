@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 
 #include <string>
@@ -151,6 +152,14 @@ TEST_F(PreviewTest, BarHasItsSevenButtonsInOrder)
     // The close button's prompt while the preview is open.
     EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_CLOSE)->statusTip(), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ ﾓｰﾄﾞの終わり"));
     EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_CLOSE)->toolTip(), QStringLiteral("ﾌﾟﾚﾋﾞｭｰのｷｬﾝｾﾙ"));
+    // Shown while the pointer rests there; then the page indicator again.
+    QStatusTipEvent tip(p->GetButton(AFX_ID_PREVIEW_CLOSE)->statusTip());
+    QApplication::sendEvent(p->GetButton(AFX_ID_PREVIEW_CLOSE), &tip);
+    EXPECT_EQ(Indicator(), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ ﾓｰﾄﾞの終わり"));
+    QStatusTipEvent none{QString()};
+    QApplication::sendEvent(p->GetButton(AFX_ID_PREVIEW_CLOSE), &none);
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 1"));
+    EXPECT_EQ(p->GetWidget()->accessibleName(), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
 }
 
 TEST_F(PreviewTest, PagesAsPrintedTurnedByKeysAndButtons)

@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -126,6 +127,30 @@ private:
     QCursor m_magnifier;
 };
 
+// A prompt shown while the pointer rests on a button gives way to the page
+// indicator again, not to an empty message pane.
+class PreviewStatusTips : public QObject {
+public:
+    PreviewStatusTips(CPreviewView* pPreview, QWidget* pContainer)
+        : QObject(pContainer), m_pPreview(pPreview)
+    {
+        pContainer->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(e)->tip().isEmpty()) {
+            m_pPreview->UpdateControls();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    CPreviewView* m_pPreview;
+};
+
 IMPLEMENT_DYNAMIC(CPreviewView, CView)
 
 BEGIN_MESSAGE_MAP(CPreviewView, CView)
@@ -224,6 +249,12 @@ QWidget* CPreviewView::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
 {
     auto* pContainer = new QWidget(pParent);
     pContainer->setObjectName(QStringLiteral("AfxPreviewView"));
+    {
+        std::string name;
+        AfxExtractSubString(name, AfxLoadString(ID_FILE_PRINT_PREVIEW), 1);
+        pContainer->setAccessibleName(QString::fromStdString(name));
+    }
+    new PreviewStatusTips(this, pContainer);
     auto* pLayout = new QVBoxLayout(pContainer);
     pLayout->setContentsMargins(0, 0, 0, 0);
     pLayout->setSpacing(0);

@@ -66,6 +66,7 @@ protected:
 
 private:
     friend class PreviewMouse;
+    friend class PreviewStatusTips;
     void RenderPages(QPrinter* pPrinter);
     void SetCurrentPage(UINT nPage);
     void SetZoom(int nState);

@@ -105,6 +105,9 @@ CPrintingDialog::CPrintingDialog(QWidget* pParent)
         }
         w->setGeometry(AfxDialogUnitsToPixels(font, item.x, item.y, item.cx, item.cy));
         w->setAccessibleName(item.text);
+        // The box has no title; its first line names it.
+        if (accessibleName().isEmpty())
+            setAccessibleName(item.text);
     }
 }
 

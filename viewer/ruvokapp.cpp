@@ -1,11 +1,13 @@
 #include "ruvokapp.h"
 
+#include "aboutdialog.h"
 #include "doctemplate.h"
 #include "frame.h"
 #include "ruvokdoc.h"
 #include "ruvokview.h"
 
 BEGIN_MESSAGE_MAP(CRuvokApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, OnHelpAbout)
     ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
     ON_COMMAND(ID_FILE_PRINT_SETUP, CWinApp::OnFilePrintSetup)
@@ -35,4 +37,10 @@ BOOL CRuvokApp::InitInstance()
     m_pMainWnd->ShowWindow(SW_SHOW);
     m_pMainWnd->UpdateWindow();
     return TRUE;
+}
+
+void CRuvokApp::OnHelpAbout()
+{
+    CAboutDialog aboutDlg;
+    aboutDlg.DoModal();
 }

@@ -6,15 +6,14 @@
 #include "frame.h"
 #include "printdlgs.h"
 #include "printing.h"
+#include "resources.h"
 #include "strings_table.h"
 
 #include <QAction>
-#include <QBitmap>
 #include <QCoreApplication>
 #include <QGraphicsView>
 #include <QMainWindow>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
@@ -42,31 +41,6 @@ int QtKeyFromVirtualKey(WORD vk)
     }
 }
 
-// The magnifier: a lens with a handle to the lower right, its hot spot in
-// the lens's middle.
-QCursor MagnifierCursor()
-{
-    QBitmap shape(32, 32);
-    QBitmap mask(32, 32);
-    shape.fill(Qt::color0);
-    mask.fill(Qt::color0);
-    {
-        QPainter p(&mask);
-        p.setPen(QPen(Qt::color1, 4));
-        p.setBrush(Qt::color1);
-        p.drawEllipse(QPoint(9, 8), 7, 7);
-        p.drawLine(14, 13, 21, 20);
-    }
-    {
-        QPainter p(&shape);
-        p.setPen(QPen(Qt::color1, 2));
-        p.drawEllipse(QPoint(9, 8), 6, 6);
-        p.setPen(QPen(Qt::color1, 3));
-        p.drawLine(14, 13, 20, 19);
-    }
-    return QCursor(shape, mask, 9, 8);
-}
-
 // The "Settings" value that remembers one or two pages.
 QSettings* PreviewSettings()
 {
@@ -87,7 +61,7 @@ const QString kPreviewPagesKey = QStringLiteral("Settings/PreviewPages");
 class PreviewMouse : public QObject {
 public:
     PreviewMouse(CPreviewView* pPreview, QGraphicsView* pView)
-        : QObject(pView), m_pPreview(pPreview), m_pView(pView), m_magnifier(MagnifierCursor())
+        : QObject(pView), m_pPreview(pPreview), m_pView(pView), m_magnifier(AfxLoadCursorResource(AFX_IDC_MAGNIFY))
     {
         pView->viewport()->setMouseTracking(true);
         pView->viewport()->installEventFilter(this);
@@ -260,19 +234,13 @@ QWidget* CPreviewView::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
     pLayout->setSpacing(0);
 
     // The bar, its buttons where the template puts them.
-    const QFont font = AfxDialogFont();
-    const AfxPrintDlgTemplate& t = AfxPrintDialogTemplate(AFX_IDD_PREVIEW_TOOLBAR);
     m_pBar = new QWidget(pContainer);
     m_pBar->setObjectName(QStringLiteral("AfxPreviewBar"));
-    m_pBar->setFont(font);
-    m_pBar->setFixedHeight(AfxDialogUnitsToPixels(font, 0, 0, t.cx, t.cy).height());
-    for (const AfxPrintDlgItem& item : t.items) {
-        auto* pButton = new QPushButton(item.text, m_pBar);
-        pButton->setObjectName(QString::number(item.id));
-        pButton->setGeometry(AfxDialogUnitsToPixels(font, item.x, item.y, item.cx, item.cy));
-        pButton->setAccessibleName(QString(item.text).remove(QLatin1Char('&')));
+    AfxCreatePrintTemplateControls(AFX_IDD_PREVIEW_TOOLBAR, m_pBar);
+    m_pBar->setFixedHeight(m_pBar->property("templateSize").toSize().height());
+    for (QPushButton* pButton : m_pBar->findChildren<QPushButton*>()) {
         pButton->setFocusPolicy(Qt::NoFocus);
-        const UINT nID = static_cast<UINT>(item.id);
+        const UINT nID = pButton->objectName().toUInt();
         QObject::connect(pButton, &QPushButton::clicked, pButton, [this, nID] { PostCommand(nID); });
     }
     // The close button's prompt is the one the window's close has meanwhile.

@@ -1,81 +1,54 @@
 #include "printdlgs.h"
 
+#include "dialog.h"
+#include "resources.h"
 #include "strings_table.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
 
-QString U(const char* utf8)
+QString Q(const std::string& s)
 {
-    return QString::fromUtf8(utf8);
-}
-
-// The two templates as the resource script gives them.
-AfxPrintDlgTemplate MakePrintingTemplate()
-{
-    AfxPrintDlgTemplate t{133, 95, {}};
-    t.items = {
-        {-1, false, 0, 9, 133, 8, U("印刷中")},
-        {AFX_IDC_PRINT_DOCNAME, false, 0, 19, 133, 8, QString()},
-        {-1, false, 0, 29, 133, 8, U("を")},
-        {AFX_IDC_PRINT_PRINTERNAME, false, 0, 39, 133, 8, QString()},
-        {AFX_IDC_PRINT_PORTNAME, false, 0, 49, 133, 8, QString()},
-        {AFX_IDC_PRINT_PAGENUM, false, 0, 59, 133, 8, QString()},
-        {IDCANCEL, true, 46, 74, 40, 14, U("ｷｬﾝｾﾙ")},
-    };
-    return t;
-}
-
-AfxPrintDlgTemplate MakePreviewBarTemplate()
-{
-    AfxPrintDlgTemplate t{330, 16, {}};
-    const struct {
-        UINT id;
-        const char* text;
-    } buttons[] = {
-        {AFX_ID_PREVIEW_PRINT, "印刷(&P)..."},  {AFX_ID_PREVIEW_NEXT, "次ﾍﾟｰｼﾞ(&N)"},
-        {AFX_ID_PREVIEW_PREV, "前ﾍﾟｰｼﾞ(&V)"},   {AFX_ID_PREVIEW_NUMPAGE, ""},
-        {AFX_ID_PREVIEW_ZOOMIN, "拡大(&I)"},    {AFX_ID_PREVIEW_ZOOMOUT, "縮小(&O)"},
-        {AFX_ID_PREVIEW_CLOSE, "閉じる(&C)"},
-    };
-    short x = 2;
-    for (const auto& b : buttons) {
-        t.items.push_back({static_cast<int>(b.id), true, x, 2, 44, 12, U(b.text)});
-        x = static_cast<short>(x + 46);
-    }
-    return t;
+    return QString::fromStdString(s);
 }
 
 }  // namespace
 
-const AfxPrintDlgTemplate& AfxPrintDialogTemplate(UINT nID)
+BOOL AfxCreatePrintTemplateControls(UINT nIDTemplate, QWidget* pParent)
 {
-    static const AfxPrintDlgTemplate printing = MakePrintingTemplate();
-    static const AfxPrintDlgTemplate bar = MakePreviewBarTemplate();
-    return nID == AFX_IDD_PREVIEW_TOOLBAR ? bar : printing;
-}
-
-QFont AfxDialogFont()
-{
-    // "MS Shell Dlg" at 8 points: the application's Japanese dialog face.
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    return font;
-}
-
-QRect AfxDialogUnitsToPixels(const QFont& font, int x, int y, int cx, int cy)
-{
-    const QFontMetrics metrics(font);
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const int baseX = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
-    const int baseY = metrics.height();
-    auto px = [baseX](int v) { return (v * baseX + 2) / 4; };
-    auto py = [baseY](int v) { return (v * baseY + 4) / 8; };
-    return QRect(px(x), py(y), px(cx), py(cy));
+    AfxDialogTemplate tmpl;
+    if (!AfxLoadDialogTemplate(nIDTemplate, tmpl))
+        return FALSE;
+    const QFont font = (tmpl.style & DS_SETFONT) != 0
+                           ? AfxCreateDialogFont(tmpl.faceName, tmpl.wPointSize)
+                           : QApplication::font();
+    pParent->setFont(font);
+    const AfxDialogBaseUnits units = AfxGetDialogBaseUnits(font);
+    const RECT size = AfxMapDialogRect(units, 0, 0, tmpl.cx, tmpl.cy);
+    pParent->setProperty("templateSize", QSize(size.right, size.bottom));
+    for (const AfxDlgItemTemplate& item : tmpl.items) {
+        const RECT r = AfxMapDialogRect(units, item.x, item.y, item.cx, item.cy);
+        const QString text = Q(item.text);
+        QWidget* w;
+        if (item.className == "Button") {
+            w = new QPushButton(text, pParent);
+            w->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+        } else {
+            auto* label = new QLabel(text, pParent);
+            label->setTextFormat(Qt::PlainText);
+            if ((item.style & SS_TYPEMASK) == SS_CENTER)
+                label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+            w = label;
+            w->setAccessibleName(text);
+        }
+        if (item.id != -1)
+            w->setObjectName(QString::number(item.id));
+        w->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    return TRUE;
 }
 
 CPrintingDialog::CPrintingDialog(QWidget* pParent)
@@ -85,30 +58,14 @@ CPrintingDialog::CPrintingDialog(QWidget* pParent)
     // program while the job runs.
     setWindowModality(Qt::ApplicationModal);
     setObjectName(QStringLiteral("AfxPrintingDialog"));
-    const QFont font = AfxDialogFont();
-    setFont(font);
-    const AfxPrintDlgTemplate& t = AfxPrintDialogTemplate(AFX_IDD_PRINTDLG);
-    setFixedSize(AfxDialogUnitsToPixels(font, 0, 0, t.cx, t.cy).size());
-    for (const AfxPrintDlgItem& item : t.items) {
-        QWidget* w;
-        if (item.bButton) {
-            m_pCancel = new QPushButton(item.text, this);
-            connect(m_pCancel, &QPushButton::clicked, this, &CPrintingDialog::reject);
-            w = m_pCancel;
-        } else {
-            auto* label = new QLabel(item.text, this);
-            label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-            label->setTextFormat(Qt::PlainText);
-            if (item.id != -1)
-                label->setObjectName(QString::number(item.id));
-            w = label;
-        }
-        w->setGeometry(AfxDialogUnitsToPixels(font, item.x, item.y, item.cx, item.cy));
-        w->setAccessibleName(item.text);
-        // The box has no title; its first line names it.
-        if (accessibleName().isEmpty())
-            setAccessibleName(item.text);
-    }
+    AfxCreatePrintTemplateControls(AFX_IDD_PRINTDLG, this);
+    setFixedSize(property("templateSize").toSize());
+    m_pCancel = findChild<QPushButton*>(QString::number(IDCANCEL), Qt::FindDirectChildrenOnly);
+    if (m_pCancel != nullptr)
+        connect(m_pCancel, &QPushButton::clicked, this, &CPrintingDialog::reject);
+    // The box has no title; its first line names it.
+    if (auto* first = findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        setAccessibleName(first->text());
 }
 
 QLabel* CPrintingDialog::Item(int id) const
@@ -116,30 +73,34 @@ QLabel* CPrintingDialog::Item(int id) const
     return findChild<QLabel*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
+void CPrintingDialog::SetItemText(int id, const QString& text)
+{
+    if (QLabel* label = Item(id)) {
+        label->setText(text);
+        label->setAccessibleName(text);
+    }
+}
+
 void CPrintingDialog::SetDocName(const QString& text)
 {
-    Item(AFX_IDC_PRINT_DOCNAME)->setText(text);
-    Item(AFX_IDC_PRINT_DOCNAME)->setAccessibleName(text);
+    SetItemText(AFX_IDC_PRINT_DOCNAME, text);
 }
 
 void CPrintingDialog::SetPrinterName(const QString& text)
 {
-    Item(AFX_IDC_PRINT_PRINTERNAME)->setText(text);
-    Item(AFX_IDC_PRINT_PRINTERNAME)->setAccessibleName(text);
+    SetItemText(AFX_IDC_PRINT_PRINTERNAME, text);
 }
 
 void CPrintingDialog::SetPortName(const QString& text)
 {
-    Item(AFX_IDC_PRINT_PORTNAME)->setText(text);
-    Item(AFX_IDC_PRINT_PORTNAME)->setAccessibleName(text);
+    SetItemText(AFX_IDC_PRINT_PORTNAME, text);
 }
 
 void CPrintingDialog::SetPage(UINT nPage)
 {
-    QString text = QString::fromStdString(AfxLoadString(AFX_IDS_PRINTPAGENUM));
+    QString text = Q(AfxLoadString(AFX_IDS_PRINTPAGENUM));
     text.replace(QStringLiteral("%u"), QString::number(nPage));
-    Item(AFX_IDC_PRINT_PAGENUM)->setText(text);
-    Item(AFX_IDC_PRINT_PAGENUM)->setAccessibleName(text);
+    SetItemText(AFX_IDC_PRINT_PAGENUM, text);
 }
 
 void CPrintingDialog::reject()

@@ -1,7 +1,6 @@
-// The framework's two printing windows, laid out from their dialog templates:
-// the printing-progress box shown while a job is spooled, and the bar of
-// print preview. Positions are in dialog units, turned into pixels from the
-// dialog font as on Windows.
+// The framework's two printing windows, laid out from their dialog templates
+// in the resources: the printing-progress box shown while a job is spooled,
+// and the bar of print preview.
 #ifndef RUVOK_PRINTDLGS_H
 #define RUVOK_PRINTDLGS_H
 
@@ -9,8 +8,6 @@
 
 #include <QDialog>
 #include <QString>
-
-#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -50,25 +47,10 @@ constexpr UINT AFX_IDR_PREVIEW_ACCEL = 30997;
 // The magnifier over a page that can be zoomed.
 constexpr UINT AFX_IDC_MAGNIFY = 30978;
 
-struct AfxPrintDlgItem {
-    int id;           // -1 for a static nobody addresses
-    bool bButton;     // a push button, else a centred static text
-    short x, y, cx, cy;
-    QString text;     // "&" marks the mnemonic
-};
-
-struct AfxPrintDlgTemplate {
-    short cx, cy;
-    std::vector<AfxPrintDlgItem> items;
-};
-
-// The template nID (AFX_IDD_PRINTDLG or AFX_IDD_PREVIEW_TOOLBAR).
-const AfxPrintDlgTemplate& AfxPrintDialogTemplate(UINT nID);
-
-// Dialog units to pixels in the dialog font: horizontally a quarter of the
-// font's average character width, vertically an eighth of its height.
-QRect AfxDialogUnitsToPixels(const QFont& font, int x, int y, int cx, int cy);
-QFont AfxDialogFont();
+// A framework template laid out in pParent: its font set, and for each
+// control (push buttons and centred static texts) a widget named by its id
+// at its place. FALSE when the resources lack the template.
+BOOL AfxCreatePrintTemplateControls(UINT nIDTemplate, QWidget* pParent);
 
 // The printing-progress box: the document, the printer, where the output
 // goes, the page being printed, and Cancel, which ends the job after the
@@ -90,6 +72,8 @@ protected:
     void reject() override;
 
 private:
+    void SetItemText(int id, const QString& text);
+
     bool m_bCancelled = false;
     QPushButton* m_pCancel = nullptr;
 };

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -82,8 +83,7 @@ public:
         int drawn = 0;
         qreal y = 0;
         for (int line = start.line; line < m_lines.size() && drawn < m_linesPerPage; ++line) {
-            QTextLayout layout;
-            LayOut(line, layout);
+            QTextLayout& layout = LaidOut(line);
             for (int row = line == start.line ? start.row : 0;
                  row < layout.lineCount() && drawn < m_linesPerPage; ++row) {
                 QTextLine tl = layout.lineAt(row);
@@ -120,6 +120,19 @@ private:
         layout.endLayout();
     }
 
+    // The layout of a line, kept while pages go on drawing it: a long line
+    // runs over many pages, and laying it out again for each would cost as
+    // much as the whole line each time.
+    QTextLayout& LaidOut(int line)
+    {
+        if (m_cachedLine != line) {
+            m_cached = std::make_unique<QTextLayout>();
+            LayOut(line, *m_cached);
+            m_cachedLine = line;
+        }
+        return *m_cached;
+    }
+
     // How many printed rows a line takes.
     int Rows(int line)
     {
@@ -136,6 +149,8 @@ private:
     int m_width = 1;
     int m_linesPerPage = 1;
     std::vector<PageStart> m_pages;
+    std::unique_ptr<QTextLayout> m_cached;
+    int m_cachedLine = -1;
 };
 
 void CEditView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo)

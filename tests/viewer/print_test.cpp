@@ -260,6 +260,24 @@ TEST_F(PrintTest, AJobThatCannotStartSaysSoAndChangesNothing)
     EXPECT_FALSE(FileExists(dir.File("no-such-folder")));
 }
 
+TEST_F(PrintTest, AJobThatFailsOnTheWaySaysSoAndLeavesTheDeviceAlone)
+{
+    // The full device fails the job once the first pages are flushed to it.
+    SetText(NumberedLines(LinesPerPage(pdf) * 60));
+    AnswerPrintDialogs("/dev/full");
+    EXPECT_FALSE(View()->RunPrintJob(FALSE));
+    ASSERT_EQ(GetPrompts().messages.size(), 1u);
+    EXPECT_EQ(GetPrompts().messages[0].text, "ｺﾏﾝﾄﾞの実行に失敗しました。");
+    EXPECT_TRUE(FileExists("/dev/full"));
+    // Cancelled into a device, the device stays too.
+    GetPrompts().Clear();
+    AnswerPrintDialogs("/dev/null");
+    AfxSetPrintPageHook([](CPrintingDialog& box, UINT) { QTest::mouseClick(box.CancelButton(), Qt::LeftButton); });
+    EXPECT_FALSE(View()->RunPrintJob(FALSE));
+    EXPECT_TRUE(GetPrompts().messages.empty());
+    EXPECT_TRUE(FileExists("/dev/null"));
+}
+
 TEST_F(PrintTest, PrintingToAFileWithoutANameAsksForOne)
 {
     SetText("abc\r\n");

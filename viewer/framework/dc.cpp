@@ -1,6 +1,7 @@
 #include "dc.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 
@@ -72,9 +73,10 @@ int CDC::AbortDoc()
     m_pPainter->end();
     delete m_pPainter;
     m_pPainter = nullptr;
-    // A file cut off in the middle is no use to anyone.
+    // A file cut off in the middle is no use to anyone; a device named as
+    // the output (/dev/null, a printer port) stays, of course.
     const QString file = m_pPrinter->outputFileName();
-    if (!m_bPreview && !file.isEmpty())
+    if (!m_bPreview && !file.isEmpty() && QFileInfo(file).isFile())
         QFile::remove(file);
     return 1;
 }

@@ -237,50 +237,51 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
 
     // Copies the printer does not make itself are printed here.
     const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
-    bool aborted = false;
-    bool anyPage = false;
-    for (int copy = 0; copy < copies && !aborted; ++copy) {
-        const UINT first = info.GetFromPage();
+    bool cancelled = false;
+    bool failed = false;
+    auto stopped = [&] {
+        cancelled = !box || box->IsCancelled();
+        return cancelled || failed;
+    };
+    for (int copy = 0; copy < copies && !stopped(); ++copy) {
         info.m_bContinuePrinting = TRUE;
-        for (info.m_nCurPage = first; info.m_nCurPage <= info.GetToPage(); ++info.m_nCurPage) {
+        for (info.m_nCurPage = info.GetFromPage(); info.m_nCurPage <= info.GetToPage();
+             ++info.m_nCurPage) {
             OnPrepareDC(&dc, &info);
             if (!info.m_bContinuePrinting)
                 break;
-            if (box)
-                box->SetPage(info.m_nCurPage);
+            box->SetPage(info.m_nCurPage);
             QCoreApplication::processEvents();
-            if (!box || box->IsCancelled()) {
-                aborted = true;
+            if (stopped())
                 break;
-            }
             info.m_rectDraw = {0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES)};
+            // A page that can't be begun is a job that can't be written.
             if (dc.StartPage() == SP_ERROR) {
-                aborted = true;
+                failed = true;
                 break;
             }
             OnPrint(&dc, &info);
             dc.EndPage();
-            anyPage = true;
-            if (PrintPageHook() && box)
+            if (PrintPageHook())
                 PrintPageHook()(*box, info.m_nCurPage);
             QCoreApplication::processEvents();
-            if (!box || box->IsCancelled()) {
-                aborted = true;
+            if (stopped())
                 break;
-            }
         }
     }
-    (void)anyPage;
     OnEndPrinting(&dc, &info);
-    if (aborted)
+    if (cancelled || failed)
         dc.AbortDoc();
     else if (dc.EndDoc() == SP_ERROR)
-        aborted = true;
+        failed = true;
     if (box) {
         box->hide();
         box->deleteLater();
     }
-    return aborted ? FALSE : TRUE;
+    // Cancelled by the user, the job just ends; failed, it says so.
+    if (failed)
+        AfxMessageBox(AFX_IDP_COMMAND_FAILURE);
+    return cancelled || failed ? FALSE : TRUE;
 }
 
 BOOL AfxPrintDocumentFile(LPCTSTR lpszFileName, const AfxPrintTarget* pTarget)

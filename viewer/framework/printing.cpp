@@ -89,6 +89,30 @@ BOOL PromptPrintFile(QPrinter& printer)
     return TRUE;
 }
 
+// A job prints on a printer of its own, set up as the kept one: a printer
+// whose job failed or was dropped keeps its broken output in Qt and would
+// lose the next job into it.
+void CopyPrinterSettings(const QPrinter& from, QPrinter& to)
+{
+    if (from.outputFormat() == QPrinter::PdfFormat) {
+        to.setOutputFormat(QPrinter::PdfFormat);
+        to.setOutputFileName(from.outputFileName());
+    } else {
+        to.setOutputFormat(QPrinter::NativeFormat);
+        to.setPrinterName(from.printerName());
+    }
+    to.setPageLayout(from.pageLayout());
+    to.setFullPage(from.fullPage());
+    to.setCopyCount(from.copyCount());
+    to.setCollateCopies(from.collateCopies());
+    to.setColorMode(from.colorMode());
+    to.setDuplex(from.duplex());
+    to.setPageOrder(from.pageOrder());
+    to.setPrintRange(from.printRange());
+    to.setFromTo(from.fromPage(), from.toPage());
+    to.setDocName(from.docName());
+}
+
 }  // namespace
 
 QPrinter& AfxGetPrinter()
@@ -202,24 +226,27 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
     CDocument* pDoc = GetDocument();
     const std::string title = pDoc != nullptr ? pDoc->GetTitle() : std::string();
 
+    QPrinter job(QPrinter::HighResolution);
+    CopyPrinterSettings(printer, job);
+    info.m_pPrinter = &job;
     CDC dc;
-    dc.CreatePrinterDC(&printer);
+    dc.CreatePrinterDC(&job);
     OnBeginPrinting(&dc, &info);
 
     // The progress box, with where the output goes.
     QPointer<CPrintingDialog> box = new CPrintingDialog(DialogParent());
     box->SetDocName(Q(title));
-    QString printerName = printer.printerName();
+    QString printerName = job.printerName();
     QString where;
-    if (PrintsToFile(printer)) {
+    if (PrintsToFile(job)) {
         if (printerName.isEmpty())
             printerName = Q(AfxLoadString(AFX_IDS_PRINTCAPTION));
         where = Q(AfxFormatString1(AFX_IDS_PRINTTOFILE,
-                                   QFileInfo(printer.outputFileName()).fileName().toStdString()));
+                                   QFileInfo(job.outputFileName()).fileName().toStdString()));
     } else {
         QString port = Q(info.m_strPort);
         if (port.isEmpty())
-            port = QPrinterInfo(printer).location();
+            port = QPrinterInfo(job).location();
         if (port.isEmpty())
             port = printerName;
         where = Q(AfxFormatString1(AFX_IDS_PRINTONPORT, port.toStdString()));
@@ -227,7 +254,7 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
     box->SetPrinterName(printerName);
     box->SetPortName(where);
 
-    if (!AfxCanStartPrintJob(printer) || dc.StartDoc(title.c_str()) == SP_ERROR) {
+    if (!AfxCanStartPrintJob(job) || dc.StartDoc(title.c_str()) == SP_ERROR) {
         OnEndPrinting(&dc, &info);
         delete box.data();
         AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
@@ -236,7 +263,7 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
     box->show();
 
     // Copies the printer does not make itself are printed here.
-    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    const int copies = job.supportsMultipleCopies() ? 1 : std::max(1, job.copyCount());
     bool cancelled = false;
     bool failed = false;
     auto stopped = [&] {

@@ -10,6 +10,7 @@ packages=(
   libicu-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic
+  libx11-dev
   xvfb xauth xdotool xclip imagemagick poppler-utils
   nkf
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64

@@ -2,7 +2,7 @@
 
 #include "aboutdialog.h"
 #include "doctemplate.h"
-#include "frame.h"
+#include "mainframe.h"
 #include "ruvokdoc.h"
 #include "ruvokview.h"
 
@@ -22,7 +22,7 @@ CRuvokApp::~CRuvokApp() = default;
 BOOL CRuvokApp::InitInstance()
 {
     CSingleDocTemplate* pDocTemplate =
-        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CFrameWnd),
+        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CMainFrame),
                                RUNTIME_CLASS(CRuvokView));
     AddDocTemplate(pDocTemplate);
 

@@ -6,6 +6,7 @@
 #include "editview.h"
 #include "frame.h"
 #include "kanjicode.h"
+#include "printing.h"
 #include "ruvokapp.h"
 
 #include <QApplication>
@@ -31,6 +32,7 @@ void Prompts::Clear()
     answers.clear();
     dialogs.clear();
     dialogAnswers.clear();
+    printDialogs.clear();
 }
 
 void Prompts::AnswerDialogWith(const std::string& path)
@@ -208,6 +210,13 @@ int main(int argc, char** argv)
 {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Settings and caches go to a folder of the run's own, never the real home.
+    doctest::TempDir home;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                             "XDG_RUNTIME_DIR"}) {
+        ::mkdir(home.File(name).c_str(), 0700);
+        qputenv(name, QByteArray::fromStdString(home.File(name)));
+    }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     char name[] = "ruvok";
@@ -222,6 +231,10 @@ int main(int argc, char** argv)
         int answer = GetPrompts().answers.front();
         GetPrompts().answers.pop_front();
         return answer;
+    });
+    AfxSetPrintDialogHook([](QPrinter&, BOOL bSetup) -> BOOL {
+        GetPrompts().printDialogs.push_back(bSetup);
+        return FALSE;
     });
     AfxSetFileDialogHook([](AfxFileDialogRequest& request) -> BOOL {
         GetPrompts().dialogs.push_back(request);

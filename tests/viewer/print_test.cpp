@@ -45,17 +45,19 @@ protected:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString());
         pdf = dir.File("out.pdf");
+        fixtureHook = AfxSetPrintDialogHook(nullptr);
         AnswerPrintDialogs(pdf);
     }
     void TearDown() override
     {
-        AfxSetPrintDialogHook(nullptr);
+        AfxSetPrintDialogHook(fixtureHook);
         AfxSetPrintPageHook(nullptr);
         DocTest::TearDown();
     }
 
     TempDir dir;
     std::string pdf;
+    AfxPrintDialogHook fixtureHook;
 };
 
 // Lines "L0001".."Lnnnn", CR LF ended.

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 // ---------------------------------------------------------------------------
 // Basic types
@@ -338,14 +339,18 @@ protected:                                                     \
 #define AFX_ON_WM(message, sig, memberType, memberFxn) \
     {static_cast<UINT>(message), 0, 0, 0, sig, AFX_PMSG_OF(memberType, memberFxn)},
 
-// The state of a menu item or button while the framework asks whether its
-// command is enabled.
+// The state of a menu item, tool-bar button or status-bar pane while the
+// framework asks its command's route about it: one walk serves all three.
 class CCmdUI {
 public:
     UINT m_nID = 0;
+    UINT m_nIndex = 0;  // the item's place in its menu or bar
     BOOL m_bEnabled = TRUE;
     BOOL m_bEnableChanged = FALSE;
     int m_nCheck = 0;
+    BOOL m_bCheckChanged = FALSE;
+    std::string m_strText;
+    BOOL m_bTextChanged = FALSE;
 
     virtual ~CCmdUI() = default;
     virtual void Enable(BOOL bOn = TRUE)
@@ -353,7 +358,28 @@ public:
         m_bEnabled = bOn;
         m_bEnableChanged = TRUE;
     }
-    virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
+    virtual void SetCheck(int nCheck = 1)
+    {
+        m_nCheck = nCheck;
+        m_bCheckChanged = TRUE;
+    }
+    virtual void SetText(LPCTSTR lpszText)
+    {
+        m_strText = lpszText != nullptr ? lpszText : "";
+        m_bTextChanged = TRUE;
+    }
+
+    // Asks pTarget's route for the state of command m_nID. Unless an update
+    // handler decided, the item is enabled exactly when some handler along
+    // the route serves the command (with bDisableIfNoHndler). TRUE when an
+    // update handler answered.
+    BOOL DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+};
+
+// Given as pExtra with CN_COMMAND, asks whether a handler exists instead of
+// running it; the target that has it is filled in.
+struct AFX_CMDHANDLERINFO {
+    CCmdTarget* pTarget = nullptr;
 };
 
 class CCmdTarget : public CObject {

@@ -60,6 +60,23 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra)
     const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_COMMAND, nCode, nID);
     if (e == nullptr)
         return FALSE;
+    if (nCode == CN_COMMAND && pExtra != nullptr) {
+        static_cast<AFX_CMDHANDLERINFO*>(pExtra)->pTarget = this;
+        return TRUE;
+    }
     CallEntry(e, nID, 0, 0, pExtra);
     return TRUE;
+}
+
+BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
+{
+    m_bEnableChanged = FALSE;
+    m_bCheckChanged = FALSE;
+    m_bTextChanged = FALSE;
+    const BOOL bHandled = pTarget->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);
+    if (bDisableIfNoHndler && !m_bEnableChanged) {
+        AFX_CMDHANDLERINFO info;
+        Enable(pTarget->OnCmdMsg(m_nID, CN_COMMAND, &info));
+    }
+    return bHandled;
 }

@@ -1,6 +1,8 @@
-// Device contexts and the state of a print job: CDC over a Qt paint device
-// (a printer, or print preview's stand-in for one), and CPrintInfo, which the
-// print loop hands to each of the view's printing steps.
+// Device contexts and the state of a print job: CDC draws on a window or a
+// printer (or print preview's stand-in for one), CPaintDC is the paint cycle
+// of a window's WM_PAINT (begun when it is made, ended when it goes), and
+// CPrintInfo is what the print loop hands to each of the view's printing
+// steps.
 #ifndef RUVOK_DC_H
 #define RUVOK_DC_H
 
@@ -8,7 +10,6 @@
 
 #include <string>
 
-class CFont;
 class QPainter;
 class QPrinter;
 
@@ -18,18 +19,20 @@ constexpr int VERTRES = 10;     // printable height, device pixels
 constexpr int LOGPIXELSX = 88;  // pixels per inch
 constexpr int LOGPIXELSY = 90;
 
-// Escape results.
+// Print job results.
 constexpr int SP_ERROR = -1;
 
 class CDC : public CObject {
 public:
     CDC();
     ~CDC() override;
+    // The painter behind it; NULL when there is nothing to draw on (for a
+    // printer: outside StartDoc and EndDoc).
+    QPainter* GetPainter() const { return m_pPainter; }
 
     // Takes a printer as this context's device; the job starts with StartDoc.
     BOOL CreatePrinterDC(QPrinter* pPrinter, BOOL bPreview = FALSE);
     QPrinter* GetPrinter() const { return m_pPrinter; }
-
     BOOL IsPrinting() const { return m_pPrinter != nullptr; }
     BOOL IsPreview() const { return m_bPreview; }
 
@@ -44,14 +47,22 @@ public:
 
     int GetDeviceCaps(int nIndex) const;
 
-    // The painter of the job between StartDoc and EndDoc; NULL outside.
-    QPainter* GetPainter() const { return m_pPainter; }
+protected:
+    QPainter* m_pPainter = nullptr;
 
 private:
     QPrinter* m_pPrinter = nullptr;
-    QPainter* m_pPainter = nullptr;
     BOOL m_bPreview = FALSE;
     int m_nPagesStarted = 0;
+};
+
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC() override;
+
+protected:
+    CWnd* m_pWnd;
 };
 
 // One job's settings and progress.

@@ -5,11 +5,13 @@
 #include "dc.h"
 #include "frame.h"
 #include "printdlgs.h"
+#include "accelerators.h"
 #include "printing.h"
 #include "resources.h"
 #include "strings_table.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGraphicsView>
 #include <QMainWindow>
@@ -19,8 +21,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStatusBar>
-#include <QStatusTipEvent>
+#include <QKeyEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -28,18 +29,6 @@
 #include <memory>
 
 namespace {
-
-int QtKeyFromVirtualKey(WORD vk)
-{
-    switch (vk) {
-    case 0x1B: return Qt::Key_Escape;
-    case 0x21: return Qt::Key_PageUp;
-    case 0x22: return Qt::Key_PageDown;
-    case 0x23: return Qt::Key_End;
-    case 0x24: return Qt::Key_Home;
-    default: return 0;
-    }
-}
 
 // The "Settings" value that remembers one or two pages.
 QSettings* PreviewSettings()
@@ -101,22 +90,57 @@ private:
     QCursor m_magnifier;
 };
 
-// A prompt shown while the pointer rests on a button gives way to the page
-// indicator again, not to an empty message pane.
-class PreviewStatusTips : public QObject {
+// While the preview shows, its own keys are the frame's accelerators: they
+// run the preview's commands, and the frame's table is set aside.
+class PreviewKeys : public QObject {
 public:
-    PreviewStatusTips(CPreviewView* pPreview, QWidget* pContainer)
-        : QObject(pContainer), m_pPreview(pPreview)
+    PreviewKeys(CFrameWnd* pFrame, QWidget* pContainer)
+        : QObject(pContainer), m_pFrame(pFrame), m_pWindow(pContainer->window())
     {
-        pContainer->installEventFilter(this);
+        // Installed after the frame's own filter, so it sees the keys first.
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* pObject, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress || !pObject->isWidgetType()
+            || static_cast<QWidget*>(pObject)->window() != m_pWindow
+            || QApplication::activePopupWidget() != nullptr)
+            return false;
+        const auto& key = *static_cast<QKeyEvent*>(e);
+        const UINT nID = AfxTranslateAccelerator(AfxLoadAccelerators(AFX_IDR_PREVIEW_ACCEL), key);
+        if (nID != 0) {
+            AfxPostCommand(m_pFrame, nID);
+            return true;
+        }
+        return AfxTranslateAccelerator(AfxLoadAccelerators(m_pFrame->GetResourceID()), key) != 0;
+    }
+
+private:
+    CFrameWnd* m_pFrame;
+    QWidget* m_pWindow;
+};
+
+// The close button's prompt while the pointer rests on it, then the page
+// indicator again.
+class PreviewClosePrompt : public QObject {
+public:
+    PreviewClosePrompt(CPreviewView* pPreview, QWidget* pButton)
+        : QObject(pButton), m_pPreview(pPreview)
+    {
+        pButton->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
-        if (e->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(e)->tip().isEmpty()) {
+        if (e->type() == QEvent::Enter) {
+            std::string prompt;
+            AfxExtractSubString(prompt, AfxLoadString(AFX_IDS_PREVIEW_CLOSE), 0);
+            m_pPreview->m_pFrame->SetMessageText(prompt.c_str());
+        } else if (e->type() == QEvent::Leave) {
             m_pPreview->UpdateControls();
-            return true;
         }
         return false;
     }
@@ -181,10 +205,6 @@ BOOL CPreviewView::Open(CView* pPrintView)
         pPreview->m_nPages = settings->value(kPreviewPagesKey, 0).toInt() == 2 ? 2 : 1;
     }
 
-    // The page indicator needs a status bar; one made for it goes with it.
-    pPreview->m_bMadeStatusBar =
-        pWindow->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly) == nullptr;
-
     // The view steps out of the frame untouched: text, selection, undo and
     // modified flag stay with its widget.
     pPreview->m_pViewWidget = pWindow->takeCentralWidget();
@@ -198,13 +218,7 @@ BOOL CPreviewView::Open(CView* pPrintView)
     }
     pWindow->setCentralWidget(pPreview->GetWidget());
 
-    // The preview's keys in place of the frame's, and no tool bars.
-    for (QAction* pAction : pWindow->actions()) {
-        if (!pAction->shortcut().isEmpty() && pAction->isEnabled()) {
-            pAction->setEnabled(false);
-            pPreview->m_disabledAccels.append(pAction);
-        }
-    }
+    // No tool bars while the preview shows.
     for (QToolBar* pBar : pWindow->findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (pBar->isVisible()) {
             pBar->hide();
@@ -228,7 +242,6 @@ QWidget* CPreviewView::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
         AfxExtractSubString(name, AfxLoadString(ID_FILE_PRINT_PREVIEW), 1);
         pContainer->setAccessibleName(QString::fromStdString(name));
     }
-    new PreviewStatusTips(this, pContainer);
     auto* pLayout = new QVBoxLayout(pContainer);
     pLayout->setContentsMargins(0, 0, 0, 0);
     pLayout->setSpacing(0);
@@ -245,13 +258,10 @@ QWidget* CPreviewView::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
     }
     // The close button's prompt is the one the window's close has meanwhile.
     if (QPushButton* pClose = GetButton(AFX_ID_PREVIEW_CLOSE)) {
-        std::string prompt;
         std::string tip;
-        const std::string full = AfxLoadString(AFX_IDS_PREVIEW_CLOSE);
-        AfxExtractSubString(prompt, full, 0);
-        AfxExtractSubString(tip, full, 1);
-        pClose->setStatusTip(QString::fromStdString(prompt));
+        AfxExtractSubString(tip, AfxLoadString(AFX_IDS_PREVIEW_CLOSE), 1);
         pClose->setToolTip(QString::fromStdString(tip));
+        new PreviewClosePrompt(this, pClose);
     }
     pLayout->addWidget(m_pBar);
 
@@ -268,32 +278,13 @@ QWidget* CPreviewView::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
     }
     pLayout->addWidget(m_pPreview, 1);
 
-    // The preview's accelerators.
-    for (const AfxAccel& accel : AfxLoadAccelerators(AFX_IDR_PREVIEW_ACCEL)) {
-        const int key = QtKeyFromVirtualKey(accel.key);
-        if (key == 0)
-            continue;
-        auto* pAction = new QAction(pContainer);
-        pAction->setShortcut(QKeySequence(key));
-        pAction->setShortcutContext(Qt::WindowShortcut);
-        const UINT nID = accel.cmd;
-        QObject::connect(pAction, &QAction::triggered, pContainer, [this, nID] { PostCommand(nID); });
-        pContainer->addAction(pAction);
-    }
+    m_pKeys = new PreviewKeys(m_pFrame, pContainer);
     return pContainer;
 }
 
 void CPreviewView::PostCommand(UINT nID)
 {
-    CFrameWnd* pFrame = m_pFrame;
-    QPointer<QWidget> guard(GetWidget());
-    QMetaObject::invokeMethod(
-        guard.data(),
-        [guard, pFrame, nID] {
-            if (guard)
-                pFrame->OnCommand(nID);
-        },
-        Qt::QueuedConnection);
+    AfxPostCommand(m_pFrame, nID);
 }
 
 void CPreviewView::RenderPages(QPrinter* pPrinter)
@@ -442,8 +433,7 @@ void CPreviewView::UpdateControls()
         for (QPushButton* pButton : m_pBar->findChildren<QPushButton*>())
             pButton->setEnabled(m_pFrame->IsCommandEnabled(pButton->objectName().toUInt()));
     }
-    if (QMainWindow* pWindow = m_pFrame->GetMainWindow())
-        pWindow->statusBar()->showMessage(GetPageDescription());
+    m_pFrame->SetMessageText(GetPageDescription().toUtf8().constData());
 }
 
 void CPreviewView::Close()
@@ -451,6 +441,8 @@ void CPreviewView::Close()
     if (m_bClosed)
         return;
     m_bClosed = true;
+    if (m_pKeys != nullptr)
+        qApp->removeEventFilter(m_pKeys);
     {
         std::unique_ptr<QSettings> settings(PreviewSettings());
         settings->setValue(kPreviewPagesKey, static_cast<int>(m_nPages));
@@ -462,19 +454,12 @@ void CPreviewView::Close()
             pWindow->setCentralWidget(m_pViewWidget);
             m_pViewWidget->show();
         }
-        for (const QPointer<QAction>& pAction : m_disabledAccels) {
-            if (pAction)
-                pAction->setEnabled(true);
-        }
         for (const QPointer<QToolBar>& pBar : m_hiddenBars) {
             if (pBar)
                 pBar->show();
         }
-        if (m_bMadeStatusBar) {
-            pWindow->setStatusBar(nullptr);
-        } else
-            pWindow->statusBar()->clearMessage();
     }
+    m_pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
     m_pFrame->SetActiveView(m_pPrintView, FALSE);
     if (m_pPrintView != nullptr)
         m_pPrintView->SetFocus();

@@ -66,7 +66,7 @@ protected:
 
 private:
     friend class PreviewMouse;
-    friend class PreviewStatusTips;
+    friend class PreviewClosePrompt;
     void RenderPages(QPrinter* pPrinter);
     void SetCurrentPage(UINT nPage);
     void SetZoom(int nState);
@@ -80,11 +80,10 @@ private:
     QPointer<QWidget> m_pViewWidget;  // the view's own widget, out of the frame meanwhile
     QPrintPreviewWidget* m_pPreview = nullptr;
     QWidget* m_pBar = nullptr;
+    QPointer<QObject> m_pKeys;  // the preview's keys, while it shows
     UINT m_nPages = 1;
     int m_nZoomState = kZoomOut;
     bool m_bClosed = false;
-    bool m_bMadeStatusBar = false;
-    QList<QPointer<QAction>> m_disabledAccels;
     QList<QPointer<QToolBar>> m_hiddenBars;
 };
 

@@ -7,6 +7,9 @@ IMPLEMENT_DYNAMIC(CView, CWnd)
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
+    ON_UPDATE_COMMAND_UI(ID_WINDOW_SPLIT, OnUpdateSplitCmd)
+    ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, OnUpdateSplitCmd)
+    ON_UPDATE_COMMAND_UI(ID_PREV_PANE, OnUpdateSplitCmd)
 END_MESSAGE_MAP()
 
 CView::CView() = default;
@@ -62,3 +65,10 @@ BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra)
 }
 
 // The printing steps and the print commands are in printing.cpp.
+
+// Splitting, and moving between panes, need a splitter window; a view has
+// none.
+void CView::OnUpdateSplitCmd(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(FALSE);
+}

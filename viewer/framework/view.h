@@ -59,6 +59,7 @@ protected:
     void OnFilePrint();
     void OnFilePrintPreview();
     UINT m_nCommandRunning = 0;
+    void OnUpdateSplitCmd(CCmdUI* pCmdUI);
 
     CDocument* m_pDocument = nullptr;
     friend class CDocument;

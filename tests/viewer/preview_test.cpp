@@ -285,6 +285,10 @@ TEST_F(PreviewTest, KeysAndCommandsAreThePreviewsWhileItShows)
 {
     SetText(ManyLines(10));
     ASSERT_NE(Open(), nullptr);
+    // The frame asking every command's state (as it does when idle) runs none.
+    Frame()->OnIdleUpdateCmdUI();
+    Settle();
+    ASSERT_NE(Preview(), nullptr) << "the preview closed when its state was asked";
     for (UINT id : {ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_FILE_PRINT_PREVIEW})
         EXPECT_FALSE(Frame()->IsCommandEnabled(id)) << std::hex << id;
     // Ctrl+P is the frame's; not while the preview shows.
@@ -298,6 +302,7 @@ TEST_F(PreviewTest, KeysAndCommandsAreThePreviewsWhileItShows)
     EXPECT_NE(Preview(), nullptr);
     Key(Qt::Key_Escape);
     EXPECT_EQ(Preview(), nullptr);
+    EXPECT_EQ(Text(), ManyLines(10)) << "a command ran on the way";
     Key(Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(asked, 1) << "Ctrl+P is back";
 }

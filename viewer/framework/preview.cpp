@@ -321,8 +321,9 @@ void CPreviewView::OnDraw(CDC*) {}
 
 BOOL CPreviewView::OnCmdMsg(UINT nID, int nCode, void* pExtra)
 {
-    // What replaces the document's text ends the preview first.
-    if (nCode == CN_COMMAND && !m_bClosed
+    // What replaces the document's text ends the preview first (when it
+    // runs, not when the frame only asks whether it has a handler).
+    if (nCode == CN_COMMAND && pExtra == nullptr && !m_bClosed
         && (nID == ID_FILE_NEW || nID == ID_FILE_OPEN
             || (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_FILE16))) {
         Close();
@@ -438,6 +439,7 @@ void CPreviewView::UpdateControls()
 
 void CPreviewView::Close()
 {
+
     if (m_bClosed)
         return;
     m_bClosed = true;
@@ -489,6 +491,7 @@ void CPreviewView::OnWidgetDestroyed()
 
 void CPreviewView::OnPreviewClose()
 {
+
     Close();
 }
 

@@ -55,7 +55,7 @@ void CView::OnUpdate(CView*, LPARAM, CObject*)
 
 BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra)
 {
-    if (nCode != CN_COMMAND)
+    if (nCode != CN_COMMAND || pExtra != nullptr)
         return CWnd::OnCmdMsg(nID, nCode, pExtra);
     const UINT saved = m_nCommandRunning;
     m_nCommandRunning = nID;

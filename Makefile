@@ -21,7 +21,7 @@ run: build
 test: test-native test-fuzz test-windows
 
 test-native: build
-	@ctest --test-dir $(BUILD) --output-on-failure -j2
+	@ctest --test-dir $(BUILD) --output-on-failure -j2 --timeout 300
 
 test-fuzz: deps
 	@bash scripts/run-fuzz.sh

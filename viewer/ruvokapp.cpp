@@ -11,6 +11,7 @@ BEGIN_MESSAGE_MAP(CRuvokApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, OnHelpAbout)
     ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
+    ON_COMMAND(ID_FILE_PRINT_SETUP, CWinApp::OnFilePrintSetup)
 END_MESSAGE_MAP()
 
 CRuvokApp theApp;

@@ -7,6 +7,7 @@
 #include "frame.h"
 #include "kanjicode.h"
 #include "kanjicode_length.h"
+#include "printing.h"
 #include "ruvokapp.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ void Prompts::Clear()
     answers.clear();
     dialogs.clear();
     dialogAnswers.clear();
+    printDialogs.clear();
 }
 
 void Prompts::AnswerDialogWith(const std::string& path)
@@ -231,6 +233,10 @@ int main(int argc, char** argv)
         int answer = GetPrompts().answers.front();
         GetPrompts().answers.pop_front();
         return answer;
+    });
+    AfxSetPrintDialogHook([](QPrinter&, BOOL bSetup) -> BOOL {
+        GetPrompts().printDialogs.push_back(bSetup);
+        return FALSE;
     });
     AfxSetFileDialogHook([](AfxFileDialogRequest& request) -> BOOL {
         GetPrompts().dialogs.push_back(request);

@@ -33,6 +33,9 @@ struct Prompts {
     std::vector<AfxFileDialogRequest> dialogs;
     // Each answers one file dialog: TRUE with a path, or FALSE (cancel).
     std::deque<std::function<BOOL(AfxFileDialogRequest&)>> dialogAnswers;
+    // Print dialogs (FALSE) and Print Setups (TRUE) asked for; each is
+    // cancelled unless a test answers them itself.
+    std::vector<BOOL> printDialogs;
 
     void Clear();
     void AnswerDialogWith(const std::string& path);

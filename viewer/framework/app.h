@@ -41,6 +41,8 @@ public:
     void OnFileNew();
     void OnFileOpen();
     void OnAppExit();
+    // Print Setup: the printer's page settings, kept while the program runs.
+    void OnFilePrintSetup();
 
 protected:
     std::vector<CDocTemplate*> m_templates;

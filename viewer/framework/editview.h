@@ -30,6 +30,12 @@ public:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     void OnDraw(CDC* pDC) override;
 
+    // Printing (editprint.cpp): the text in the view's font, wrapped to the
+    // page's width, cut into pages by lines.
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+
     // The largest limit the control supports (EM_LIMITTEXT with 0).
     static constexpr UINT kMaxTextLimit = 0x7FFFFFFE;
 
@@ -62,6 +68,7 @@ private:
     friend class EditControl;
     std::unique_ptr<class EditControl> m_pControl;
     mutable CEdit m_edit;
+    class EditPrintLayout* m_pPrintLayout = nullptr;  // between begin and end of printing
 };
 
 #endif

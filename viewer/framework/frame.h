@@ -88,6 +88,8 @@ public:
     void SetMessageText(UINT nID);
     // The prompt of nID: its string up to the first "\n".
     virtual void GetMessageString(UINT nID, std::string& rMessage) const;
+    // The resource id of the frame's menu and accelerator table.
+    UINT GetResourceID() const { return m_nIDHelp; }
 
     QMainWindow* GetMainWindow() const;
 

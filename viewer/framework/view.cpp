@@ -11,9 +11,6 @@ IMPLEMENT_DYNAMIC(CView, CWnd)
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
-    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateFilePrint)
-    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateFilePrint)
-    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateFilePrint)
     ON_UPDATE_COMMAND_UI(ID_WINDOW_SPLIT, OnUpdateSplitCmd)
     ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, OnUpdateSplitCmd)
     ON_UPDATE_COMMAND_UI(ID_PREV_PANE, OnUpdateSplitCmd)
@@ -60,31 +57,18 @@ void CView::OnUpdate(CView*, LPARAM, CObject*)
     Invalidate(TRUE);
 }
 
-// Printing arrives with the print support; until then the steps succeed
-// without doing anything and the commands print nothing.
-BOOL CView::OnPreparePrinting(CPrintInfo*)
+BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra)
 {
-    return TRUE;
+    if (nCode != CN_COMMAND || pExtra != nullptr)
+        return CWnd::OnCmdMsg(nID, nCode, pExtra);
+    const UINT saved = m_nCommandRunning;
+    m_nCommandRunning = nID;
+    const BOOL result = CWnd::OnCmdMsg(nID, nCode, pExtra);
+    m_nCommandRunning = saved;
+    return result;
 }
 
-void CView::OnBeginPrinting(CDC*, CPrintInfo*) {}
-
-void CView::OnEndPrinting(CDC*, CPrintInfo*) {}
-
-BOOL CView::DoPreparePrinting(CPrintInfo*)
-{
-    return FALSE;
-}
-
-void CView::OnFilePrint() {}
-
-void CView::OnFilePrintPreview() {}
-
-// Until printing is there, its commands are grayed rather than silent.
-void CView::OnUpdateFilePrint(CCmdUI* pCmdUI)
-{
-    pCmdUI->Enable(FALSE);
-}
+// The printing steps and the print commands are in printing.cpp.
 
 // Splitting, and moving between panes, need a splitter window; a view has
 // none.

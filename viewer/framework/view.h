@@ -8,6 +8,7 @@
 
 class CDC;
 class CPrintInfo;
+struct AfxPrintTarget;
 
 class CView : public CWnd {
     DECLARE_DYNAMIC(CView)
@@ -24,10 +25,25 @@ public:
     // Drawing onto a device context; the screen and the printer.
     virtual void OnDraw(CDC* pDC) = 0;
 
-    // The printing steps; the print commands below run them.
+    // The printing steps; the print commands below run them, for the
+    // printer and for print preview alike.
     virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
     virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    // Before each page; clearing pInfo->m_bContinuePrinting ends the job.
+    virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+    // Draws page pInfo->m_nCurPage; the base draws OnDraw.
+    virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
     virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+
+    // Runs one print job: the print dialog (none when bDirect), the pages
+    // with the progress box, and the end. TRUE when the job was printed;
+    // FALSE when it was cancelled or could not start (that one reported).
+    // pTarget names the printer in place of the current one.
+    BOOL RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget = nullptr);
+
+    // Remembers which command is running, so that one handler can serve
+    // both print commands.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra) override;
 
 protected:
     CView();
@@ -37,11 +53,12 @@ protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     void OnDestroy();
 
-    // The print commands (ID_FILE_PRINT, ID_FILE_PRINT_DIRECT,
-    // ID_FILE_PRINT_PREVIEW) a view maps to.
+    // The print commands a view class maps: OnFilePrint for ID_FILE_PRINT
+    // (with the print dialog) and ID_FILE_PRINT_DIRECT (without it),
+    // OnFilePrintPreview for ID_FILE_PRINT_PREVIEW.
     void OnFilePrint();
     void OnFilePrintPreview();
-    void OnUpdateFilePrint(CCmdUI* pCmdUI);
+    UINT m_nCommandRunning = 0;
     void OnUpdateSplitCmd(CCmdUI* pCmdUI);
 
     CDocument* m_pDocument = nullptr;

@@ -1,0 +1,393 @@
+// Print preview inside the frame: its bar, keys and page indicator, one and
+// two pages, zoom and the magnifier, the remembered page count, printing
+// from it, and the view as it was once it closes.
+#include "doc_fixture.h"
+#include "print_support.h"
+
+#include "document.h"
+#include "editview.h"
+#include "frame.h"
+#include "preview.h"
+#include "printdlgs.h"
+#include "printing.h"
+#include "statusbar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGraphicsView>
+#include <QMainWindow>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTest>
+
+#include <string>
+
+using namespace doctest;
+using namespace printtest;
+
+namespace {
+
+QSettings Settings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                     QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("ruvok"));
+}
+
+// Lets queued commands run and closed windows go.
+void Settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+std::string ManyLines(int n)
+{
+    std::string s;
+    for (int i = 1; i <= n; ++i)
+        s += "\x83\x65\x83\x4c\x83\x58\x83\x67 line " + std::to_string(i) + "\r\n";
+    return s;
+}
+
+class PreviewTest : public DocTest {
+protected:
+    void SetUp() override
+    {
+        DocTest::SetUp();
+        window = Frame()->GetMainWindow();
+        window->resize(800, 600);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        View()->GetWidget()->repaint();
+        Settings().setValue(QStringLiteral("Settings/PreviewPages"), 0);
+        pdf = dir.File("out.pdf");
+        fixtureHook = AfxSetPrintDialogHook(nullptr);
+        AnswerPrintDialogs(pdf);
+        AfxGetPrinter().setPageOrientation(QPageLayout::Portrait);
+    }
+    void TearDown() override
+    {
+        if (CPreviewView* p = Preview())
+            p->Close();
+        Settle();
+        AfxSetPrintDialogHook(fixtureHook);
+        DocTest::TearDown();
+    }
+
+    CPreviewView* Preview() { return CPreviewView::GetPreview(Frame()); }
+
+    CPreviewView* Open()
+    {
+        // A job's progress box may have taken the activation with it.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        EXPECT_TRUE(Frame()->OnCommand(ID_FILE_PRINT_PREVIEW));
+        Settle();
+        return Preview();
+    }
+
+    void Click(UINT nID)
+    {
+        QPushButton* b = Preview()->GetButton(nID);
+        ASSERT_NE(b, nullptr);
+        QTest::mouseClick(b, Qt::LeftButton);
+        Settle();
+    }
+
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target != nullptr ? target : window, key, mods);
+        Settle();
+    }
+
+    // The status bar's message pane.
+    QString Indicator()
+    {
+        auto* bar = dynamic_cast<CStatusBar*>(Frame()->GetControlBar(AFX_IDW_STATUS_BAR));
+        return bar != nullptr ? QString::fromStdString(bar->GetPaneText(bar->CommandToIndex(ID_SEPARATOR)))
+                              : QString();
+    }
+    bool Enabled(UINT nID) { return Preview()->GetButton(nID)->isEnabled(); }
+
+    QMainWindow* window = nullptr;
+    TempDir dir;
+    std::string pdf;
+    AfxPrintDialogHook fixtureHook;
+};
+
+TEST_F(PreviewTest, BarHasItsSevenButtonsInOrder)
+{
+    SetText(ManyLines(10));
+    CPreviewView* p = Open();
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(window->centralWidget(), p->GetWidget());
+    const struct {
+        UINT id;
+        const char* text;
+    } rows[] = {
+        {AFX_ID_PREVIEW_PRINT, "印刷(&P)..."},    {AFX_ID_PREVIEW_NEXT, "次ﾍﾟｰｼﾞ(&N)"},
+        {AFX_ID_PREVIEW_PREV, "前ﾍﾟｰｼﾞ(&V)"},     {AFX_ID_PREVIEW_NUMPAGE, "2 ﾍﾟｰｼﾞ(&T)"},
+        {AFX_ID_PREVIEW_ZOOMIN, "拡大(&I)"},      {AFX_ID_PREVIEW_ZOOMOUT, "縮小(&O)"},
+        {AFX_ID_PREVIEW_CLOSE, "閉じる(&C)"},
+    };
+    int right = -1;
+    QRect first;
+    for (const auto& r : rows) {
+        QPushButton* b = p->GetButton(r.id);
+        ASSERT_NE(b, nullptr) << std::hex << r.id;
+        EXPECT_EQ(b->text(), QString::fromUtf8(r.text));
+        EXPECT_EQ(b->accessibleName(), QString::fromUtf8(r.text).remove(QLatin1Char('&')));
+        const QRect g = b->geometry();
+        if (first.isNull())
+            first = g;
+        EXPECT_GT(g.left(), right) << r.text << ": overlaps the button before";
+        EXPECT_EQ(g.size(), first.size()) << r.text;
+        EXPECT_EQ(g.top(), first.top()) << r.text;
+        EXPECT_TRUE(b->isVisible()) << r.text;
+        right = g.right();
+    }
+    // Gaps of two dialog units, the first button two in.
+    EXPECT_GT(first.left(), 0);
+    EXPECT_LT(p->GetButton(AFX_ID_PREVIEW_NEXT)->geometry().left() - first.right(), first.width() / 4);
+    // The close button's prompt while the preview is open.
+    EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_CLOSE)->toolTip(), QStringLiteral("ﾌﾟﾚﾋﾞｭｰのｷｬﾝｾﾙ"));
+    // Shown while the pointer rests there; then the page indicator again.
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(p->GetButton(AFX_ID_PREVIEW_CLOSE), &enter);
+    EXPECT_EQ(Indicator(), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ ﾓｰﾄﾞの終わり"));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(p->GetButton(AFX_ID_PREVIEW_CLOSE), &leave);
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 1"));
+    EXPECT_EQ(p->GetWidget()->accessibleName(), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
+}
+
+TEST_F(PreviewTest, PagesAsPrintedTurnedByKeysAndButtons)
+{
+    SetText(ManyLines(400));
+    ASSERT_TRUE(View()->RunPrintJob(FALSE));
+    const int printed = PageCount(pdf);
+    ASSERT_GE(printed, 4);
+
+    CPreviewView* p = Open();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(static_cast<int>(p->GetPageCount()), printed) << "the preview shows what prints";
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 1"));
+    EXPECT_FALSE(Enabled(AFX_ID_PREVIEW_PREV));
+    EXPECT_TRUE(Enabled(AFX_ID_PREVIEW_NEXT));
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        UINT page;
+    } steps[] = {
+        {"Page Down", [&] { Key(Qt::Key_PageDown); }, 2},
+        {"Page Down", [&] { Key(Qt::Key_PageDown); }, 3},
+        {"Page Up", [&] { Key(Qt::Key_PageUp); }, 2},
+        {"next button", [&] { Click(AFX_ID_PREVIEW_NEXT); }, 3},
+        {"previous button", [&] { Click(AFX_ID_PREVIEW_PREV); }, 2},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(p->GetCurrentPage(), s.page) << s.what;
+        EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ %1").arg(s.page)) << s.what;
+    }
+    for (int i = 0; i < printed + 2; ++i)
+        Key(Qt::Key_PageDown);
+    EXPECT_EQ(static_cast<int>(p->GetCurrentPage()), printed) << "past the last page";
+    EXPECT_FALSE(Enabled(AFX_ID_PREVIEW_NEXT));
+    EXPECT_TRUE(Enabled(AFX_ID_PREVIEW_PREV));
+}
+
+TEST_F(PreviewTest, TwoPagesSideBySide)
+{
+    SetText(ManyLines(400));
+    CPreviewView* p = Open();
+    ASSERT_NE(p, nullptr);
+    Click(AFX_ID_PREVIEW_NUMPAGE);
+    EXPECT_EQ(p->GetNumPages(), 2u);
+    EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_NUMPAGE)->text(), QStringLiteral("1 ﾍﾟｰｼﾞ(&O)"));
+    EXPECT_EQ(p->GetPreviewWidget()->viewMode(), QPrintPreviewWidget::FacingPagesView);
+    // As in a book: the first page alone, then two by two.
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 1"));
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 2-3"));
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 4-5"));
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 2-3"));
+    Click(AFX_ID_PREVIEW_NUMPAGE);
+    EXPECT_EQ(p->GetNumPages(), 1u);
+    EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_NUMPAGE)->text(), QStringLiteral("2 ﾍﾟｰｼﾞ(&T)"));
+    EXPECT_EQ(p->GetPreviewWidget()->viewMode(), QPrintPreviewWidget::SinglePageView);
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 2"));
+}
+
+TEST_F(PreviewTest, ZoomInAndOutWithTheMagnifierOverThePage)
+{
+    SetText(ManyLines(100));
+    CPreviewView* p = Open();
+    ASSERT_NE(p, nullptr);
+    auto* view = p->GetPreviewWidget()->findChild<QGraphicsView*>();
+    ASSERT_NE(view, nullptr);
+    QWidget* viewport = view->viewport();
+    const QPoint middle = viewport->rect().center();
+    ASSERT_NE(view->itemAt(middle), nullptr) << "no page in the middle";
+
+    struct Row {
+        const char* what;
+        UINT command;  // 0: a click on the page
+        int state;
+        bool zoomIn, zoomOut, numPage, magnifier;
+    } rows[] = {
+        {"at open", ~0u, CPreviewView::kZoomOut, true, false, true, true},
+        {"zoom in", AFX_ID_PREVIEW_ZOOMIN, CPreviewView::kZoomMiddle, true, true, false, true},
+        {"zoom in again", AFX_ID_PREVIEW_ZOOMIN, CPreviewView::kZoomIn, false, true, false, false},
+        {"zoom out", AFX_ID_PREVIEW_ZOOMOUT, CPreviewView::kZoomMiddle, true, true, false, true},
+        {"zoom out again", AFX_ID_PREVIEW_ZOOMOUT, CPreviewView::kZoomOut, true, false, true, true},
+        {"click on the page", 0, CPreviewView::kZoomMiddle, true, true, false, true},
+        {"click again", 0, CPreviewView::kZoomIn, false, true, false, false},
+        {"click at the largest", 0, CPreviewView::kZoomOut, true, false, true, true},
+    };
+    qreal factor = p->GetPreviewWidget()->zoomFactor();
+    for (const Row& r : rows) {
+        const qreal before = factor;
+        if (r.command == 0)
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, viewport->rect().center());
+        else if (r.command != ~0u)
+            Click(r.command);
+        Settle();
+        factor = p->GetPreviewWidget()->zoomFactor();
+        EXPECT_EQ(p->GetZoomState(), r.state) << r.what;
+        if (r.command != ~0u) {
+            EXPECT_NE(factor, before) << r.what;
+        }
+        EXPECT_EQ(Enabled(AFX_ID_PREVIEW_ZOOMIN), r.zoomIn) << r.what;
+        EXPECT_EQ(Enabled(AFX_ID_PREVIEW_ZOOMOUT), r.zoomOut) << r.what;
+        EXPECT_EQ(Enabled(AFX_ID_PREVIEW_NUMPAGE), r.numPage) << r.what;
+        QMouseEvent move(QEvent::MouseMove, QPointF(viewport->rect().center()),
+                         QPointF(viewport->mapToGlobal(viewport->rect().center())), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        EXPECT_EQ(viewport->cursor().shape() == Qt::BitmapCursor, r.magnifier) << r.what;
+    }
+}
+
+TEST_F(PreviewTest, KeysAndCommandsAreThePreviewsWhileItShows)
+{
+    SetText(ManyLines(10));
+    ASSERT_NE(Open(), nullptr);
+    // The frame asking every command's state (as it does when idle) runs none.
+    Frame()->OnIdleUpdateCmdUI();
+    Settle();
+    ASSERT_NE(Preview(), nullptr) << "the preview closed when its state was asked";
+    for (UINT id : {ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_FILE_PRINT_PREVIEW})
+        EXPECT_FALSE(Frame()->IsCommandEnabled(id)) << std::hex << id;
+    // Ctrl+P is the frame's; not while the preview shows.
+    int asked = 0;
+    AfxSetPrintDialogHook([&](QPrinter&, BOOL) {
+        ++asked;
+        return FALSE;
+    });
+    Key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(asked, 0);
+    EXPECT_NE(Preview(), nullptr);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Preview(), nullptr);
+    EXPECT_EQ(Text(), ManyLines(10)) << "a command ran on the way";
+    Key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(asked, 1) << "Ctrl+P is back";
+}
+
+TEST_F(PreviewTest, ClosingGivesTheViewBackAsItWas)
+{
+    SetText(ManyLines(50));
+    View()->GetEditCtrl().SetSel(12, 40);
+    Doc()->SetModifiedFlag(TRUE);
+    const DocState before = State();
+    QWidget* viewWidget = View()->GetWidget();
+
+    struct Row {
+        const char* how;
+        std::function<void()> close;
+    } rows[] = {
+        {"Esc", [&] { Key(Qt::Key_Escape); }},
+        {"the close button", [&] { Click(AFX_ID_PREVIEW_CLOSE); }},
+    };
+    for (const Row& r : rows) {
+        ASSERT_NE(Open(), nullptr) << r.how;
+        EXPECT_FALSE(viewWidget->isVisible()) << r.how;
+        r.close();
+        EXPECT_EQ(Preview(), nullptr) << r.how;
+        EXPECT_EQ(window->centralWidget(), viewWidget) << r.how;
+        EXPECT_TRUE(viewWidget->isVisible()) << r.how;
+        EXPECT_EQ(Frame()->GetActiveView(), View()) << r.how;
+        EXPECT_EQ(State(), before) << r.how;
+        int start = 0, end = 0;
+        View()->GetEditCtrl().GetSel(start, end);
+        EXPECT_EQ(start, 12) << r.how;
+        EXPECT_EQ(end, 40) << r.how;
+        EXPECT_TRUE(Frame()->IsCommandEnabled(ID_EDIT_COPY)) << r.how;
+        // The message pane is idle again.
+        EXPECT_EQ(Indicator(), QStringLiteral("ﾚﾃﾞｨ")) << r.how;
+    }
+}
+
+TEST_F(PreviewTest, PreviewPagesIsReadAtOpenAndWrittenAtClose)
+{
+    SetText(ManyLines(400));
+    struct Row {
+        int stored;
+        UINT shown;
+        bool toggle;
+        int storedAfter;
+    } rows[] = {
+        {0, 1, false, 1},
+        {1, 1, true, 2},
+        {2, 2, false, 2},
+        {2, 2, true, 1},
+    };
+    for (const Row& r : rows) {
+        Settings().setValue(QStringLiteral("Settings/PreviewPages"), r.stored);
+        Settings().sync();
+        CPreviewView* p = Open();
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->GetNumPages(), r.shown) << "stored " << r.stored;
+        if (r.toggle)
+            Click(AFX_ID_PREVIEW_NUMPAGE);
+        Key(Qt::Key_Escape);
+        EXPECT_EQ(Settings().value(QStringLiteral("Settings/PreviewPages")).toInt(), r.storedAfter)
+            << "stored " << r.stored;
+    }
+}
+
+TEST_F(PreviewTest, PrintFromTheBarClosesThePreviewAndPrints)
+{
+    SetText(ManyLines(10));
+    ASSERT_NE(Open(), nullptr);
+    Click(AFX_ID_PREVIEW_PRINT);
+    EXPECT_EQ(Preview(), nullptr);
+    EXPECT_EQ(window->centralWidget(), View()->GetWidget());
+    EXPECT_EQ(PageCount(pdf), 1);
+}
+
+TEST_F(PreviewTest, OpeningAnotherFileEndsThePreviewFirst)
+{
+    SetText(ManyLines(10));
+    ASSERT_NE(Open(), nullptr);
+    ASSERT_TRUE(Frame()->OnCommand(ID_FILE_NEW));
+    Settle();
+    EXPECT_EQ(Preview(), nullptr);
+    EXPECT_EQ(window->centralWidget(), View()->GetWidget());
+    EXPECT_EQ(Text(), "");
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+// Print preview inside the frame: the view's pages in place of the view,
+// under the preview bar, with the preview's own keys. The view comes back
+// as it was when the preview closes.
+#ifndef RUVOK_PREVIEW_H
+#define RUVOK_PREVIEW_H
+
+#include "view.h"
+
+#include <QList>
+#include <QPointer>
+
+class CFrameWnd;
+class QAction;
+class QPrinter;
+class QPrintPreviewWidget;
+class QPushButton;
+class QToolBar;
+
+class CPreviewView : public CView {
+    DECLARE_DYNAMIC(CPreviewView)
+public:
+    // Opens the preview of pPrintView in its frame; FALSE if there is none
+    // to open it in.
+    static BOOL Open(CView* pPrintView);
+    // The preview open in pFrame, or NULL.
+    static CPreviewView* GetPreview(CFrameWnd* pFrame);
+
+    // Closes the preview and gives the frame its view back.
+    void Close();
+
+    enum ZoomState { kZoomOut = 0, kZoomMiddle = 1, kZoomIn = 2 };
+
+    UINT GetCurrentPage() const;
+    UINT GetPageCount() const;
+    UINT GetNumPages() const { return m_nPages; }  // 1 or 2 on the screen
+    int GetZoomState() const { return m_nZoomState; }
+    QPushButton* GetButton(UINT nID) const;
+    QPrintPreviewWidget* GetPreviewWidget() const { return m_pPreview; }
+    // The page indicator as the status bar shows it.
+    QString GetPageDescription() const;
+
+    void OnDraw(CDC* pDC) override;
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra) override;
+
+protected:
+    CPreviewView();
+    ~CPreviewView() override;
+
+    QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent) override;
+    void OnWidgetDestroyed() override;
+
+    void OnPreviewClose();
+    void OnPreviewPrint();
+    void OnNextPage();
+    void OnPrevPage();
+    void OnNumPageChange();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnUpdateNextPage(CCmdUI* pCmdUI);
+    void OnUpdatePrevPage(CCmdUI* pCmdUI);
+    void OnUpdateNumPageChange(CCmdUI* pCmdUI);
+    void OnUpdateZoomIn(CCmdUI* pCmdUI);
+    void OnUpdateZoomOut(CCmdUI* pCmdUI);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    friend class PreviewMouse;
+    friend class PreviewClosePrompt;
+    void RenderPages(QPrinter* pPrinter);
+    void SetCurrentPage(UINT nPage);
+    void SetZoom(int nState);
+    void SetNumPages(UINT nPages);
+    void UpdateControls();
+    // Posts command nID to the frame, as a key or a button does.
+    void PostCommand(UINT nID);
+
+    CFrameWnd* m_pFrame = nullptr;
+    CView* m_pPrintView = nullptr;
+    QPointer<QWidget> m_pViewWidget;  // the view's own widget, out of the frame meanwhile
+    QPrintPreviewWidget* m_pPreview = nullptr;
+    QWidget* m_pBar = nullptr;
+    QPointer<QObject> m_pKeys;  // the preview's keys, while it shows
+    UINT m_nPages = 1;
+    int m_nZoomState = kZoomOut;
+    bool m_bClosed = false;
+    QList<QPointer<QToolBar>> m_hiddenBars;
+};
+
+#endif

@@ -1,0 +1,47 @@
+// Printing: the printer the program prints on, the print and Print Setup
+// dialogs, and the print loop that a view's print commands run (CView's
+// printing members live in printing.cpp).
+#ifndef RUVOK_PRINTING_H
+#define RUVOK_PRINTING_H
+
+#include "dc.h"
+
+#include <functional>
+#include <string>
+
+class CPrintingDialog;
+class QPrinter;
+
+// The printer: the default one at first, then as the print dialog and Print
+// Setup leave it, for as long as the program runs.
+QPrinter& AfxGetPrinter();
+
+// Answers the print dialog (bSetup FALSE) or Print Setup (bSetup TRUE) for
+// the user, changing printer as the user would: TRUE for OK, FALSE for
+// Cancel. An empty hook restores the real dialogs; returns the old hook.
+using AfxPrintDialogHook = std::function<BOOL(QPrinter& printer, BOOL bSetup)>;
+AfxPrintDialogHook AfxSetPrintDialogHook(AfxPrintDialogHook hook);
+
+// Called after each page a job has printed, with the progress box.
+using AfxPrintPageHook = std::function<void(CPrintingDialog& box, UINT nPage)>;
+AfxPrintPageHook AfxSetPrintPageHook(AfxPrintPageHook hook);
+
+// A printer named on the command line ("/pt FILE PRINTER DRIVER PORT").
+struct AfxPrintTarget {
+    std::string printer;
+    std::string driver;
+    std::string port;
+};
+
+// Whether a job on printer could start at all: a printer that is installed,
+// or a file to print into.
+BOOL AfxCanStartPrintJob(const QPrinter& printer);
+
+// "/p FILE" and "/pt FILE PRINTER DRIVER PORT": opens the file and prints it
+// without the print dialog, on the current printer or on the one pTarget
+// names. TRUE when it was printed. FALSE when the file could not be opened
+// (the open's message shown) or no job could start (message 0xF106: no
+// printer installed, or one that does not exist).
+BOOL AfxPrintDocumentFile(LPCTSTR lpszFileName, const AfxPrintTarget* pTarget = nullptr);
+
+#endif

@@ -1,5 +1,6 @@
 #include "ruvokapp.h"
 
+#include "cmdline.h"
 #include "doctemplate.h"
 #include "frame.h"
 #include "ruvokdoc.h"
@@ -8,6 +9,9 @@
 BEGIN_MESSAGE_MAP(CRuvokApp, CWinApp)
     ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
+    ON_COMMAND(ID_FILE_PRINT_SETUP, CWinApp::OnFilePrintSetup)
+    // until printing serves it, Print Setup is grayed
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_SETUP, CWinApp::OnUpdateFilePrintSetup)
 END_MESSAGE_MAP()
 
 CRuvokApp theApp;
@@ -18,20 +22,27 @@ CRuvokApp::~CRuvokApp() = default;
 
 BOOL CRuvokApp::InitInstance()
 {
+    AfxEnableControlContainer();
+    Enable3dControlsStatic();
+
+    SetRegistryKey("Local AppWizard-Generated Applications");
+    LoadStdProfileSettings(4);
+
     CSingleDocTemplate* pDocTemplate =
         new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CFrameWnd),
                                RUNTIME_CLASS(CRuvokView));
     AddDocTemplate(pDocTemplate);
 
-    // No argument: a new empty document; otherwise open the file named.
-    if (m_args.empty())
-        OnFileNew();
-    else if (OpenDocumentFile(m_args.front().c_str()) == nullptr)
-        return FALSE;
-    if (m_pMainWnd == nullptr)
+    EnableShellOpen();
+    RegisterShellFileTypes(TRUE);
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo))
         return FALSE;
 
     m_pMainWnd->ShowWindow(SW_SHOW);
     m_pMainWnd->UpdateWindow();
+    m_pMainWnd->DragAcceptFiles(TRUE);
     return TRUE;
 }

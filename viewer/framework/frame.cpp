@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "document.h"
+#include "recentfiles.h"
 #include "strings_table.h"
 #include "view.h"
 
@@ -182,6 +183,10 @@ void CFrameWnd::BuildMenu(QMainWindow* pWindow)
                              [this, pWindow, nID] { PostCommand(pWindow, this, nID); });
         }
         QObject::connect(pMenu, &QMenu::aboutToShow, pWindow, [this, pMenu] {
+            // the recent files as they are now, in place of their place holder
+            CWinApp* pApp = AfxGetApp();
+            if (pApp != nullptr && pApp->m_pRecentFileList != nullptr)
+                pApp->m_pRecentFileList->UpdateMenu(pMenu);
             for (QAction* pAction : pMenu->actions()) {
                 if (!pAction->isSeparator())
                     pAction->setEnabled(IsCommandEnabled(pAction->data().toUInt()));

@@ -57,6 +57,9 @@ public:
 
     QMainWindow* GetMainWindow() const;
 
+    // Opens the first file dropped, as File Open would.
+    void OnDropFiles(struct HDROP__* hDropInfo) override;
+
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);

@@ -1,0 +1,22 @@
+// Files dropped on a window: DragAcceptFiles switches it on for the window
+// and everything in it; the window's OnDropFiles gets the drop, whose file
+// names DragQueryFile gives.
+#ifndef RUVOK_FILEDROP_H
+#define RUVOK_FILEDROP_H
+
+#include "afx.h"
+
+#include <string>
+#include <vector>
+
+struct HDROP__ {
+    std::vector<std::string> files;  // local paths, in the drop's order
+};
+typedef HDROP__* HDROP;
+
+// With iFile 0xFFFFFFFF the number of files; otherwise copies file iFile
+// into lpszFile (at most cch bytes, ended by a NUL) and returns its length.
+UINT DragQueryFile(HDROP hDrop, UINT iFile, LPSTR lpszFile, UINT cch);
+void DragFinish(HDROP hDrop);
+
+#endif

@@ -7,6 +7,7 @@
 #include "frame.h"
 #include "kanjicode.h"
 #include "ruvokapp.h"
+#include "test_home.h"
 
 #include <QApplication>
 
@@ -208,6 +209,8 @@ int main(int argc, char** argv)
 {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // the start-up below keeps settings and registers with the desktop
+    IsolateHome();
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     char name[] = "ruvok";

@@ -72,8 +72,10 @@ public:
     // command line), and the code the program ends with.
     int m_nCmdShow = 1;
     int m_nExitCode = 0;
-    // The command line being carried out, for the print commands it names.
+    // The command line being carried out, for the print commands it names,
+    // and whether the print job it asked for started.
     CCommandLineInfo* m_pCmdInfo = nullptr;
+    BOOL m_bPrintJobStarted = FALSE;
 
     const char* m_pszAppName = nullptr;
     CWnd* m_pMainWnd = nullptr;

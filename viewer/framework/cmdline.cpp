@@ -167,14 +167,15 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
             m_nExitCode = 1;
             return FALSE;
         }
+        // Printing without dialogs is the view's ID_FILE_PRINT_DIRECT, which
+        // sets m_bPrintJobStarted once the job is under way. Until printing
+        // is built nothing does, and the job could not start.
         m_pCmdInfo = &rCmdInfo;
-        CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
-        // Printing without dialogs is the view's ID_FILE_PRINT_DIRECT; where
-        // nothing serves it, the job could not start.
-        BOOL bPrinted = pFrame != nullptr && pFrame->OnCmdMsg(ID_FILE_PRINT_DIRECT, CN_COMMAND,
-                                                              nullptr);
+        m_bPrintJobStarted = FALSE;
+        if (CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd))
+            pFrame->OnCmdMsg(ID_FILE_PRINT_DIRECT, CN_COMMAND, nullptr);
         m_pCmdInfo = nullptr;
-        if (!bPrinted) {
+        if (!m_bPrintJobStarted) {
             AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
             m_nExitCode = 1;
         }

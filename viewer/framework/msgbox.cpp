@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
@@ -141,6 +143,12 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setProxyModel(new JapaneseDetailsModel(&dialog));
+    // wide enough for the sizes and dates in full
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(780, 440)));
+    if (auto* pList = dialog.findChild<QTreeView*>()) {
+        for (int column = 1; column <= 3; ++column)
+            pList->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     QStringList filters;
     for (const AfxFileFilter& f : request.filters)
         filters << Q(f.name) + QLatin1String(" (") + Q(f.pattern) + QLatin1Char(')');

@@ -9,12 +9,16 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#ifdef _WIN32
 #include <QLockFile>
+#endif
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -76,8 +80,10 @@ QString CShellChannel::SocketPath(const QString& name)
 #endif
 }
 
+// Two starts at once check and take the socket one after the other.
 bool CShellChannel::LockSocket()
 {
+#ifdef _WIN32
     if (m_lock)
         return true;
     auto lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
@@ -86,14 +92,40 @@ bool CShellChannel::LockSocket()
         return false;
     m_lock = std::move(lock);
     return true;
+#else
+    // flock rather than a lock file: nothing to sync to disk, and nothing
+    // left behind by a viewer that crashed
+    if (m_lockFd >= 0)
+        return true;
+    const QByteArray path = QFile::encodeName(m_path + QStringLiteral(".lock"));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 10) {
+        if (waited >= kLockMs) {
+            ::close(fd);
+            return false;
+        }
+        ::usleep(10000);
+    }
+    m_lockFd = fd;
+    return true;
+#endif
 }
 
 void CShellChannel::UnlockSocket()
 {
+#ifdef _WIN32
     if (m_lock) {
         m_lock->unlock();
         m_lock.reset();
     }
+#else
+    if (m_lockFd >= 0) {
+        ::close(m_lockFd);  // releases the lock; the file stays for the next start
+        m_lockFd = -1;
+    }
+#endif
 }
 
 BOOL CShellChannel::Forward(const std::string& path)

@@ -15,7 +15,9 @@
 #include <string>
 
 class QLocalServer;
+#ifdef _WIN32
 class QLockFile;
+#endif
 
 class CShellChannel : public QObject {
     Q_OBJECT
@@ -43,7 +45,11 @@ private:
     void UnlockSocket();
 
     QString m_path;
+#ifdef _WIN32
     std::unique_ptr<QLockFile> m_lock;
+#else
+    int m_lockFd = -1;  // an flock()ed file: the kernel frees it with the process
+#endif
     QLocalServer* m_pServer = nullptr;
 };
 

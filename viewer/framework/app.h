@@ -7,6 +7,7 @@
 #include "afx.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CCommandLineInfo;
@@ -52,6 +53,10 @@ public:
     std::string GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry,
                                  LPCTSTR lpszDefault = nullptr);
     BOOL WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue);
+    // Several entries of a section at once (NULL removes one); the settings
+    // are written only when something changes.
+    BOOL WriteProfileStrings(LPCTSTR lpszSection,
+                             const std::vector<std::pair<std::string, const char*>>& entries);
     virtual void AddToRecentFileList(LPCTSTR lpszPathName);
 
     // The shell: requests to open files reach this program (a running one

@@ -108,6 +108,30 @@ BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR
     return settings->status() == QSettings::NoError;
 }
 
+BOOL CWinApp::WriteProfileStrings(
+    LPCTSTR lpszSection, const std::vector<std::pair<std::string, const char*>>& entries)
+{
+    auto settings = OpenSettings(*this);
+    bool changed = false;
+    for (const auto& entry : entries) {
+        const QString key = Q(lpszSection) + QLatin1Char('/') + Q(entry.first.c_str());
+        const QVariant old = settings->value(key);
+        if (entry.second == nullptr) {
+            if (old.isValid()) {
+                settings->remove(key);
+                changed = true;
+            }
+        } else if (!old.isValid() || old.toString() != Q(entry.second)) {
+            settings->setValue(key, Q(entry.second));
+            changed = true;
+        }
+    }
+    if (!changed)
+        return TRUE;  // nothing to write (and nothing to wait for)
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
 void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName)
 {
     if (m_pRecentFileList == nullptr)

@@ -144,12 +144,13 @@ void CRecentFileList::ReadList()
 void CRecentFileList::WriteList()
 {
     CWinApp* pApp = AfxGetApp();
+    std::vector<std::pair<std::string, const char*>> entries;
     for (int i = 1; i <= m_nSize; ++i) {
-        const QByteArray entry = EntryName(m_strEntryFormat, i).toLatin1();
         // an unused entry is removed rather than left empty
-        pApp->WriteProfileString(m_strSectionName.c_str(), entry.constData(),
-                                 i <= GetCount() ? m_arrNames[i - 1].c_str() : nullptr);
+        entries.emplace_back(EntryName(m_strEntryFormat, i).toLatin1().toStdString(),
+                             i <= GetCount() ? m_arrNames[i - 1].c_str() : nullptr);
     }
+    pApp->WriteProfileStrings(m_strSectionName.c_str(), entries);
 }
 
 void CRecentFileList::UpdateMenu(QMenu* pMenu) const

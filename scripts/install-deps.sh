@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libx11-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool xclip imagemagick
   nkf

@@ -5,9 +5,16 @@
 #include <QSettings>
 #include <QString>
 
-#include <windows.h>
+#include <vector>
+
+// From the Windows API, declared here: <windows.h> would clash with the
+// framework's own Windows types.
+extern "C" __declspec(dllimport) unsigned long __stdcall GetShortPathNameW(
+    const wchar_t* lpszLongPath, wchar_t* lpszShortPath, unsigned long cchBuffer);
 
 namespace {
+
+constexpr unsigned long kMaxPath = 260;
 
 const QString kClasses = QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes");
 
@@ -21,9 +28,9 @@ QString Q(const std::string& s)
 QString ShortPath(const std::string& path)
 {
     const std::wstring wide = Q(path).toStdWString();
-    wchar_t buf[MAX_PATH];
-    DWORD n = ::GetShortPathNameW(wide.c_str(), buf, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    wchar_t buf[kMaxPath];
+    const unsigned long n = ::GetShortPathNameW(wide.c_str(), buf, kMaxPath);
+    if (n == 0 || n >= kMaxPath)
         return Q(path);
     return QString::fromWCharArray(buf, static_cast<int>(n));
 }

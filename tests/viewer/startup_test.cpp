@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QMainWindow>
@@ -591,6 +592,26 @@ TEST(Start, ASecondStartHandsItsFileToTheRunningViewer)
                (ViewText() == Converted(euc) ? "converted" : "not converted");
     });
     EXPECT_EQ(s.extra, "exit 0|" + scratch.File("sent.txt") + "|converted");
+}
+
+TEST(Start, AFileFromTheShellWaitsForTheDialogTheUserHasOpen)
+{
+    Scratch scratch;
+    WriteFile(scratch.File("sent.txt"), "sent\n");
+    Start s = RunStart(scratch.Home(), {}, [&] {
+        std::string during;
+        QDialog dialog(MainFrame()->GetWidget());
+        QTimer::singleShot(0, &dialog, [&] {
+            during = RunProgram({scratch.File("sent.txt")});
+            Settle(300);
+            during += "|" + MainFrame()->GetActiveDocument()->GetPathName();
+            dialog.accept();
+        });
+        dialog.exec();
+        Settle(400);
+        return during + "|" + MainFrame()->GetActiveDocument()->GetPathName();
+    });
+    EXPECT_EQ(s.extra, "exit 0||" + scratch.File("sent.txt"));
 }
 
 TEST(Start, AStaleSocketNeverBlocksAStart)

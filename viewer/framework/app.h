@@ -107,6 +107,7 @@ protected:
     // (TRUE when it took it), and takes such requests from now on.
     BOOL ForwardToRunningInstance(const std::string& fileName);
     void ListenForShellRequests();
+    void OpenFromShell(const std::string& path, BOOL bRaise);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -4,6 +4,7 @@
 #include "document.h"
 #include "frame.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
@@ -223,20 +224,27 @@ void CWinApp::EnableShellOpen()
     m_pShellChannel = new CShellChannel(QString::fromStdString(m_pszAppName != nullptr
                                                                     ? m_pszAppName
                                                                     : "ruvok"));
-    m_pShellChannel->m_onOpen = [this](const std::string& path) {
-        // as a file named at start: opened after the save prompt, and the
-        // window comes to the front
-        OpenDocumentFile(path.c_str());
-        if (CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) {
-            if (QWidget* pWidget = pFrame->GetWidget()) {
-                pWidget->setWindowState((pWidget->windowState() & ~Qt::WindowMinimized) |
-                                        Qt::WindowActive);
-                pWidget->show();
-                pWidget->raise();
-                pWidget->activateWindow();
-            }
-        }
-    };
+    m_pShellChannel->m_onOpen = [this](const std::string& path) { OpenFromShell(path, TRUE); };
+}
+
+void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise)
+{
+    QWidget* pWidget = m_pMainWnd != nullptr ? m_pMainWnd->GetWidget() : nullptr;
+    if (pWidget != nullptr && bRaise) {
+        // the window comes to the front, restored if it was minimised
+        pWidget->setWindowState(pWidget->windowState() & ~Qt::WindowMinimized);
+        pWidget->show();
+        pWidget->raise();
+        pWidget->activateWindow();
+    }
+    // A dialog the user has open (a prompt, the file dialog) is answered
+    // first: the file waits for it rather than opening from inside it.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(200, m_pShellChannel, [this, path] { OpenFromShell(path, FALSE); });
+        return;
+    }
+    // as a file named at start: opened after the save prompt
+    OpenDocumentFile(path.c_str());
 }
 
 BOOL CWinApp::ForwardToRunningInstance(const std::string& fileName)

@@ -191,6 +191,10 @@ Start RunStart(const std::string& home, std::vector<std::string> args,
         out << "running=" << running << '\n';
         if (!running) {
             out << "exit=" << theApp.ExitInstance() << '\n';
+            // a window shown on the way out (printing shows none)
+            CFrameWnd* pFrame = MainFrame();
+            out << "shown=" << (pFrame && pFrame->GetWidget() && pFrame->GetWidget()->isVisible())
+                << '\n';
         } else {
             Settle(20);
             CFrameWnd* pFrame = MainFrame();
@@ -375,6 +379,7 @@ TEST(Start, AsTheShellAsks)
             EXPECT_EQ(s.text, row.text);
         } else {
             EXPECT_EQ(s.exitCode, row.exitCode);
+            EXPECT_FALSE(s.windowShown);
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "cmdline.h"
 
 #include "app.h"
+#include "doctemplate.h"
 #include "frame.h"
 #include "msgbox.h"
 #include "recentfiles.h"
@@ -162,8 +163,11 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
 
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo: {
+        // printed without showing the window
         m_nCmdShow = SW_HIDE;
-        if (OpenDocumentFile(rCmdInfo.m_strFileName.c_str()) == nullptr) {
+        if (m_templates.empty() ||
+            m_templates.front()->OpenDocumentFile(rCmdInfo.m_strFileName.c_str(), FALSE) ==
+                nullptr) {
             m_nExitCode = 1;
             return FALSE;
         }

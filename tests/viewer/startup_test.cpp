@@ -542,6 +542,25 @@ TEST(Start, RegistersWithTheDesktopWithoutTouchingTheUsersOwn)
     EXPECT_EQ(again.exitCode, 0);
 }
 
+TEST(Start, UnregisteringLeavesNothingBehind)
+{
+    Scratch scratch;
+    WriteFile(scratch.File("a.txt"), "a\n");
+    RunStart(scratch.Home(), {scratch.File("a.txt")});
+    RunStart(scratch.Home(), {"/Unregister"});
+    // no file left in the data and configuration folders
+    const std::string cmd = "find '" + scratch.Home() + "/.config' '" + scratch.Home() +
+                            "/.local/share' -type f 2>/dev/null";
+    std::string found;
+    if (FILE* pipe = ::popen(cmd.c_str(), "r")) {
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, pipe) != nullptr)
+            found += buf;
+        ::pclose(pipe);
+    }
+    EXPECT_EQ(found, "");
+}
+
 TEST(Start, TheUsersDefaultsAndEntriesStay)
 {
     Scratch scratch;

@@ -26,10 +26,8 @@ QString Q(const char* s)
     return QString::fromLocal8Bit(s);
 }
 
-}  // namespace
-
 // The settings of this application: organisation the registry key, if set.
-static std::unique_ptr<QSettings> OpenSettings(const CWinApp& app)
+std::unique_ptr<QSettings> OpenSettings(const CWinApp& app)
 {
     const QString appName = Q(app.m_pszProfileName != nullptr ? app.m_pszProfileName : "ruvok");
     if (app.m_pszRegistryKey != nullptr)
@@ -37,6 +35,8 @@ static std::unique_ptr<QSettings> OpenSettings(const CWinApp& app)
                                            Q(app.m_pszRegistryKey), appName);
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, appName);
 }
+
+}  // namespace
 
 void CWinApp::SetRegistryKey(LPCTSTR lpszRegistryKey)
 {

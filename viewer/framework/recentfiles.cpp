@@ -168,9 +168,8 @@ void CRecentFileList::UpdateMenu(QMenu* pMenu) const
     if (items.isEmpty())
         return;
     QAction* pFirst = items.takeFirst();
-    auto* self = const_cast<CRecentFileList*>(this);
-    if (self->m_strPlaceHolder.empty())
-        self->m_strPlaceHolder = pFirst->text().toStdString();
+    if (m_strPlaceHolder.empty())
+        m_strPlaceHolder = pFirst->text().toStdString();
     for (QAction* pAction : items) {
         pMenu->removeAction(pAction);
         pAction->deleteLater();

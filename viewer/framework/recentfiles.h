@@ -48,7 +48,7 @@ protected:
     int m_nSize;
     int m_nMaxDisplayLength;
     std::vector<std::string> m_arrNames;
-    std::string m_strPlaceHolder;  // the first item's text as the menu had it
+    mutable std::string m_strPlaceHolder;  // the first item's text as the menu had it
 };
 
 // A path shortened to at most nMaxLength characters as users know it: the

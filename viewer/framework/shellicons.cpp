@@ -1,5 +1,5 @@
 // The icons the shell shows for the program and its documents.
-#include "afx.h"
+#include "shellreg.h"
 
 #include <QColor>
 #include <QImage>

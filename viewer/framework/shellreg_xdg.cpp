@@ -12,11 +12,9 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <algorithm>
 #include <map>
 #include <vector>
-
-// The icon of nID at size x size pixels (shellicons.cpp).
-QImage AfxShellIconImage(UINT nID, int size);
 
 namespace {
 
@@ -64,11 +62,13 @@ bool WriteAll(const QString& path, const QByteArray& bytes)
 }
 
 // What was written, and how it read when it was: one line a file, the
-// content's hash and the path; "default" lines for the claimed types.
+// content's hash and the path; "default" lines for the claimed types, and
+// "created" for a list that did not exist before.
 struct Manifest {
     QString path;
     std::map<QString, QString> files;  // path -> hash
     std::vector<QString> defaults;     // "<mimeapps.list path>\t<type>"
+    std::vector<QString> created;      // lists made here
     bool changed = false;
 
     explicit Manifest(const std::string& appName)
@@ -83,6 +83,8 @@ struct Manifest {
                     files[parts[2]] = parts[1];
             } else if (text.startsWith(QStringLiteral("default\t"))) {
                 defaults.push_back(text.mid(8));
+            } else if (text.startsWith(QStringLiteral("created\t"))) {
+                created.push_back(text.mid(8));
             }
         }
     }
@@ -105,7 +107,9 @@ struct Manifest {
             out += "file\t" + f.second.toUtf8() + '\t' + f.first.toUtf8() + '\n';
         for (const QString& d : defaults)
             out += "default\t" + d.toUtf8() + '\n';
-        if (files.empty() && defaults.empty()) {
+        for (const QString& c : created)
+            out += "created\t" + c.toUtf8() + '\n';
+        if (files.empty() && defaults.empty() && created.empty()) {
             QFile::remove(path);
             QDir().rmdir(QFileInfo(path).absolutePath());
             return !QFileInfo::exists(path);
@@ -343,7 +347,7 @@ void AfxRegisterShellFileType(const AfxShellType& type, BOOL bCompat)
         if (WriteAll(mimeApps, WithDefault(list, kTextPlain, entry))) {
             manifest.defaults.push_back(record);
             if (!exists)
-                manifest.files[mimeApps + QStringLiteral(".created")] = QString();
+                manifest.created.push_back(mimeApps);
             manifest.changed = true;
         }
     }
@@ -368,20 +372,18 @@ BOOL AfxUnregisterShellFileType(const AfxShellType& type)
         const QByteArray rest = WithoutDefault(list, parts[1], entry, &found);
         if (!found)
             continue;  // the user has changed it since: theirs now
-        const bool created = manifest.files.count(parts[0] + QStringLiteral(".created")) != 0;
+        const bool created = std::find(manifest.created.begin(), manifest.created.end(),
+                                       parts[0]) != manifest.created.end();
         const bool ok = rest.isEmpty() && created ? QFile::remove(parts[0])
                                                   : WriteAll(parts[0], rest);
         if (!ok)
             bAllRemoved = FALSE;
     }
     manifest.defaults.clear();
+    manifest.created.clear();
 
     for (auto it = manifest.files.begin(); it != manifest.files.end();) {
         const QString& path = it->first;
-        if (path.endsWith(QStringLiteral(".created"))) {
-            it = manifest.files.erase(it);
-            continue;
-        }
         bool exists = false;
         const QByteArray current = ReadAll(path, &exists);
         if (exists && Sha(current) == it->second && !QFile::remove(path)) {

@@ -2,6 +2,7 @@
 
 #include "clipboard.h"
 #include "cp932text.h"
+#include "test_home.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -79,6 +80,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    IsolateHome();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

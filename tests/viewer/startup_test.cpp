@@ -577,11 +577,6 @@ TEST(Start, TheUsersDefaultsAndEntriesStay)
     EXPECT_EQ(ReadFile(desktop), "[Desktop Entry]\nName=mine\n");
 }
 
-// The socket a viewer listens on for this home.
-std::string SocketPath(const Scratch& scratch)
-{
-    return scratch.Home() + "/run/ruvok.shell";
-}
 
 // Runs the real program (as the shell does) and waits for it while this
 // process's viewer keeps answering.
@@ -638,12 +633,33 @@ TEST(Start, AFileFromTheShellWaitsForTheDialogTheUserHasOpen)
     EXPECT_EQ(s.extra, "exit 0||" + scratch.File("sent.txt"));
 }
 
+TEST(Start, OneViewerADisplay)
+{
+    Scratch scratch;
+    // The running viewer listens for its own display only: a start on
+    // another display (a virtual one, say) finds no socket and gets a
+    // window of its own there.
+    Start s = RunStart(scratch.Home(), {}, [&] {
+        const QByteArray display = qgetenv("DISPLAY");
+        qputenv("DISPLAY", ":0");
+        const std::string own = CShellChannel::SocketPath(QStringLiteral("ruvok")).toStdString();
+        qputenv("DISPLAY", ":4711.0");
+        const std::string other =
+            CShellChannel::SocketPath(QStringLiteral("ruvok")).toStdString();
+        qputenv("DISPLAY", display);
+        return std::string(own != other ? "differ" : "same") + "|" +
+               other.substr(other.rfind('/') + 1);
+    });
+    EXPECT_EQ(s.extra, "differ|ruvok-_4711.0.shell");
+}
+
 TEST(Start, AStaleSocketNeverBlocksAStart)
 {
     Scratch scratch;
-    PointHomeAt(scratch.Home());  // for the folder only
+    PointHomeAt(scratch.Home());
     // A socket file nobody listens on, as a crashed viewer leaves it.
-    const std::string path = SocketPath(scratch);
+    const std::string path = CShellChannel::SocketPath(QStringLiteral("ruvok")).toStdString();
+    ASSERT_EQ(path.rfind(scratch.Home() + "/run/ruvok", 0), 0u) << path;
     int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;

@@ -77,7 +77,18 @@ QString CShellChannel::SocketPath(const QString& name)
         dir = PrivateTempFolder();
     if (dir.isEmpty())
         return QString();
-    return dir + QLatin1Char('/') + name + QStringLiteral(".shell");
+    // One viewer a display: a start on another display (a virtual one, say)
+    // gets a window of its own there.
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    for (QChar& c : display) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('.') && c != QLatin1Char('-'))
+            c = QLatin1Char('_');
+    }
+    if (!display.isEmpty())
+        display.prepend(QLatin1Char('-'));
+    return dir + QLatin1Char('/') + name + display + QStringLiteral(".shell");
 #endif
 }
 

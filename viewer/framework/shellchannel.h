@@ -26,8 +26,9 @@ public:
     explicit CShellChannel(const QString& name, QObject* parent = nullptr);
     ~CShellChannel() override;
 
-    // Where the socket lives: in the user's runtime folder, else the
-    // temporary folder with the user's id in its name.
+    // Where the socket lives: in the user's runtime folder, else a private
+    // folder in the temporary one; named after the application and the
+    // display.
     static QString SocketPath(const QString& name);
 
     // Hands the path to a running viewer; TRUE when it acknowledged it.

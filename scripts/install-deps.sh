@@ -7,9 +7,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libicu-dev
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libx11-dev
+  libicu-dev libxcb1-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic
+  libx11-dev
   xvfb xauth xdotool xclip imagemagick
   nkf
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64

@@ -1,3 +1,4 @@
+// The viewer's entry: the framework's.
 #include "app.h"
 
 int main(int argc, char* argv[])

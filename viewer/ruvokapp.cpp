@@ -1,12 +1,15 @@
+// CRuvokApp: start-up (the template, the command line, the main window).
 #include "ruvokapp.h"
 
+#include "aboutdialog.h"
 #include "cmdline.h"
 #include "doctemplate.h"
-#include "frame.h"
+#include "mainframe.h"
 #include "ruvokdoc.h"
 #include "ruvokview.h"
 
 BEGIN_MESSAGE_MAP(CRuvokApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, OnHelpAbout)
     ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
     ON_COMMAND(ID_FILE_PRINT_SETUP, CWinApp::OnFilePrintSetup)
@@ -29,7 +32,7 @@ BOOL CRuvokApp::InitInstance()
     LoadStdProfileSettings(4);
 
     CSingleDocTemplate* pDocTemplate =
-        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CFrameWnd),
+        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CMainFrame),
                                RUNTIME_CLASS(CRuvokView));
     AddDocTemplate(pDocTemplate);
 
@@ -45,4 +48,10 @@ BOOL CRuvokApp::InitInstance()
     m_pMainWnd->UpdateWindow();
     m_pMainWnd->DragAcceptFiles(TRUE);
     return TRUE;
+}
+
+void CRuvokApp::OnHelpAbout()
+{
+    CAboutDialog aboutDlg;
+    aboutDlg.DoModal();
 }

@@ -10,6 +10,8 @@ public:
     ~CRuvokApp() override;
     BOOL InitInstance() override;
 
+    void OnHelpAbout();
+
     DECLARE_MESSAGE_MAP()
 };
 

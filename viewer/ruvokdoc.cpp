@@ -1,9 +1,12 @@
+// CRuvokDoc: loading a file converted into the view, and saving the view's
+// text.
 #include "ruvokdoc.h"
 
 #include "archive.h"
 #include "editview.h"
 #include "file.h"
 #include "kanjicode.h"
+#include "kanjicode_length.h"
 
 #include <cstring>
 #include <memory>
@@ -58,8 +61,11 @@ void CRuvokDoc::Serialize(CArchive& ar)
         input[n] = '\0';
         size_t m = std::strlen(input.get());
         std::unique_ptr<char[]> output(new char[2 * m + 1]);
-        ConvertToSjis(output.get(), input.get());
-        pView->GetEditCtrl().SetWindowText(output.get());
+        // A malformed pair can convert to a 00 byte: the text is the whole
+        // converted length, not what comes before that byte, so that saving
+        // writes back everything that was read.
+        const std::size_t length = ConvertToSjisLength(output.get(), input.get(), m);
+        pView->GetEditCtrl().SetWindowText(output.get(), static_cast<UINT>(length));
         // Cut at the limit or at a NUL: saving must not silently replace the
         // whole file with this part.
         SetShownInPart(m < n || ar.GetFile()->GetLength() > n);

@@ -1,3 +1,5 @@
+// CRuvokView: wrapping, no text limit, the fixed font at the first paint,
+// and the converting paste.
 #include "ruvokview.h"
 
 #include "clipboard.h"

@@ -1,12 +1,12 @@
 // The code page 932 boundary: what the edit control's bytes look like as
 // Unicode, and that every byte string comes back from it unchanged.
 #include "cp932text.h"
+#include "hex.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <random>
@@ -24,16 +24,7 @@ QByteArray B(const char* s)
     return QByteArray(s);
 }
 
-std::string Hex(const QByteArray& bytes)
-{
-    std::string out;
-    char buf[4];
-    for (char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02X ", static_cast<unsigned char>(c));
-        out += buf;
-    }
-    return out;
-}
+using viewtest::Hex;
 
 struct DecodeRow {
     const char* bytes;
@@ -216,6 +207,120 @@ TEST(Cp932Text, CharactersCodePage932CantHoldBecomeQuestionMarks)
     }
     EXPECT_FALSE(cp932::IsStorable(QStringLiteral("€")));
     EXPECT_TRUE(cp932::IsStorable(QStringLiteral("漢字ｶﾅ")));
+}
+
+// A converted text may hold 00 bytes (a malformed pair can convert to one):
+// each is kept as its reserved form and stored back as 00.
+TEST(Cp932Text, A00ByteIsKeptLikeAByteTheCodePageCantShow)
+{
+    const QString nul = U(cp932::kReservedBase);
+    const struct {
+        QByteArray bytes;
+        QString text;
+        const char* why;
+    } rows[] = {
+        {QByteArray(1, '\0'), nul, "a 00 byte alone"},
+        {QByteArray("a\0b", 3), QStringLiteral("a") + nul + QStringLiteral("b"), "inside a text"},
+        {QByteArray("\x81\0", 2), U(cp932::kReservedBase + 0x81) + nul,
+         "after a lead byte: no pair, two bytes of their own"},
+        {QByteArray("\x82\xB1\x81\0" "abc", 7), QStringLiteral("こ") + U(cp932::kReservedBase + 0x81) + nul +
+                                              QStringLiteral("abc"),
+         "what EUC-JP A1 60 converts to, between characters"},
+        {QByteArray("\0\0", 2), nul + nul, "two in a row"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(cp932::Decode(row.bytes), row.text) << row.why;
+        EXPECT_EQ(Hex(cp932::Encode(row.text)), Hex(row.bytes)) << row.why;
+        EXPECT_EQ(cp932::EncodedLength(row.text), static_cast<std::size_t>(row.bytes.size())) << row.why;
+        EXPECT_TRUE(cp932::IsStorable(row.text)) << row.why;
+    }
+    // A character U+0000 is no byte text of the code page's: it stays "?".
+    EXPECT_EQ(cp932::Encode(QString(QChar(0))), B("?"));
+}
+
+TEST(Cp932Text, RandomTextsWith00BytesRoundTrip)
+{
+    std::mt19937 rng(0);
+    std::uniform_int_distribution<int> where(0, 63);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray bytes = RandomText(rng, 64);
+        for (int k = where(rng) % 4; k > 0 && !bytes.isEmpty(); --k)
+            bytes[where(rng) % bytes.size()] = '\0';
+        const QString text = cp932::Decode(bytes);
+        ASSERT_EQ(cp932::Encode(text), bytes) << Hex(bytes);
+        ASSERT_EQ(cp932::EncodedLength(text), static_cast<std::size_t>(bytes.size())) << Hex(bytes);
+        const cp932::Lines lines =
+            cp932::DecodeLines(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        ASSERT_EQ(Join(lines), bytes) << Hex(bytes);
+    }
+}
+
+// The forms Linux tools give some of code page 932's characters: each is
+// stored as the code Windows' best-fit conversion gives it, and shown as the
+// character that code reads back as, so what is shown is what is stored.
+struct BestFitRow {
+    char16_t linux;
+    const char* bytes;
+    char16_t shown;
+    const char* why;
+};
+const BestFitRow kBestFitRows[] = {
+    {0x301C, "\x81\x60", 0xFF5E, "WAVE DASH: FULLWIDTH TILDE"},
+    {0x2016, "\x81\x61", 0x2225, "DOUBLE VERTICAL LINE: PARALLEL TO"},
+    {0x2212, "\x81\x7C", 0xFF0D, "MINUS SIGN: FULLWIDTH HYPHEN-MINUS"},
+    {0x00A2, "\x81\x91", 0xFFE0, "CENT SIGN: FULLWIDTH CENT SIGN"},
+    {0x00A3, "\x81\x92", 0xFFE1, "POUND SIGN: FULLWIDTH POUND SIGN"},
+    {0x00AC, "\x81\xCA", 0xFFE2, "NOT SIGN: FULLWIDTH NOT SIGN"},
+    {0x2014, "\x81\x5C", 0x2015, "EM DASH: HORIZONTAL BAR"},
+    {0x00A6, "\xFA\x55", 0xFFE4, "BROKEN BAR: FULLWIDTH BROKEN BAR"},
+};
+
+TEST(Cp932Text, LinuxFormsAreStoredAsTheCodePagesCharacters)
+{
+    for (const BestFitRow& row : kBestFitRows) {
+        const QString linux(QChar(row.linux));
+        const QString shown(QChar(row.shown));
+        EXPECT_EQ(Hex(cp932::Encode(linux)), Hex(B(row.bytes))) << row.why;
+        EXPECT_EQ(cp932::EncodedLength(linux), 2u) << row.why;
+        EXPECT_EQ(cp932::Decode(B(row.bytes)), shown) << row.why << ": decoding is unchanged";
+        EXPECT_EQ(Hex(cp932::Encode(shown)), Hex(B(row.bytes))) << row.why << ": as is the code page's own form";
+        EXPECT_EQ(cp932::MakeStorable(linux), shown) << row.why;
+        EXPECT_FALSE(cp932::IsStorable(linux)) << row.why << ": it would not read back as itself";
+        EXPECT_TRUE(cp932::IsStorable(shown)) << row.why;
+        const QString inText = QStringLiteral("1") + linux + QStringLiteral("2");
+        EXPECT_EQ(Hex(cp932::Encode(inText)), Hex(B("1") + B(row.bytes) + B("2"))) << row.why;
+    }
+    EXPECT_EQ(Hex(cp932::Encode(QStringLiteral("10〜20"))), Hex(B("10\x81\x60" "20")));
+    EXPECT_EQ(cp932::Encode(QStringLiteral("€")), B("?")) << "still nothing for a character without a form";
+}
+
+TEST(Cp932Text, RandomTextsWithLinuxFormsStoreAsShown)
+{
+    // Whole characters, so that no two pieces join into another code.
+    const QString others[] = {
+        QStringLiteral("a"), QStringLiteral("漢"), QStringLiteral("ｶ"), QStringLiteral("\r\n"),
+        QStringLiteral("～"), QStringLiteral("￢"), QStringLiteral("纊") + U(cp932::kFirstSelector),
+        U(cp932::kReservedBase + 0x80), U(cp932::kReservedBase), QStringLiteral("€"),
+    };
+    std::mt19937 rng(301);
+    std::uniform_int_distribution<int> pick(
+        0, static_cast<int>(std::size(kBestFitRows) + std::size(others)) - 1);
+    for (int i = 0; i < 5000; ++i) {
+        QString text;
+        for (int k = 0; k < 12; ++k) {
+            const auto p = static_cast<std::size_t>(pick(rng));
+            if (p < std::size(kBestFitRows))
+                text.append(QChar(kBestFitRows[p].linux));
+            else
+                text.append(others[p - std::size(kBestFitRows)]);
+        }
+        const QByteArray bytes = cp932::Encode(text);
+        const QString shown = cp932::MakeStorable(text);
+        ASSERT_EQ(cp932::Encode(shown), bytes) << Hex(bytes);
+        ASSERT_EQ(cp932::Decode(bytes), shown) << Hex(bytes);
+        ASSERT_EQ(cp932::EncodedLength(text), static_cast<std::size_t>(bytes.size())) << Hex(bytes);
+        ASSERT_TRUE(cp932::IsStorable(shown)) << Hex(bytes);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "editview.h"
 #include "frame.h"
 #include "kanjicode.h"
+#include "kanjicode_length.h"
 #include "ruvokapp.h"
 #include "test_home.h"
 
@@ -105,8 +106,9 @@ std::string ConvertedText(const std::string& bytes)
 {
     std::string in(bytes.c_str());  // up to the first NUL, as the document reads it
     std::string out(2 * in.size() + 1, '\0');
-    ConvertToSjis(&out[0], in.c_str());
-    return std::string(out.c_str());
+    // The whole converted length: a converted pair may itself be 00.
+    out.resize(ConvertToSjisLength(&out[0], in.c_str(), in.size()));
+    return out;
 }
 
 TempDir::TempDir()

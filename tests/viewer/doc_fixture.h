@@ -62,6 +62,8 @@ struct DocState {
 DocState State();
 std::ostream& operator<<(std::ostream& os, const DocState& s);
 
+// What the document makes of a file: its bytes up to a NUL, converted, the
+// whole converted length (00 bytes the conversion wrote included).
 std::string ConvertedText(const std::string& bytes);
 
 // A fresh folder, removed with everything in it at the end.

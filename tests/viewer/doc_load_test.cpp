@@ -128,6 +128,41 @@ TEST_F(DocLoad, OpenThenSaveWritesBackWhatTheConversionMade)
     EXPECT_TRUE(GetPrompts().messages.empty());
 }
 
+// A malformed pair can convert to a 00 byte (EUC-JP A1 60 gives 81 00): the
+// text goes on after it, all of it is shown, and saving writes all of it.
+TEST_F(DocLoad, TextAfterAConverted00ByteIsShownAndSaved)
+{
+    struct Case {
+        const char* reason;
+        std::string file;
+        std::string saved;
+    };
+    // こ in EUC-JP first, so the file is taken for EUC-JP.
+    const std::vector<Case> cases = {
+        {"EUC-JP A1 60 in the middle", "\xa4\xb3\xa1\x60" "abc\n", std::string("\x82\xb1\x81\0abc\r\n", 9)},
+        {"at the end", "\xa4\xb3\xa1\x60", std::string("\x82\xb1\x81\0", 4)},
+        {"twice, with a line after", "\xa4\xb3\xa1\x60\xa1\x60\nx\n",
+         std::string("\x82\xb1\x81\0\x81\0\r\nx\r\n", 11)},
+        {"Shift_JIS taken for EUC-JP, 83 60 after its first kana", "\xb1\x83\x60\x83\x60zz",
+         ConvertedText("\xb1\x83\x60\x83\x60zz")},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ASSERT_NE(c.saved.find('\0'), std::string::npos) << "the case holds a converted 00";
+        EXPECT_EQ(ConvertedText(c.file), c.saved);
+        const std::string path = dir.File("junk.txt");
+        WriteFile(path, c.file);
+        ASSERT_NE(AfxGetApp()->OpenDocumentFile(path.c_str()), nullptr);
+        EXPECT_EQ(Text(), c.saved) << "the whole text is in the view";
+        EXPECT_FALSE(Doc()->IsShownInPart()) << "nothing was cut";
+        Doc()->SetModifiedFlag(TRUE);
+        ASSERT_TRUE(Doc()->DoFileSave());
+        EXPECT_EQ(ReadFile(path), c.saved) << "saved byte for byte";
+    }
+    EXPECT_TRUE(GetPrompts().messages.empty());
+}
+
 TEST_F(DocLoad, EucFileSavedAtOnceIsShiftJisWithCrLf)
 {
     TempDir dir;

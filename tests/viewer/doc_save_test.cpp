@@ -4,7 +4,11 @@
 
 #include "app.h"
 #include "document.h"
+#include "editview.h"
 #include "frame.h"
+
+#include <QTest>
+#include <QWidget>
 
 #include <sys/stat.h>
 
@@ -106,6 +110,26 @@ TEST_F(DocSave, SaveAsNamesTheDocumentAfterTheNewFile)
     EXPECT_EQ(Doc()->GetTitle(), "new name.txt");
     EXPECT_FALSE(Doc()->IsModified());
     EXPECT_EQ(Frame()->GetWindowText(), "new name.txt - ﾃｷｽﾄﾌｧｲﾙ表示");
+    EXPECT_TRUE(GetPrompts().messages.empty());
+}
+
+// Text typed in the forms Linux input methods give is saved as code page
+// 932's characters: WAVE DASH as 81 60, not "?".
+TEST_F(DocSave, TypedLinuxFormsAreSavedAsTheCodePagesCharacters)
+{
+    TempDir dir;
+    const std::string path = dir.File("typed.txt");
+    WriteFile(path, "");
+    ASSERT_NE(AfxGetApp()->OpenDocumentFile(path.c_str()), nullptr);
+    QWidget* edit = View()->GetWidget();
+    // As a keyboard layout or input method types them: key presses that
+    // carry the character.
+    for (const QChar ch : QStringLiteral("10〜20"))
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    EXPECT_TRUE(Doc()->IsModified());
+    ASSERT_TRUE(Frame()->OnCommand(ID_FILE_SAVE));
+    EXPECT_EQ(ReadFile(path), "\x31\x30\x81\x60\x32\x30");
+    EXPECT_FALSE(Doc()->IsModified());
     EXPECT_TRUE(GetPrompts().messages.empty());
 }
 

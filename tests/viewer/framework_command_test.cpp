@@ -134,8 +134,13 @@ TEST_F(FrameworkFrame, TheMenuComesFromTheResources)
     EXPECT_EQ(bar[3]->text().toStdString(), "ﾍﾙﾌﾟ(&H)");
 
     std::vector<std::string> file;
-    for (QAction* a : bar[0]->menu()->actions())
-        file.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+    for (QAction* a : bar[0]->menu()->actions()) {
+        // the keys stand in the menu's shortcut column
+        const QString keys = a->shortcut().toString(QKeySequence::NativeText);
+        file.push_back(a->isSeparator() ? "-"
+                                        : (keys.isEmpty() ? a->text() : a->text() + u'\t' + keys)
+                                              .toStdString());
+    }
     const std::vector<std::string> expected = {
         "新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "上書き保存(&S)\tCtrl+S",
         "名前を付けて保存(&A)...", "-", "印刷(&P)...\tCtrl+P", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)",

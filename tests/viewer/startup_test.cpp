@@ -413,14 +413,34 @@ TEST(Start, RecentFilesSurviveARestart)
     });
     EXPECT_NE(first.extra.find("最近使ったﾌｧｲﾙ (grayed)|"), std::string::npos) << first.extra;
 
-    Start second = RunStart(scratch.Home(), {}, fileMenu);
-    const std::string dir = AfxAbbreviateName(scratch.File("x"), 1000);
+    // After a restart: the entries, enabled, in place of the place holder;
+    // the second entry's item opens its file; Print Setup stays grayed.
+    Start second = RunStart(scratch.Home(), {}, [&] {
+        std::string out = fileMenu();
+        QMenu* pMenu = MainFrame()->GetMainWindow()->menuBar()->actions().first()->menu();
+        // twice, which brings the list back to its order
+        for (int n = 0; n < 2; ++n) {
+            fileMenu();
+            for (QAction* a : pMenu->actions()) {
+                if (a->text().startsWith(QStringLiteral("&2 ")))
+                    a->trigger();
+            }
+            Settle();
+            out += "opened " + MainFrame()->GetActiveDocument()->GetPathName() + "|";
+        }
+        return out;
+    });
     std::string expected;
     for (int i = 0; i < 4; ++i)
         expected += "&" + std::to_string(i + 1) + " " +
                     AfxAbbreviateName(files[4 - i], 30) + "|";
     EXPECT_NE(second.extra.find(expected), std::string::npos) << second.extra;
     EXPECT_EQ(second.extra.find("最近使ったﾌｧｲﾙ"), std::string::npos);
+    EXPECT_NE(second.extra.find("ﾌﾟﾘﾝﾀの設定(&R)... (grayed)|"), std::string::npos)
+        << second.extra;
+    EXPECT_NE(second.extra.find("opened " + files[3] + "|opened " + files[4] + "|"),
+              std::string::npos)
+        << second.extra;
 
     // A file that has gone: its message, then its entry leaves the list; a
     // file still there stays even when the save prompt is cancelled.
@@ -438,7 +458,6 @@ TEST(Start, RecentFilesSurviveARestart)
     EXPECT_EQ(third.extra.find("file5.txt"), std::string::npos) << third.extra;
     EXPECT_NE(third.extra.find("&1 " + AfxAbbreviateName(files[3], 30)), std::string::npos)
         << third.extra;
-    (void)dir;
 }
 
 TEST(Start, DroppedFilesOpen)

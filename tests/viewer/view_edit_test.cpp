@@ -6,6 +6,7 @@
 #include "clipboard.h"
 #include "cp932text.h"
 #include "kanjicode.h"
+#include "kanjicode_length.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -96,6 +98,81 @@ TEST(ViewText, ConvertedFilesComeBackAsConverted)
         const std::string converted(out.data());
         w.SetText(converted);
         ASSERT_EQ(Hex(w.Text()), Hex(converted)) << Hex(input);
+    }
+}
+
+// A converted text may hold 00 bytes: set with its length, the whole text
+// is shown (each 00 as a placeholder) and comes back byte for byte.
+TEST(ViewText, A00ByteInATextSetWithItsLengthIsKept)
+{
+    const struct {
+        std::string bytes;
+        const char* why;
+    } rows[] = {
+        {std::string("\x82\xB1\x81\0abc\r\n", 8), "after a converted pair"},
+        {std::string("\0tail", 5), "first"},
+        {std::string("a\0\0b\r\n\0", 7), "twice, and after the last line end"},
+    };
+    for (const auto& row : rows) {
+        Window w = Window::Make(true);
+        w.view->GetEditCtrl().SetWindowText(row.bytes.data(), static_cast<UINT>(row.bytes.size()));
+        EXPECT_EQ(Hex(w.Text()), Hex(row.bytes)) << row.why;
+        EXPECT_EQ(w.view->GetEditCtrl().GetWindowTextLength(), static_cast<int>(row.bytes.size())) << row.why;
+        // Typing after it keeps it.
+        PutCursor(w, static_cast<int>(row.bytes.size()));
+        Type(w, QStringLiteral("x"));
+        EXPECT_EQ(Hex(w.Text()), Hex(row.bytes + "x")) << row.why;
+        EXPECT_TRUE(Edit(w)->toPlainText().contains(QString::fromUcs4(&cp932::kReservedBase, 1)))
+            << row.why << ": shown as the placeholder";
+    }
+    Window w = Window::Make(true);
+    w.SetText(std::string("ab\0cd", 5));
+    EXPECT_EQ(w.Text(), "ab") << "without a length the text ends at its NUL";
+}
+
+TEST(ViewText, ConvertedFilesWith00BytesComeBackWhole)
+{
+    Window w = Window::Make(true);
+    std::mt19937 rng(100);
+    int with00 = 0;
+    for (int i = 0; i < 300; ++i) {
+        // EUC-JP pairs whose partner is below 0xA1 convert to 00 now and then.
+        std::string input = "\xA4\xB3" + RandomBytes(rng, 200);
+        std::vector<char> out(2 * input.size() + 1);
+        const std::size_t n = ConvertToSjisLength(out.data(), input.c_str(), std::strlen(input.c_str()));
+        const std::string converted(out.data(), n);
+        with00 += converted.find('\0') != std::string::npos ? 1 : 0;
+        w.view->GetEditCtrl().SetWindowText(converted.data(), static_cast<UINT>(n));
+        ASSERT_EQ(Hex(w.Text()), Hex(converted)) << Hex(input);
+    }
+    EXPECT_GT(with00, 10) << "the inputs reach the case";
+}
+
+// Text typed as Unicode in the forms Linux input methods give: stored as
+// the code page's own characters, and shown as those.
+TEST(ViewText, LinuxFormsTypedAreStoredAsTheCodePagesCharacters)
+{
+    const struct {
+        char16_t typed;
+        const char* bytes;
+        char16_t shown;
+    } rows[] = {
+        {0x301C, "\x81\x60", 0xFF5E}, {0x2016, "\x81\x61", 0x2225}, {0x2212, "\x81\x7C", 0xFF0D},
+        {0x00A2, "\x81\x91", 0xFFE0}, {0x00A3, "\x81\x92", 0xFFE1}, {0x00AC, "\x81\xCA", 0xFFE2},
+        {0x2014, "\x81\x5C", 0x2015}, {0x00A6, "\xFA\x55", 0xFFE4},
+    };
+    for (const auto& row : rows) {
+        const QString why = QStringLiteral("U+%1").arg(static_cast<int>(row.typed), 4, 16, QLatin1Char('0'));
+        Window w = Window::Make(true);
+        Type(w, QStringLiteral("a") + QChar(row.typed));
+        QInputMethodEvent e;
+        e.setCommitString(QString(QChar(row.typed)) + QStringLiteral("b"));
+        QApplication::sendEvent(w.Widget(), &e);
+        EXPECT_EQ(Hex(w.Text()), Hex(std::string("a") + row.bytes + row.bytes + "b")) << why.toStdString();
+        EXPECT_EQ(Edit(w)->toPlainText(),
+                  QStringLiteral("a") + QChar(row.shown) + QChar(row.shown) + QStringLiteral("b"))
+            << why.toStdString() << ": shown as stored";
+        EXPECT_TRUE(w.doc->IsModified()) << why.toStdString();
     }
 }
 
@@ -422,6 +499,20 @@ TEST(ViewText, CopyPutsTheSelectionsBytesOnTheClipboard)
     w.view->HandleCommand(ID_EDIT_SELECT_ALL);
     w.view->HandleCommand(ID_EDIT_COPY);
     EXPECT_EQ(Hex(viewtest::ClipboardBytes()), Hex("a\rb\nc\r\nd\xED\x40"));
+}
+
+// The print commands reach a view through its own map only: the viewer's
+// view maps them, the framework's edit view alone does not.
+TEST(ViewText, ThePrintCommandsAreMappedByTheViewersViewOnly)
+{
+    const UINT ids[] = {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW};
+    for (const bool ruvokView : {true, false}) {
+        Window w = Window::Make(ruvokView);
+        for (const UINT id : ids) {
+            EXPECT_EQ(w.view->OnCmdMsg(id, CN_COMMAND, nullptr), ruvokView ? TRUE : FALSE)
+                << std::hex << id << (ruvokView ? " in the viewer's view" : " in the plain edit view");
+        }
+    }
 }
 
 TEST(ViewText, EditCommandsAreEnabledByWhatTheyNeed)

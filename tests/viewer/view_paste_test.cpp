@@ -34,6 +34,20 @@ void Paste(const Window& w)
     w.view->HandleCommand(ID_EDIT_PASTE);
 }
 
+// Drags data over the view and drops it there, as a drag from another
+// program would.
+void Drop(const Window& w, const QMimeData& dropped)
+{
+    auto* edit = static_cast<QPlainTextEdit*>(w.Widget());
+    const QPointF at(5, 5);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &enter);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &move);
+    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &drop);
+}
+
 TEST(ViewPaste, ConvertsTheClipboardsTextBeforeTheControlPastes)
 {
     ASSERT_EQ(DetectKanjiCode(kEuc), KC_EUC);
@@ -161,14 +175,79 @@ TEST(ViewPaste, ADroppedTextIsConvertedWithoutTouchingTheClipboard)
     SetClipboardBytes("clip");
     QMimeData dropped;
     dropped.setText(cp932::Decode(QByteArray(kEuc) + "\n"));
-    auto* edit = static_cast<QPlainTextEdit*>(w.Widget());
-    const QPointF at(5, 5);
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &enter);
-    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &move);
-    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit->viewport(), &drop);
+    Drop(w, dropped);
+    EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n"));
+    EXPECT_EQ(ClipboardBytes(), "clip");
+}
+
+// What other programs offer: the bytes of a legacy charset, or plain text
+// that is not UTF-8, reach the conversion as they are; UTF-8 text becomes
+// code page 932. Either way the paste inserts Shift_JIS, and the clipboard
+// then offers that text as UTF-8 and in no other text form.
+TEST(ViewPaste, TextOfferedByOtherProgramsArrivesWhole)
+{
+    const QByteArray euc(kEuc);
+    const QByteArray sjis(kSjis);
+    const QByteArray jis(kJis);
+    const QByteArray utf8 = QStringLiteral("日本語です").toUtf8();
+    struct Row {
+        std::vector<std::pair<const char*, QByteArray>> offered;
+        std::string inserted;
+        QString readable;  // the clipboard's text afterwards
+        const char* why;
+    };
+    const Row rows[] = {
+        {{{"text/plain", euc}}, kSjis, QStringLiteral("日本語です"), "raw EUC-JP as text/plain"},
+        {{{"text/plain", euc + "\n"}}, std::string(kSjis) + "\r\n", QStringLiteral("日本語です\r\n"),
+         "with a bare LF"},
+        {{{"text/plain;charset=EUC-JP", euc}}, kSjis, QStringLiteral("日本語です"), "EUC-JP by name"},
+        {{{"text/plain;charset=Shift_JIS", sjis}}, kSjis, QStringLiteral("日本語です"), "Shift_JIS by name"},
+        {{{"text/plain;charset=ISO-2022-JP", jis}}, kSjis, QStringLiteral("日本語です"), "JIS by name"},
+        {{{"STRING", euc}}, kSjis, QStringLiteral("日本語です"), "an X11 STRING of EUC-JP bytes"},
+        {{{"UTF8_STRING", euc}}, kSjis, QStringLiteral("日本語です"), "said to be UTF-8 and not"},
+        {{{"UTF8_STRING", utf8}}, kSjis, QStringLiteral("日本語です"), "an X11 UTF8_STRING"},
+        {{{"text/plain;charset=utf-8", utf8}}, kSjis, QStringLiteral("日本語です"), "UTF-8 by name"},
+        {{{"text/plain;charset=EUC-JP", euc}, {"text/plain;charset=utf-8", utf8}}, kSjis,
+         QStringLiteral("日本語です"), "UTF-8 first, whatever the order"},
+        {{{"text/plain", QStringLiteral("10〜20 ¢").toUtf8()}}, "10\x81\x60" "20 \x81\x91",
+         QStringLiteral("10～20 ￠"), "UTF-8 with Linux forms"},
+        {{{"text/plain;charset=utf-8", QByteArray("abc\0def", 7)}}, "abc", QStringLiteral("abc"),
+         "a NUL ends the text"},
+    };
+    for (const Row& row : rows) {
+        Window w = Window::Make(true);
+        auto* data = new QMimeData;
+        for (const auto& [format, bytes] : row.offered)
+            data->setData(QLatin1String(format), bytes);
+        data->setHtml(QStringLiteral("<i>other</i>"));
+        QGuiApplication::clipboard()->setMimeData(data);
+        ASSERT_TRUE(IsClipboardFormatAvailable(CF_TEXT)) << row.why;
+        Paste(w);
+        EXPECT_EQ(Hex(w.Text()), Hex(row.inserted)) << row.why;
+        const QMimeData* after = QGuiApplication::clipboard()->mimeData();
+        EXPECT_EQ(after->text(), row.readable) << row.why << ": readable by other programs";
+        EXPECT_EQ(after->data(QStringLiteral("text/plain")), row.readable.toUtf8()) << row.why;
+        EXPECT_EQ(after->data(QStringLiteral("text/plain;charset=utf-8")), row.readable.toUtf8()) << row.why;
+        for (const QString& format : after->formats()) {
+            EXPECT_TRUE(format == QLatin1String("text/plain") || format == QLatin1String("text/html")
+                        || format == QLatin1String("text/plain;charset=utf-8"))
+                << row.why << ": the old text stays offered as " << format.toStdString();
+        }
+        EXPECT_EQ(after->html(), QStringLiteral("<i>other</i>")) << row.why;
+        // A second paste reads the converted text back unchanged.
+        Paste(w);
+        EXPECT_EQ(Hex(w.Text()), Hex(row.inserted + row.inserted)) << row.why;
+    }
+}
+
+TEST(ViewPaste, ADropOfLegacyBytesIsConvertedToo)
+{
+    Window w = Window::Make(true);
+    w.ShowAndPaint();
+    SetClipboardBytes("clip");
+    QMimeData dropped;
+    dropped.setData(QStringLiteral("text/plain;charset=EUC-JP"), QByteArray(kEuc) + "\n");
+    Drop(w, dropped);
     EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n"));
     EXPECT_EQ(ClipboardBytes(), "clip");
 }

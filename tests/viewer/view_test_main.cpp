@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QWidget>
 
-#include <cstdio>
 
 namespace viewtest {
 
@@ -63,25 +62,4 @@ std::string ClipboardBytes()
     return cp932::Encode(data->text()).toStdString();
 }
 
-std::string Hex(const std::string& s)
-{
-    std::string out;
-    char buf[4];
-    for (unsigned char c : s) {
-        std::snprintf(buf, sizeof buf, "%02X ", c);
-        out += buf;
-    }
-    return out;
-}
-
 }  // namespace viewtest
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    IsolateHome();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -5,6 +5,7 @@
 
 #include "document.h"
 #include "editview.h"
+#include "hex.h"
 #include "ruvokview.h"
 
 #include <gtest/gtest.h>
@@ -46,9 +47,6 @@ struct Window {
 // The clipboard's text as CF_TEXT bytes would hold it.
 void SetClipboardBytes(const std::string& bytes);
 std::string ClipboardBytes();
-
-// Bytes as hex pairs, for failure messages.
-std::string Hex(const std::string& s);
 
 }  // namespace viewtest
 

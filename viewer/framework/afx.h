@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 // ---------------------------------------------------------------------------
 // Basic types
@@ -183,6 +184,7 @@ constexpr UINT AFX_IDP_ARCH_NONE = 0xF1B0;  // + CArchiveException cause 0..7
 class CObject;
 class CArchive;
 class CCmdUI;
+class QMenu;
 
 struct CRuntimeClass {
     LPCSTR m_lpszClassName;
@@ -247,21 +249,8 @@ public:                                                      \
 // entries first, then its base class's, and so on up to CCmdTarget.
 
 class CCmdTarget;
-typedef void (CCmdTarget::*AFX_PMSG)();
 
-// Reinterprets a member function pointer as another signature of the same
-// class; the bits (address and this-adjustment) are kept as they are.
-template <class To, class From>
-To AfxMemberCast(From from)
-{
-    static_assert(sizeof(To) == sizeof(From), "member pointers of one class differ in size");
-    To to;
-    std::memcpy(&to, &from, sizeof to);
-    return to;
-}
-
-// Handler signatures, so the dispatcher can call an entry's function with the
-// right arguments.
+// Handler signatures, as the entries note them.
 enum AfxSig : UINT {
     AfxSig_end = 0,
     AfxSig_vv,      // void ()             : commands, WM_PAINT, ...
@@ -270,6 +259,19 @@ enum AfxSig : UINT {
     AfxSig_is,      // int (LPCREATESTRUCT): WM_CREATE
     AfxSig_lwl,     // LRESULT (WPARAM, LPARAM): any other message
 };
+
+// What a message or command brings, for the handler to take its arguments
+// from.
+struct AFX_MSGCALL {
+    UINT nID;       // the command id (for ranges)
+    WPARAM wParam;
+    LPARAM lParam;  // for WM_CREATE, the LPCREATESTRUCT
+    void* pExtra;   // for CN_UPDATE_COMMAND_UI, the CCmdUI*
+};
+
+// An entry's call: a small function made for the one handler it names,
+// which calls the handler through its own type.
+typedef LRESULT (*AFX_PMSG)(CCmdTarget* pTarget, const AFX_MSGCALL& call);
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;  // WM_COMMAND for commands, else the window message
@@ -284,6 +286,48 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP* (*pfnGetBaseMap)();
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
+
+// The calls, one for each handler signature. T is the class that declares
+// the handler; the target is of a class derived from it, since that class's
+// map was searched.
+template <class T>
+LRESULT AfxCallHandler(CCmdTarget* pTarget, void (T::*pfn)(), const AFX_MSGCALL&)
+{
+    (static_cast<T*>(pTarget)->*pfn)();
+    return 0;
+}
+template <class T, class CmdUI>
+LRESULT AfxCallHandler(CCmdTarget* pTarget, void (T::*pfn)(CmdUI*), const AFX_MSGCALL& call)
+{
+    (static_cast<T*>(pTarget)->*pfn)(static_cast<CmdUI*>(call.pExtra));
+    return 0;
+}
+template <class T>
+LRESULT AfxCallHandler(CCmdTarget* pTarget, void (T::*pfn)(UINT), const AFX_MSGCALL& call)
+{
+    (static_cast<T*>(pTarget)->*pfn)(call.nID);
+    return 0;
+}
+template <class T, class CreateStruct>
+LRESULT AfxCallHandler(CCmdTarget* pTarget, int (T::*pfn)(CreateStruct*), const AFX_MSGCALL& call)
+{
+    return (static_cast<T*>(pTarget)->*pfn)(reinterpret_cast<CreateStruct*>(call.lParam));
+}
+template <class T>
+LRESULT AfxCallHandler(CCmdTarget* pTarget, LRESULT (T::*pfn)(WPARAM, LPARAM),
+                       const AFX_MSGCALL& call)
+{
+    return (static_cast<T*>(pTarget)->*pfn)(call.wParam, call.lParam);
+}
+
+// Signature is the member type the entry needs, of the class being mapped;
+// pfn may be declared by one of its bases.
+template <class Signature, auto pfn>
+LRESULT AfxThunk(CCmdTarget* pTarget, const AFX_MSGCALL& call)
+{
+    static_cast<void>(static_cast<Signature>(pfn));  // the handler has the entry's signature
+    return AfxCallHandler(pTarget, pfn, call);
+}
 
 #define DECLARE_MESSAGE_MAP()                                  \
 protected:                                                     \
@@ -306,14 +350,10 @@ protected:                                                     \
         return &messageMap;                                                     \
     }
 
-// Converts a member function of the class being mapped (named as in the
-// class, or as Base::Fn for an inherited handler) to the stored type. The
-// signature is changed within ThisClass first, so the conversion to the base
-// keeps the this-adjustment; the entry's AfxSig tells the dispatcher how to
-// call it back.
-#define AFX_PMSG_OF(memberType, memberFxn) \
-    static_cast<AFX_PMSG>(AfxMemberCast<void (ThisClass::*)()>( \
-        static_cast<memberType>(&ThisClass::memberFxn)))
+// The call for a member function of the class being mapped (named as in the
+// class, or as Base::Fn for an inherited handler), checked against the
+// signature its entry needs.
+#define AFX_PMSG_OF(memberType, memberFxn) (&AfxThunk<memberType, &ThisClass::memberFxn>)
 
 #define ON_COMMAND(id, memberFxn)                                              \
     {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), static_cast<UINT>(id),     \
@@ -338,14 +378,24 @@ protected:                                                     \
 #define AFX_ON_WM(message, sig, memberType, memberFxn) \
     {static_cast<UINT>(message), 0, 0, 0, sig, AFX_PMSG_OF(memberType, memberFxn)},
 
-// The state of a menu item or button while the framework asks whether its
-// command is enabled.
+// The state of a menu item, tool-bar button or status-bar pane while the
+// framework asks its command's route about it: one walk serves all three.
 class CCmdUI {
 public:
     UINT m_nID = 0;
+    UINT m_nIndex = 0;  // the item's place in its menu or bar
     BOOL m_bEnabled = TRUE;
     BOOL m_bEnableChanged = FALSE;
     int m_nCheck = 0;
+    BOOL m_bCheckChanged = FALSE;
+    std::string m_strText;
+    BOOL m_bTextChanged = FALSE;
+    // The menu being brought up to date (NULL for bars and panes) and its
+    // number of items. A handler that puts items of its own there from
+    // m_nIndex on (the recent files) sets their state itself, leaves
+    // m_nIndex at the last of them and m_nIndexMax at the new count.
+    QMenu* m_pMenu = nullptr;
+    UINT m_nIndexMax = 0;
 
     virtual ~CCmdUI() = default;
     virtual void Enable(BOOL bOn = TRUE)
@@ -353,7 +403,28 @@ public:
         m_bEnabled = bOn;
         m_bEnableChanged = TRUE;
     }
-    virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
+    virtual void SetCheck(int nCheck = 1)
+    {
+        m_nCheck = nCheck;
+        m_bCheckChanged = TRUE;
+    }
+    virtual void SetText(LPCTSTR lpszText)
+    {
+        m_strText = lpszText != nullptr ? lpszText : "";
+        m_bTextChanged = TRUE;
+    }
+
+    // Asks pTarget's route for the state of command m_nID. Unless an update
+    // handler decided, the item is enabled exactly when some handler along
+    // the route serves the command (with bDisableIfNoHndler). TRUE when an
+    // update handler answered.
+    BOOL DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+};
+
+// Given as pExtra with CN_COMMAND, asks whether a handler exists instead of
+// running it; the target that has it is filled in.
+struct AFX_CMDHANDLERINFO {
+    CCmdTarget* pTarget = nullptr;
 };
 
 class CCmdTarget : public CObject {
@@ -367,8 +438,8 @@ public:
     // command, walking this class's map and then its bases'; NULL if none.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, int nCode, UINT nID) const;
 
-    // Calls an entry found above with the arguments its signature takes.
-    // For AfxSig_is, lParam is the LPCREATESTRUCT; the result is returned.
+    // Calls an entry found above with the arguments its handler takes. For
+    // AfxSig_is, lParam is the LPCREATESTRUCT; the result is returned.
     LRESULT CallEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT nID, WPARAM wParam, LPARAM lParam,
                       void* pExtra);
 

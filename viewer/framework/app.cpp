@@ -3,6 +3,7 @@
 #include "cmdline.h"
 #include "doctemplate.h"
 #include "document.h"
+#include "file.h"
 #include "frame.h"
 #include "msgbox.h"
 #include "qttexts.h"
@@ -180,11 +181,10 @@ void AfxWinInit(int argc, char* argv[])
     if (pApp != nullptr) {
         if (pApp->m_pszAppName == nullptr) {
             // the title string names the application; the program file if missing
-            static std::string name;
-            name = AfxLoadString(AFX_IDS_APP_TITLE);
-            if (name.empty() && argc > 0)
-                name = AfxGetFileTitle(argv[0]);
-            pApp->m_pszAppName = name.c_str();
+            pApp->m_strAppName = AfxLoadString(AFX_IDS_APP_TITLE);
+            if (pApp->m_strAppName.empty() && argc > 0)
+                pApp->m_strAppName = AfxGetFileTitle(argv[0]);
+            pApp->m_pszAppName = pApp->m_strAppName.c_str();
         }
         pApp->m_args.clear();
         for (int i = 1; i < argc; ++i)

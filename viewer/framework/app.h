@@ -82,6 +82,7 @@ public:
     CCommandLineInfo* m_pCmdInfo = nullptr;
     BOOL m_bPrintJobStarted = FALSE;
 
+    // The application's name: m_strAppName's, once it has one.
     const char* m_pszAppName = nullptr;
     CWnd* m_pMainWnd = nullptr;
     // The command line after the program's name.
@@ -108,6 +109,8 @@ protected:
     BOOL ForwardToRunningInstance(const std::string& fileName);
     void ListenForShellRequests();
     void OpenFromShell(const std::string& path, BOOL bRaise);
+
+    friend void AfxWinInit(int argc, char* argv[]);
 
     DECLARE_MESSAGE_MAP()
 };

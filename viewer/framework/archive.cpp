@@ -1,3 +1,4 @@
+// CArchive: the buffered stream over a file (see archive.h).
 #include "archive.h"
 
 #include "exceptions.h"

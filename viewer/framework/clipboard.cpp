@@ -1,13 +1,22 @@
+// The CF_TEXT clipboard over Qt's, and a dropped text standing in for it
+// (see clipboard.h).
 #include "clipboard.h"
 
 #include "cp932text.h"
+#ifdef RUVOK_HAVE_XCB
+#include "x11clipboard.h"
+#endif
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QStringDecoder>
 #include <QStringList>
 
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -27,9 +36,135 @@ const QMimeData* Source()
     return clipboard != nullptr ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
 }
 
+// The targets X11 programs offer text under. Qt lists each as "text/plain"
+// and hands it over only decoded (STRING as Latin-1); under these names the
+// bytes come from the X11 clipboard as read in x11clipboard.cpp.
+const char kUtf8String[] = "UTF8_STRING";
+const char kString[] = "STRING";
+const char kText[] = "TEXT";
+const char* const kX11TextTargets[] = {kUtf8String, kString, kText, "COMPOUND_TEXT"};
+
 bool IsTextFormat(const QString& format)
 {
+    for (const char* target : kX11TextTargets) {
+        if (format == QLatin1String(target))
+            return true;
+    }
     return format.startsWith(QLatin1String("text/plain"));
+}
+
+enum class Charset { None, Utf8, Wide, Legacy };
+
+// What a text format says of its bytes: "text/plain;charset=EUC-JP" is
+// legacy, "text/plain;charset=utf-8" UTF-8; UTF-16 and UTF-32 are wide
+// (their bytes are no byte text at all).
+Charset CharsetOf(const QString& format)
+{
+    if (!format.startsWith(QLatin1String("text/plain"), Qt::CaseInsensitive))
+        return Charset::None;
+    const qsizetype at = format.indexOf(QLatin1String("charset="), 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return Charset::None;
+    QString name = format.mid(at + 8).section(QLatin1Char(';'), 0, 0).trimmed().toLower();
+    name.remove(QLatin1Char('"'));
+    if (name == QLatin1String("utf-8") || name == QLatin1String("utf8"))
+        return Charset::Utf8;
+    if (name.startsWith(QLatin1String("utf-16")) || name.startsWith(QLatin1String("utf-32"))
+        || name.startsWith(QLatin1String("ucs")) || name.startsWith(QLatin1String("iso-10646")))
+        return Charset::Wide;
+    return Charset::Legacy;
+}
+
+// The text of one format, as far as a NUL (which ends CF_TEXT).
+QByteArray TextOf(const QMimeData* data, const QString& format)
+{
+    QByteArray bytes = data->data(format);
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    return bytes;
+}
+
+// Unicode text as code page 932, or nothing if the bytes are not UTF-8.
+std::optional<QByteArray> FromUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return cp932::Encode(text);
+}
+
+// CF_TEXT from what data offers, as Windows would have it: Unicode text
+// becomes code page 932 (with the best-fit forms); bytes in a legacy
+// charset, and plain text that is not UTF-8, are taken as they are, so that
+// whoever pastes them can tell their encoding from the bytes. Nothing is
+// decoded by a guess and lost to "?" on the way. In order of trust: text
+// said to be UTF-8 that is; bytes in a named legacy charset; an X11 target's
+// bytes; text said to be UTF-8 that is not; "text/plain"; whatever else Qt
+// reads as text (a list of URLs, say).
+std::optional<QByteArray> TextBytes(const QMimeData* data)
+{
+    std::vector<QByteArray> utf8{TextOf(data, QLatin1String(kUtf8String))};
+    std::vector<QByteArray> legacy;
+    const std::vector<QByteArray> x11{TextOf(data, QLatin1String(kString)),
+                                      TextOf(data, QLatin1String(kText))};
+    QByteArray plain;
+    const QStringList formats = data->formats();
+    for (const QString& format : formats) {
+        switch (CharsetOf(format)) {
+        case Charset::Utf8:
+            utf8.push_back(TextOf(data, format));
+            break;
+        case Charset::Legacy:
+            legacy.push_back(TextOf(data, format));
+            break;
+        case Charset::Wide:
+            break;
+        case Charset::None:
+            if (plain.isEmpty() && format == QLatin1String("text/plain"))
+                plain = TextOf(data, format);
+            break;
+        }
+    }
+
+    for (const QByteArray& bytes : utf8) {
+        if (!bytes.isEmpty()) {
+            if (std::optional<QByteArray> text = FromUtf8(bytes))
+                return text;
+        }
+    }
+    for (const QByteArray& bytes : legacy) {
+        if (!bytes.isEmpty())
+            return bytes;
+    }
+    for (const QByteArray& bytes : x11) {
+        if (!bytes.isEmpty())
+            return FromUtf8(bytes).value_or(bytes);
+    }
+    for (const QByteArray& bytes : utf8) {
+        if (!bytes.isEmpty())
+            return bytes;
+    }
+    if (!plain.isEmpty())
+        return FromUtf8(plain).value_or(plain);
+    if (data->hasText()) {
+        const QString text = data->text();
+        if (!text.isEmpty())
+            return cp932::Encode(text);
+    }
+    return std::nullopt;
+}
+
+// What X11 clipboards list beside their data, describing it: never data to
+// carry over.
+bool IsX11MetaTarget(const QString& format)
+{
+    for (const char* target : {"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS"}) {
+        if (format == QLatin1String(target))
+            return true;
+    }
+    return false;
 }
 
 // A copy of data with its text replaced: every other format Qt can hand
@@ -40,7 +175,7 @@ std::unique_ptr<QMimeData> WithText(const QMimeData* data, const QString* text)
     if (data != nullptr) {
         const QStringList formats = data->formats();
         for (const QString& format : formats) {
-            if (!IsTextFormat(format))
+            if (!IsTextFormat(format) && !IsX11MetaTarget(format))
                 copy->setData(format, data->data(format));
         }
         if (data->hasImage())
@@ -48,8 +183,28 @@ std::unique_ptr<QMimeData> WithText(const QMimeData* data, const QString* text)
         if (data->hasColor())
             copy->setColorData(data->colorData());
     }
-    if (text != nullptr)
+    if (text != nullptr) {
+        // Offered as UTF-8 by name too, which many programs ask for first.
         copy->setText(*text);
+        copy->setData(QStringLiteral("text/plain;charset=utf-8"), text->toUtf8());
+    }
+    return copy;
+}
+
+// A whole copy of data, its text in every form it came in included, so that
+// CF_TEXT is read from it as from the clipboard.
+std::unique_ptr<QMimeData> CopyOf(const QMimeData* data)
+{
+    std::unique_ptr<QMimeData> copy = WithText(data, nullptr);
+    if (data == nullptr)
+        return copy;
+    const QStringList formats = data->formats();
+    for (const QString& format : formats) {
+        if (IsTextFormat(format))
+            copy->setData(format, data->data(format));
+    }
+    if (data->hasText() && !copy->hasText())
+        copy->setText(data->text());
     return copy;
 }
 
@@ -62,6 +217,25 @@ void ReplaceOwnedBlock(HGLOBAL hMem)
 
 }  // namespace
 
+bool OffersText(const QMimeData* data)
+{
+    if (data == nullptr)
+        return false;
+    if (data->hasText())
+        return true;
+    const QStringList formats = data->formats();
+    for (const QString& format : formats) {
+        const Charset charset = CharsetOf(format);
+        if (charset == Charset::Utf8 || charset == Charset::Legacy)
+            return true;
+        for (const char* target : {kUtf8String, kString, kText}) {
+            if (format == QLatin1String(target))
+                return true;
+        }
+    }
+    return false;
+}
+
 BOOL IsClipboardFormatAvailable(UINT format)
 {
     const QMimeData* data = Source();
@@ -70,7 +244,7 @@ BOOL IsClipboardFormatAvailable(UINT format)
     switch (format) {
     case CF_TEXT:
     case CF_UNICODETEXT:
-        return data->hasText() ? TRUE : FALSE;
+        return OffersText(data) ? TRUE : FALSE;
     case CF_BITMAP:
         return data->hasImage() ? TRUE : FALSE;
     default:
@@ -110,9 +284,22 @@ BOOL EmptyClipboard()
 HANDLE GetClipboardData(UINT uFormat)
 {
     const QMimeData* data = Source();
-    if (!g_open || uFormat != CF_TEXT || data == nullptr || !data->hasText())
+    if (!g_open || uFormat != CF_TEXT || data == nullptr)
         return nullptr;
-    const QByteArray bytes = cp932::Encode(data->text());
+    std::optional<QByteArray> text;
+#ifdef RUVOK_HAVE_XCB
+    // Another program's X11 text, as the bytes it offered.
+    if (g_redirectDepth == 0 && QGuiApplication::platformName() == QLatin1String("xcb")
+        && !QGuiApplication::clipboard()->ownsClipboard()) {
+        if (const std::unique_ptr<QMimeData> offered = ReadX11ClipboardText())
+            text = TextBytes(offered.get());
+    }
+#endif
+    if (!text)
+        text = TextBytes(data);
+    if (!text)
+        return nullptr;
+    const QByteArray& bytes = *text;
     HGLOBAL h = winapi_detail::AllocBlock(GMEM_MOVEABLE, static_cast<SIZE_T>(bytes.size()) + 1);
     if (h == nullptr)
         return nullptr;
@@ -150,11 +337,8 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem)
 
 ClipboardRedirect::ClipboardRedirect(const QMimeData* pSource)
 {
-    if (g_redirectDepth++ == 0) {
-        const QString text = pSource != nullptr ? pSource->text() : QString();
-        const bool hasText = pSource != nullptr && pSource->hasText();
-        g_redirect = WithText(pSource, hasText ? &text : nullptr);
-    }
+    if (g_redirectDepth++ == 0)
+        g_redirect = CopyOf(pSource);
 }
 
 ClipboardRedirect::~ClipboardRedirect()

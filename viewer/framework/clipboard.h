@@ -1,6 +1,9 @@
 // The CF_TEXT clipboard. CF_TEXT is the clipboard's text in code page 932,
-// as Windows makes it from Unicode text; setting it puts the bytes back as
-// text, decoded losslessly, and leaves the clipboard's other formats alone.
+// as Windows makes it from Unicode text; text another program offers as
+// bytes in a legacy charset (or as plain text that is not UTF-8) is those
+// bytes, for the paste to convert. Setting it puts the bytes back as text
+// (UTF-8 to other programs), decoded losslessly, in place of every form of
+// the old text, and leaves the clipboard's other formats alone.
 #ifndef RUVOK_CLIPBOARD_H
 #define RUVOK_CLIPBOARD_H
 
@@ -21,6 +24,10 @@ HANDLE GetClipboardData(UINT uFormat);
 HANDLE SetClipboardData(UINT uFormat, HANDLE hMem);
 
 class QMimeData;
+
+// Whether data holds text that CF_TEXT can be read from, in any of the forms
+// other programs offer it.
+bool OffersText(const QMimeData* data);
 
 // While one exists, the clipboard functions above work on this data instead
 // of the system clipboard: a text dropped on the edit control is pasted

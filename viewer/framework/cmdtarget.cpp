@@ -1,3 +1,4 @@
+// CCmdTarget: the message-map lookup and the call of an entry's handler.
 #include "afx.h"
 
 AFX_IMPLEMENT_RUNTIMECLASS(CCmdTarget, CObject, 0xFFFF, nullptr)
@@ -33,26 +34,9 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, int nCode, U
 LRESULT CCmdTarget::CallEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT nID, WPARAM wParam,
                               LPARAM lParam, void* pExtra)
 {
-    switch (pEntry->nSig) {
-    case AfxSig_vv:
-        (this->*pEntry->pfn)();
+    if (pEntry->pfn == nullptr)
         return 0;
-    case AfxSig_vcmdui:
-        (this->*AfxMemberCast<void (CCmdTarget::*)(CCmdUI*)>(pEntry->pfn))(
-            static_cast<CCmdUI*>(pExtra));
-        return 0;
-    case AfxSig_vw:
-        (this->*AfxMemberCast<void (CCmdTarget::*)(UINT)>(pEntry->pfn))(nID);
-        return 0;
-    case AfxSig_is:
-        return (this->*AfxMemberCast<int (CCmdTarget::*)(void*)>(pEntry->pfn))(
-            reinterpret_cast<void*>(lParam));
-    case AfxSig_lwl:
-        return (this->*AfxMemberCast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(pEntry->pfn))(
-            wParam, lParam);
-    default:
-        return 0;
-    }
+    return pEntry->pfn(this, AFX_MSGCALL{nID, wParam, lParam, pExtra});
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra)
@@ -60,6 +44,23 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra)
     const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_COMMAND, nCode, nID);
     if (e == nullptr)
         return FALSE;
+    if (nCode == CN_COMMAND && pExtra != nullptr) {
+        static_cast<AFX_CMDHANDLERINFO*>(pExtra)->pTarget = this;
+        return TRUE;
+    }
     CallEntry(e, nID, 0, 0, pExtra);
     return TRUE;
+}
+
+BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
+{
+    m_bEnableChanged = FALSE;
+    m_bCheckChanged = FALSE;
+    m_bTextChanged = FALSE;
+    const BOOL bHandled = pTarget->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);
+    if (bDisableIfNoHndler && !m_bEnableChanged) {
+        AFX_CMDHANDLERINFO info;
+        Enable(pTarget->OnCmdMsg(m_nID, CN_COMMAND, &info));
+    }
+    return bHandled;
 }

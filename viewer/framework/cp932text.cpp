@@ -1,3 +1,5 @@
+// Code page 932 bytes to Unicode and back (see cp932text.h), from ICU's
+// mapping kept as plain tables.
 #include "cp932text.h"
 
 #include <unicode/ucnv.h>
@@ -13,6 +15,24 @@ namespace {
 
 constexpr char16_t kNoChar = 0;
 constexpr unsigned kMaxSelectors = 16;
+
+// The forms Linux tools give some of code page 932's characters, and the
+// code Windows' best-fit conversion stores each as. Decoding gives the code
+// page's own character, so a text read and written again keeps its bytes.
+struct BestFit {
+    char16_t ch;
+    std::uint16_t code;
+};
+constexpr BestFit kBestFit[] = {
+    {0x301C, 0x8160},  // WAVE DASH
+    {0x2016, 0x8161},  // DOUBLE VERTICAL LINE
+    {0x2212, 0x817C},  // MINUS SIGN
+    {0x00A2, 0x8191},  // CENT SIGN
+    {0x00A3, 0x8192},  // POUND SIGN
+    {0x00AC, 0x81CA},  // NOT SIGN
+    {0x2014, 0x815C},  // EM DASH
+    {0x00A6, 0xFA55},  // BROKEN BAR
+};
 
 // The code page's mapping, asked of ICU once per process and kept as plain
 // arrays: one lookup a byte or pair on either road.
@@ -30,6 +50,9 @@ struct Tables {
     // character and selector.
     std::vector<std::uint16_t> code = std::vector<std::uint16_t>(65536, 0);
     std::map<std::pair<char16_t, unsigned>, std::uint16_t> duplicateCode;
+    // Characters that are not code page 932's own but are stored as one of
+    // its codes (see kBestFit).
+    std::vector<bool> bestFit = std::vector<bool>(65536, false);
 
     Tables();
 };
@@ -137,6 +160,12 @@ Tables::Tables()
             duplicateCode[{ch, next - 1}] = c;
         }
     }
+    for (const BestFit& fit : kBestFit) {
+        if (code[fit.ch] != 0)
+            continue;  // the code page has the character itself
+        code[fit.ch] = fit.code;
+        bestFit[fit.ch] = true;
+    }
 }
 
 const Tables& GetTables()
@@ -187,11 +216,16 @@ std::size_t DecodeRun(const Tables& t, const unsigned char* s, std::size_t i, st
 }
 
 // The code of the character at text[i] (and of a selector after it), and
-// how many UTF-16 units that took. code 0: can't be held.
+// how many UTF-16 units that took. 00 is a code too (a converted text may
+// hold it); kCantHold, which no code page 932 code is, marks a character
+// the code page can't hold.
+constexpr std::uint16_t kCantHold = 0xFFFF;
+
 struct Code {
     std::uint16_t code;
     qsizetype units;
     bool single;  // a reserved single byte, or a code below 0x100
+    bool bestFit = false;  // stored as a code that decodes to another character
 };
 
 Code NextUnit(const Tables& t, QStringView text, qsizetype i)
@@ -206,17 +240,17 @@ Code NextUnit(const Tables& t, QStringView text, qsizetype i)
             if (cp >= kReservedBase && cp < kReservedBase + 0x100) {
                 const unsigned b = static_cast<unsigned>(cp - kReservedBase);
                 // Only a byte that decodes to nothing of its own is kept
-                // this way; anything else would show one thing and store
-                // another.
-                if (b != 0 && t.single[b] == kNoChar)
+                // this way (00 included: a converted text may hold one);
+                // anything else would show one thing and store another.
+                if (t.single[b] == kNoChar)
                     return {static_cast<std::uint16_t>(b), 2, true};
             }
-            return {0, 2, true};
+            return {kCantHold, 2, true};
         }
-        return {0, 1, true};
+        return {kCantHold, 1, true};
     }
     if (QChar::isLowSurrogate(c) || c == 0)
-        return {0, 1, true};
+        return {kCantHold, 1, true};
     // A duplicate: the character, then its selector.
     if (i + 2 < n && text[i + 1].unicode() == QChar::highSurrogate(kFirstSelector)) {
         const char16_t lo = text[i + 2].unicode();
@@ -230,7 +264,9 @@ Code NextUnit(const Tables& t, QStringView text, qsizetype i)
         }
     }
     const std::uint16_t code = t.code[c];
-    return {code, 1, code < 0x100};
+    if (code == 0)
+        return {kCantHold, 1, true};
+    return {code, 1, code < 0x100, t.bestFit[c]};
 }
 
 }  // namespace
@@ -252,7 +288,7 @@ std::size_t Encode(QStringView text, QByteArray& out)
     for (qsizetype i = 0; i < text.size();) {
         const Code u = NextUnit(t, text, i);
         i += u.units;
-        if (u.code == 0) {
+        if (u.code == kCantHold) {
             out.append(kUnmappable);
             ++unmapped;
         } else if (u.single) {
@@ -272,7 +308,7 @@ std::size_t EncodedLength(QStringView text)
     for (qsizetype i = 0; i < text.size();) {
         const Code u = NextUnit(t, text, i);
         i += u.units;
-        len += (u.code == 0 || u.single) ? 1 : 2;
+        len += (u.code == kCantHold || u.single) ? 1 : 2;
     }
     return len;
 }
@@ -280,7 +316,7 @@ std::size_t EncodedLength(QStringView text)
 Unit UnitAt(QStringView text, qsizetype i)
 {
     const Code u = NextUnit(GetTables(), text, i);
-    return {u.units, (u.code == 0 || u.single) ? std::size_t{1} : std::size_t{2}};
+    return {u.units, (u.code == kCantHold || u.single) ? std::size_t{1} : std::size_t{2}};
 }
 
 bool IsStorable(QStringView text)
@@ -288,7 +324,7 @@ bool IsStorable(QStringView text)
     const Tables& t = GetTables();
     for (qsizetype i = 0; i < text.size();) {
         const Code u = NextUnit(t, text, i);
-        if (u.code == 0)
+        if (u.code == kCantHold || u.bestFit)
             return false;
         i += u.units;
     }
@@ -302,10 +338,15 @@ QString MakeStorable(QStringView text)
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
         const Code u = NextUnit(t, text, i);
-        if (u.code == 0)
+        if (u.code == kCantHold) {
             out.append(QLatin1Char(kUnmappable));
-        else
+        } else if (u.bestFit) {
+            // Shown as the character its code reads back as.
+            const char two[2] = {static_cast<char>(u.code >> 8), static_cast<char>(u.code & 0xFF)};
+            DecodeRun(t, reinterpret_cast<const unsigned char*>(two), 0, 2, false, out);
+        } else {
             out.append(text.mid(i, u.units));
+        }
         i += u.units;
     }
     return out;

@@ -1,7 +1,7 @@
 // Code page 932 bytes to Unicode and back, losslessly.
 //
 // Decode(bytes) gives a QString from which Encode gives back exactly those
-// bytes, for every byte string without NUL:
+// bytes, for every byte string:
 // - each byte or byte pair that code page 932 maps (ICU's "windows-31j")
 //   becomes its Unicode character;
 // - a code that decodes to the same character as another code (the NEC and
@@ -12,12 +12,15 @@
 // - a byte that starts no mapped code becomes a reserved code point,
 //   U+F0000 + the byte (kReservedBase; plane 15, far from code page 932's own
 //   user-defined characters at U+E000..U+E757), which the font draws as a
-//   placeholder box;
+//   placeholder box; a 00 byte too, which a converted text may hold;
 // - CR and LF are U+000D and U+000A, like any other ASCII byte.
 //
-// Encode maps a character that code page 932 can't hold to "?" (kUnmappable),
-// and the line separator U+2028 (kLineInBlock) to CR LF: a widget may hold
-// several CR LF lines in one block that way.
+// Encode stores the Linux forms of a few of the code page's characters (WAVE
+// DASH U+301C for FULLWIDTH TILDE, and so on) as those characters' codes, as
+// Windows' best-fit conversion does; any other character that code page 932
+// can't hold becomes "?" (kUnmappable). The line separator U+2028
+// (kLineInBlock) becomes CR LF: a widget may hold several CR LF lines in one
+// block that way.
 #ifndef RUVOK_CP932TEXT_H
 #define RUVOK_CP932TEXT_H
 
@@ -62,10 +65,12 @@ struct Unit {
 };
 Unit UnitAt(QStringView text, qsizetype i);
 
-// Whether Encode keeps text as it is (no character would become "?").
+// Whether text reads back from its bytes as it is (no character would
+// become "?" or the code page's own form).
 bool IsStorable(QStringView text);
-// text with every character code page 932 can't hold replaced by "?", so
-// that what is shown is what is stored.
+// text with every character code page 932 can't hold replaced by "?", and
+// each Linux form by the code page's own, so that what is shown is what is
+// stored.
 QString MakeStorable(QStringView text);
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,10 @@
+// CDocTemplate and CSingleDocTemplate: making the document, frame and view,
+// and opening a file into them.
 #include "doctemplate.h"
 
 #include "app.h"
 #include "document.h"
+#include "file.h"
 #include "frame.h"
 #include "msgbox.h"
 #include "strings_table.h"

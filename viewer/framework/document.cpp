@@ -1,3 +1,5 @@
+// CDocument: New, Open, Save and Save As, the save prompt, and the reports
+// of what failed.
 #include "document.h"
 
 #include "app.h"
@@ -10,14 +12,9 @@
 #include "strings_table.h"
 #include "view.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <algorithm>
 #include <cerrno>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
@@ -46,33 +43,19 @@ CException* CatchAll(Body body)
     return nullptr;
 }
 
-// Whether saving in place would be refused: the file is gone, is not a plain
-// file, or may not be written.
-bool IsReadOnlyOrMissing(const std::string& path)
+// Runs body on an open file's archive, then releases the file: closed when
+// body succeeded, aborted when it failed. The exception, or NULL.
+template <class Body, class Release>
+CException* RunThenRelease(Body body, Release release)
 {
-    struct stat st;
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return true;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return true;
-    return ::access(path.c_str(), W_OK) != 0;
+    if (CException* e = CatchAll(body)) {
+        release(TRUE);
+        return e;
+    }
+    return CatchAll([&] { release(FALSE); });
 }
 
 }  // namespace
-
-std::string AfxGetFileTitle(const std::string& path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string AfxFullPath(const std::string& path)
-{
-    if (path.empty())
-        return path;
-    QString p = QString::fromLocal8Bit(path.c_str());
-    return QDir::cleanPath(QFileInfo(p).absoluteFilePath()).toLocal8Bit().toStdString();
-}
 
 CDocument::CDocument() = default;
 
@@ -237,18 +220,14 @@ BOOL CDocument::OnOpenDocument(LPCTSTR lpszPathName)
 
     CArchive loadArchive(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
     loadArchive.m_pDocument = this;
-    CException* e = CatchAll([&] {
-        if (pFile->GetLength() != 0)
-            Serialize(loadArchive);
-        loadArchive.Close();
-    });
-    if (e == nullptr) {
-        e = CatchAll([&] { ReleaseFile(pFile, FALSE); });
-        pFile = nullptr;
-    }
+    CException* e = RunThenRelease(
+        [&] {
+            if (pFile->GetLength() != 0)
+                Serialize(loadArchive);
+            loadArchive.Close();
+        },
+        [&](BOOL bAbort) { ReleaseFile(pFile, bAbort); });
     if (e != nullptr) {
-        if (pFile != nullptr)
-            ReleaseFile(pFile, TRUE);
         DeleteContents();
         ReportSaveLoadException(lpszPathName, e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
         e->Delete();
@@ -271,18 +250,14 @@ BOOL CDocument::OnSaveDocument(LPCTSTR lpszPathName)
 
     CArchive saveArchive(pFile, CArchive::store | CArchive::bNoFlushOnDelete);
     saveArchive.m_pDocument = this;
-    CException* e = CatchAll([&] {
-        Serialize(saveArchive);
-        saveArchive.Close();
-    });
-    if (e == nullptr) {
-        // Closing is where the new file replaces the old one.
-        e = CatchAll([&] { ReleaseFile(pFile, FALSE); });
-        pFile = nullptr;
-    }
+    // Closing is where the new file replaces the old one.
+    CException* e = RunThenRelease(
+        [&] {
+            Serialize(saveArchive);
+            saveArchive.Close();
+        },
+        [&](BOOL bAbort) { ReleaseFile(pFile, bAbort); });
     if (e != nullptr) {
-        if (pFile != nullptr)
-            ReleaseFile(pFile, TRUE);
         ReportSaveLoadException(lpszPathName, e, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
         e->Delete();
         return FALSE;
@@ -370,7 +345,7 @@ BOOL CDocument::DoSave(LPCTSTR lpszPathName, BOOL bReplace)
 
 BOOL CDocument::DoFileSave()
 {
-    if (m_bShownInPart || IsReadOnlyOrMissing(m_strPathName))
+    if (m_bShownInPart || AfxIsReadOnlyOrMissing(m_strPathName))
         return DoSave(nullptr);
     return DoSave(m_strPathName.c_str());
 }

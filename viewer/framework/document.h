@@ -93,9 +93,4 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// The name of a path without its folders ("a/b/c.txt" gives "c.txt").
-std::string AfxGetFileTitle(const std::string& path);
-// An absolute, normalised path for a path given relative to the current folder.
-std::string AfxFullPath(const std::string& path);
-
 #endif

@@ -1,5 +1,5 @@
-// CEditView: a view that is a multi-line edit control, and CEdit, the handle
-// through which the control is driven.
+// CEditView: a view that is a multi-line edit control (the widget in
+// editcontrol.h), driven through CEdit (edit.h).
 //
 // The control's text is code page 932 bytes with the line ends exactly as set
 // (CR LF, a lone CR or a lone LF); what the widget shows is its Unicode
@@ -7,55 +7,10 @@
 #ifndef RUVOK_EDITVIEW_H
 #define RUVOK_EDITVIEW_H
 
+#include "edit.h"
 #include "view.h"
 
 #include <memory>
-
-class CFont;
-class CEditView;
-
-// The edit control of a CEditView. Every call is a message to the view's
-// window, so it passes through the view's WindowProc as on Windows.
-class CEdit {
-public:
-    explicit CEdit(CWnd* pWnd) : m_pWnd(pWnd) {}
-
-    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-
-    // The whole text, as NUL-terminated code page 932 bytes. Replacing it
-    // does not mark the document modified and forgets the undo history.
-    void SetWindowText(LPCTSTR lpszString) const;
-    int GetWindowTextLength() const;
-    int GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const;
-
-    // Byte offsets into the text, as the control counts them.
-    void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE) const;
-    void GetSel(int& nStartChar, int& nEndChar) const;
-    void ReplaceSel(LPCTSTR lpszNewText, BOOL bCanUndo = FALSE) const;
-
-    void LimitText(int nChars = 0) const;
-    UINT GetLimitText() const;
-    BOOL SetTabStops(int cxEachStop) const;
-    BOOL SetTabStops(int nTabStops, const int* rgTabStops) const;
-
-    BOOL CanUndo() const;
-    BOOL Undo() const;
-    void EmptyUndoBuffer() const;
-    void Clear() const;
-    void Copy() const;
-    void Cut() const;
-    void Paste() const;
-
-    BOOL GetModify() const;
-    void SetModify(BOOL bModified = TRUE) const;
-    BOOL SetReadOnly(BOOL bReadOnly = TRUE) const;
-    int GetLineCount() const;
-
-    void SetFont(CFont* pFont, BOOL bRedraw = TRUE) const;
-
-private:
-    CWnd* m_pWnd;
-};
 
 class CEditView : public CView {
     DECLARE_DYNAMIC(CEditView)

@@ -1,3 +1,4 @@
+// The framework's exceptions and the texts they report.
 #include "exceptions.h"
 
 #include "strings_table.h"

@@ -1,7 +1,10 @@
+// CFile over POSIX files and QSaveFile, and the file-name helpers.
 #include "file.h"
 
 #include "exceptions.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QString>
 
@@ -62,8 +65,12 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
             return FALSE;
         }
         struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            int err = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+        int err = 0;
+        if (::fstat(fd, &st) != 0)
+            err = errno;  // st holds nothing to go by
+        else if (!S_ISREG(st.st_mode))
+            err = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+        if (err != 0) {
             ::close(fd);
             SetError(pError, err, m_strFileName);
             return FALSE;
@@ -203,4 +210,26 @@ void CFile::Remove(LPCTSTR lpszFileName)
 {
     if (::unlink(lpszFileName) != 0)
         CFileException::ThrowOsError(errno, lpszFileName);
+}
+
+std::string AfxGetFileTitle(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string AfxFullPath(const std::string& path)
+{
+    if (path.empty())
+        return path;
+    QString p = QString::fromLocal8Bit(path.c_str());
+    return QDir::cleanPath(QFileInfo(p).absoluteFilePath()).toLocal8Bit().toStdString();
+}
+
+bool AfxIsReadOnlyOrMissing(const std::string& path)
+{
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true;
+    return IsReadOnlyFile(st, path.c_str());
 }

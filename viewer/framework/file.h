@@ -1,7 +1,7 @@
-// Files as the document handling uses them. A file opened for reading is read
-// in place; a file created for writing is written to a temporary file beside
-// it that replaces the old one only when Close() succeeds, so a failed save
-// leaves the old file whole.
+// Files as the document handling uses them, and the helpers for their paths.
+// A file opened for reading is read in place; a file created for writing is
+// written to a temporary file beside it that replaces the old one only when
+// Close() succeeds, so a failed save leaves the old file whole.
 #ifndef RUVOK_FILE_H
 #define RUVOK_FILE_H
 
@@ -62,5 +62,13 @@ private:
 
     [[noreturn]] void ThrowWriteError(int osError);
 };
+
+// The name of a path without its folders ("a/b/c.txt" gives "c.txt").
+std::string AfxGetFileTitle(const std::string& path);
+// An absolute, normalised path for a path given relative to the current folder.
+std::string AfxFullPath(const std::string& path);
+// Whether saving over path in place would be refused: the file is gone, is
+// not a plain file, or may not be written.
+bool AfxIsReadOnlyOrMissing(const std::string& path);
 
 #endif

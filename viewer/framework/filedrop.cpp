@@ -4,7 +4,6 @@
 #include "frame.h"
 #include "wnd.h"
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -29,32 +28,36 @@ std::vector<std::string> LocalFiles(const QMimeData* pData)
     return files;
 }
 
-// Sees the drags over every widget of the program and takes those of files
-// over a window that accepts them, before the widget below (an edit control
-// would insert the names as text).
+// The windows that take files, by their widgets; a window's widget lives no
+// longer than the window.
+struct AcceptingWindow {
+    QPointer<QWidget> widget;
+    CWnd* pWnd;
+    QPointer<QObject> filter;  // belongs to the widget
+};
+std::vector<AcceptingWindow>& AcceptingWindows()
+{
+    static std::vector<AcceptingWindow> windows;
+    return windows;
+}
+
+// The nearest window, pWidget's own or one it sits in, that takes files.
+CWnd* DropTarget(QWidget* pWidget)
+{
+    for (QWidget* p = pWidget; p != nullptr; p = p->parentWidget()) {
+        for (const AcceptingWindow& w : AcceptingWindows()) {
+            if (w.widget.data() == p)
+                return w.pWnd;
+        }
+    }
+    return nullptr;
+}
+
+// Files dragged over a window that takes them, or over a child without drops
+// of its own (Qt hands those to the window).
 class FileDropFilter : public QObject {
 public:
-    static FileDropFilter& Get()
-    {
-        static FileDropFilter* pFilter = [] {
-            auto* p = new FileDropFilter;
-            qApp->installEventFilter(p);
-            return p;
-        }();
-        return *pFilter;
-    }
-
-    void Accept(CWnd* pWnd, bool bAccept)
-    {
-        // windows gone since are forgotten here too
-        m_windows.erase(std::remove_if(m_windows.begin(), m_windows.end(),
-                                       [pWnd](const Window& w) {
-                                           return w.widget.isNull() || w.pWnd == pWnd;
-                                       }),
-                        m_windows.end());
-        if (bAccept && pWnd->GetWidget() != nullptr)
-            m_windows.push_back({pWnd->GetWidget(), pWnd});
-    }
+    using QObject::QObject;
 
 protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override
@@ -62,51 +65,8 @@ protected:
         const QEvent::Type type = pEvent->type();
         if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
             return false;
-        auto* pWidget = qobject_cast<QWidget*>(pObject);
-        CWnd* pWnd = pWidget != nullptr ? Target(pWidget) : nullptr;
-        if (pWnd == nullptr)
-            return false;
-        auto* pDrop = static_cast<QDropEvent*>(pEvent);
-        std::vector<std::string> files = LocalFiles(pDrop->mimeData());
-        if (files.empty())
-            return false;  // not files: the widget's own business (a text drop)
-        pDrop->setDropAction(Qt::CopyAction);
-        pDrop->accept();
-        if (type == QEvent::Drop) {
-            // opened from the event loop, once the drop is over (a save
-            // prompt may come first)
-            QPointer<QWidget> guard(pWnd->GetWidget());
-            QMetaObject::invokeMethod(
-                pWnd->GetWidget(),
-                [guard, pWnd, files] {
-                    if (!guard)
-                        return;
-                    HDROP__ drop{files};
-                    pWnd->OnDropFiles(&drop);
-                },
-                Qt::QueuedConnection);
-        }
-        return true;
+        return AfxFileDropEvent(static_cast<QWidget*>(pObject), static_cast<QDropEvent*>(pEvent));
     }
-
-private:
-    // A window's widget lives no longer than the window.
-    struct Window {
-        QPointer<QWidget> widget;
-        CWnd* pWnd;
-    };
-
-    CWnd* Target(QWidget* pWidget) const
-    {
-        for (const Window& w : m_windows) {
-            QWidget* pTop = w.widget.data();
-            if (pTop != nullptr && (pWidget == pTop || pTop->isAncestorOf(pWidget)))
-                return w.pWnd;
-        }
-        return nullptr;
-    }
-
-    std::vector<Window> m_windows;
 };
 
 }  // namespace
@@ -134,13 +94,56 @@ void DragFinish(HDROP)
     // the drop's names belong to the event that carried them
 }
 
+bool AfxFileDropEvent(QWidget* pWidget, QDropEvent* pDrop)
+{
+    CWnd* pWnd = DropTarget(pWidget);
+    if (pWnd == nullptr)
+        return false;
+    std::vector<std::string> files = LocalFiles(pDrop->mimeData());
+    if (files.empty())
+        return false;  // not files: the widget's own business (a text drop)
+    pDrop->setDropAction(Qt::CopyAction);
+    pDrop->accept();
+    if (pDrop->type() == QEvent::Drop) {
+        // opened from the event loop, once the drop is over (a save prompt
+        // may come first)
+        QPointer<QWidget> guard(pWnd->GetWidget());
+        QMetaObject::invokeMethod(
+            pWnd->GetWidget(),
+            [guard, pWnd, files] {
+                if (!guard)
+                    return;
+                HDROP__ drop{files};
+                pWnd->OnDropFiles(&drop);
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
 void CWnd::DragAcceptFiles(BOOL bAccept)
 {
-    if (QWidget* pWidget = GetWidget()) {
-        if (bAccept)
-            pWidget->setAcceptDrops(true);
-        FileDropFilter::Get().Accept(this, bAccept != FALSE);
+    QWidget* pWidget = GetWidget();
+    if (pWidget == nullptr)
+        return;
+    std::vector<AcceptingWindow>& windows = AcceptingWindows();
+    // this window's entry goes (its filter with it), and those of windows
+    // gone since
+    for (AcceptingWindow& w : windows) {
+        if (w.pWnd == this)
+            delete w.filter.data();
     }
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [this](const AcceptingWindow& w) {
+                                     return w.widget.isNull() || w.pWnd == this;
+                                 }),
+                  windows.end());
+    if (!bAccept)
+        return;
+    auto* pFilter = new FileDropFilter(pWidget);
+    pWidget->installEventFilter(pFilter);
+    pWidget->setAcceptDrops(true);
+    windows.push_back({pWidget, this, pFilter});
 }
 
 void CWnd::OnDropFiles(HDROP hDropInfo)

@@ -1,3 +1,4 @@
+// CFont and the stock fonts, as Qt fonts.
 #include "font.h"
 
 #include <QApplication>

@@ -1,25 +1,43 @@
 #include "frame.h"
 
+#include "accelerators.h"
 #include "app.h"
 #include "document.h"
+#include "lockkeys.h"
+#include "minidockframe.h"
 #include "recentfiles.h"
+#include "resources.h"
+#include "statusbar.h"
 #include "strings_table.h"
 #include "view.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QKeySequence>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <algorithm>
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CREATE()
     AFX_ON_WM(WM_CLOSE, AfxSig_vv, void (ThisClass::*)(), OnClose)
+    ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnBarCheck)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_KANA, OnUpdateKeyIndicator)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, OnUpdateKeyIndicator)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, OnUpdateKeyIndicator)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
 // The Qt window behind a frame. Closing it from the window system is the
@@ -29,7 +47,25 @@ class FrameWidget : public QMainWindow {
 public:
     explicit FrameWidget(CFrameWnd* pFrame) : m_pFrame(pFrame) {}
 
+    // Bars carry no menu of their own.
+    QMenu* createPopupMenu() override { return nullptr; }
+
 protected:
+    bool event(QEvent* e) override
+    {
+        // The message pane shows the frame's own prompts only: Qt's status
+        // tips (of its own menus and widgets) leave it as it is.
+        if (e->type() == QEvent::StatusTip)
+            return true;
+        return QMainWindow::event(e);
+    }
+
+    void paintEvent(QPaintEvent* e) override
+    {
+        QMainWindow::paintEvent(e);
+        m_pFrame->SendMessage(WM_PAINT);
+    }
+
     void closeEvent(QCloseEvent* event) override
     {
         event->ignore();
@@ -48,52 +84,136 @@ private:
     CFrameWnd* m_pFrame;
 };
 
+// Keys of the frame's accelerator table are commands before the focused
+// control sees them, in the frame and in its floating bars alike.
+class AcceleratorFilter : public QObject {
+public:
+    AcceleratorFilter(CFrameWnd* pFrame, QWidget* pWindow)
+        : QObject(pWindow), m_pFrame(pFrame), m_pWindow(pWindow)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* pObject, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress || !pObject->isWidgetType())
+            return false;
+        QWidget* pTop = static_cast<QWidget*>(pObject)->window();
+        const bool ours = pTop == m_pWindow
+                          || (dynamic_cast<MiniDockFrame*>(pTop) != nullptr
+                              && pTop->parentWidget() == m_pWindow);
+        if (!ours || QApplication::activePopupWidget() != nullptr)
+            return false;
+        const UINT nID = AfxTranslateAccelerator(AfxLoadAccelerators(m_pFrame->m_nIDHelp),
+                                                 *static_cast<QKeyEvent*>(e));
+        if (nID == 0)
+            return false;
+        AfxPostCommand(m_pFrame, nID);
+        return true;
+    }
+
+private:
+    CFrameWnd* m_pFrame;
+    QWidget* m_pWindow;
+};
+
 namespace {
 
-int QtKeyFromVirtualKey(WORD vk)
-{
-    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'))
-        return vk;  // Qt::Key_0.. and Qt::Key_A.. have the same codes
-    if (vk >= 0x70 && vk <= 0x87)
-        return Qt::Key_F1 + (vk - 0x70);
-    switch (vk) {
-    case 0x08: return Qt::Key_Backspace;
-    case 0x09: return Qt::Key_Tab;
-    case 0x0D: return Qt::Key_Return;
-    case 0x1B: return Qt::Key_Escape;
-    case 0x21: return Qt::Key_PageUp;
-    case 0x22: return Qt::Key_PageDown;
-    case 0x23: return Qt::Key_End;
-    case 0x24: return Qt::Key_Home;
-    case 0x25: return Qt::Key_Left;
-    case 0x26: return Qt::Key_Up;
-    case 0x27: return Qt::Key_Right;
-    case 0x28: return Qt::Key_Down;
-    case 0x2D: return Qt::Key_Insert;
-    case 0x2E: return Qt::Key_Delete;
-    default: return 0;
+// While the pointer is over an item, also a grayed one (which Qt doesn't
+// highlight), its prompt is in the message pane.
+class MenuPromptFilter : public QObject {
+public:
+    MenuPromptFilter(CFrameWnd* pFrame, QMenu* pMenu) : QObject(pMenu), m_pFrame(pFrame) {}
+
+protected:
+    bool eventFilter(QObject* pObject, QEvent* e) override
+    {
+        if (e->type() == QEvent::MouseMove) {
+            auto* pMenu = static_cast<QMenu*>(pObject);
+            QAction* pAction = pMenu->actionAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+            m_pFrame->SetMessageText(pAction == nullptr || pAction->isSeparator()
+                                         ? AFX_IDS_IDLEMESSAGE
+                                         : pAction->data().toUInt());
+        }
+        return false;
     }
+
+private:
+    CFrameWnd* m_pFrame;
+};
+
+// The sides a bar docks on, in the order the frame tries them.
+struct DockSide {
+    UINT nDockBarID;
+    DWORD dwAlign;
+    DWORD dwBarStyle;
+    Qt::ToolBarArea area;
+};
+constexpr DockSide kDockSides[] = {
+    {AFX_IDW_DOCKBAR_TOP, CBRS_ALIGN_TOP, CBRS_TOP, Qt::TopToolBarArea},
+    {AFX_IDW_DOCKBAR_BOTTOM, CBRS_ALIGN_BOTTOM, CBRS_BOTTOM, Qt::BottomToolBarArea},
+    {AFX_IDW_DOCKBAR_LEFT, CBRS_ALIGN_LEFT, CBRS_LEFT, Qt::LeftToolBarArea},
+    {AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_RIGHT, CBRS_RIGHT, Qt::RightToolBarArea},
+};
+
+// A menu item's text is its label, then after "\t" the keys that stand for
+// it. Qt draws the keys of an action's shortcut in that column and gives them
+// to screen readers apart from the label, so the keys go there. The frame
+// translates the keys itself: tied to the widget, the shortcut is live only
+// while the menu bar holds the keyboard (after Alt), and then runs the same
+// command. Keys Qt would spell otherwise stay in the text.
+void SetMenuItemText(QAction* pAction, const QString& text)
+{
+    const qsizetype tab = text.indexOf(u'\t');
+    if (tab >= 0) {
+        const QString keysText = text.mid(tab + 1);
+        const QKeySequence keys = QKeySequence::fromString(keysText, QKeySequence::PortableText);
+        if (!keys.isEmpty() && keys.toString(QKeySequence::NativeText) == keysText) {
+            pAction->setShortcutContext(Qt::WidgetShortcut);
+            pAction->setShortcut(keys);
+            pAction->setText(text.left(tab));
+            return;
+        }
+    }
+    pAction->setShortcut(QKeySequence());
+    pAction->setText(text);
 }
 
-QKeySequence KeySequenceFromAccel(const AfxAccel& a)
+}  // namespace
+
+QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, const std::string& text)
 {
-    int key = QtKeyFromVirtualKey(a.key);
-    if (key == 0 || (a.fVirt & FVIRTKEY) == 0)
-        return QKeySequence();
-    int mods = 0;
-    if (a.fVirt & FSHIFT)
-        mods |= Qt::SHIFT;
-    if (a.fVirt & FCONTROL)
-        mods |= Qt::CTRL;
-    if (a.fVirt & FALT)
-        mods |= Qt::ALT;
-    return QKeySequence(key | mods);
+    auto* pAction = new QAction(pMenu);
+    SetMenuItemText(pAction, QString::fromStdString(text));
+    pAction->setData(nID);
+    pMenu->insertAction(pBefore, pAction);
+    return pAction;
 }
 
-// Runs a command from the event loop, after the menu or shortcut that
-// triggered it is done (the command may close the window).
-void PostCommand(QWidget* pWidget, CFrameWnd* pFrame, UINT nID)
+std::string AfxStripMnemonic(const std::string& text)
 {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "(&") == 0 && i + 3 < text.size() && text[i + 3] == ')') {
+            i += 3;
+            continue;
+        }
+        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') {
+            out += '&';
+            ++i;
+            continue;
+        }
+        if (text[i] != '&')
+            out += text[i];
+    }
+    return out;
+}
+
+void AfxPostCommand(CFrameWnd* pFrame, UINT nID)
+{
+    QWidget* pWidget = pFrame->GetWidget();
+    if (pWidget == nullptr)
+        return;
     QPointer<QWidget> guard(pWidget);
     QMetaObject::invokeMethod(
         pWidget,
@@ -103,8 +223,6 @@ void PostCommand(QWidget* pWidget, CFrameWnd* pFrame, UINT nID)
         },
         Qt::QueuedConnection);
 }
-
-}  // namespace
 
 CFrameWnd* AfxGetParentFrame(const CWnd* pWnd)
 {
@@ -119,6 +237,10 @@ CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd()
 {
+    // bars that outlive the frame no longer report to it
+    for (CControlBar* pBar : m_listControlBars)
+        pBar->m_pDockSite = nullptr;
+    m_listControlBars.clear();
     CWinApp* pApp = AfxGetApp();
     if (pApp != nullptr && pApp->m_pMainWnd == this)
         pApp->m_pMainWnd = nullptr;
@@ -145,6 +267,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     if (!Create(nullptr, m_strTitle.c_str(), dwDefaultStyle, rect, pParentWnd, 0, pContext))
         return FALSE;
     m_bAutoDelete = TRUE;
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
     return TRUE;
 }
 
@@ -155,7 +278,15 @@ QWidget* CFrameWnd::CreateWidget(const CREATESTRUCT& cs, QWidget* pParent)
         pWindow->setParent(pParent, Qt::Window);
     pWindow->resize(cs.cx > 0 ? cs.cx : 640, cs.cy > 0 ? cs.cy : 480);
     pWindow->setWindowTitle(QString::fromStdString(m_strTitle));
+    const QIcon icon = AfxLoadIconGroup(m_nIDHelp);
+    if (!icon.isNull())
+        pWindow->setWindowIcon(icon);
     BuildMenu(pWindow);
+    qApp->installEventFilter(new AcceleratorFilter(this, pWindow));
+    // The idle update: whenever the event loop has nothing left to do.
+    if (QAbstractEventDispatcher* pDispatcher = QAbstractEventDispatcher::instance())
+        QObject::connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, pWindow,
+                         [this] { OnIdleUpdateCmdUI(); });
     return pWindow;
 }
 
@@ -173,39 +304,248 @@ void CFrameWnd::BuildMenu(QMainWindow* pWindow)
                 pMenu->addSeparator();
                 continue;
             }
-            // The text after "\t" is the shortcut column; the keys themselves
-            // are the accelerators below.
-            QAction* pAction = pMenu->addAction(QString::fromStdString(item.text));
-            pAction->setData(item.nID);
+            QAction* pAction = AfxInsertMenuItem(pMenu, nullptr, item.nID, item.text);
             pAction->setEnabled(!item.bGrayed);
-            UINT nID = item.nID;
-            QObject::connect(pAction, &QAction::triggered, pWindow,
-                             [this, pWindow, nID] { PostCommand(pWindow, this, nID); });
         }
-        QObject::connect(pMenu, &QMenu::aboutToShow, pWindow, [this, pMenu] {
-            // the recent files as they are now, in place of their place holder
-            CWinApp* pApp = AfxGetApp();
-            if (pApp != nullptr && pApp->m_pRecentFileList != nullptr)
-                pApp->m_pRecentFileList->UpdateMenu(pMenu);
-            for (QAction* pAction : pMenu->actions()) {
-                if (!pAction->isSeparator())
-                    pAction->setEnabled(IsCommandEnabled(pAction->data().toUInt()));
+        // Every item of the menu, also those put there later (the recent
+        // files), runs its command.
+        QObject::connect(pMenu, &QMenu::triggered, pWindow, [this, pMenu](QAction* pAction) {
+            if (pAction->menu() == nullptr && pMenu->actions().contains(pAction))
+                AfxPostCommand(this, pAction->data().toUInt());
+        });
+        QObject::connect(pMenu, &QMenu::aboutToShow, pWindow,
+                         [this, pMenu] { UpdateMenuCmdUI(pMenu); });
+        QObject::connect(pMenu, &QMenu::hovered, pWindow, [this](QAction* pAction) {
+            SetMessageText(pAction->isSeparator() ? AFX_IDS_IDLEMESSAGE : pAction->data().toUInt());
+        });
+        QObject::connect(pMenu, &QMenu::aboutToHide, pWindow,
+                         [this] { SetMessageText(AFX_IDS_IDLEMESSAGE); });
+        pMenu->installEventFilter(new MenuPromptFilter(this, pMenu));
+    }
+}
+
+void CFrameWnd::UpdateMenuCmdUI(QMenu* pMenu)
+{
+    for (int i = 0; i < pMenu->actions().size(); ++i) {
+        QAction* pAction = pMenu->actions().at(i);
+        if (pAction->isSeparator() || pAction->menu() != nullptr)
+            continue;
+        CCmdUI state;
+        state.m_nID = pAction->data().toUInt();
+        state.m_nIndex = static_cast<UINT>(i);
+        state.m_pMenu = pMenu;
+        state.m_nIndexMax = static_cast<UINT>(pMenu->actions().size());
+        state.DoUpdate(this, TRUE);
+        if (!pMenu->actions().contains(pAction))
+            break;  // the handler took the item away: the rest is its own
+        pAction->setEnabled(state.m_bEnabled != FALSE);
+        if (state.m_bCheckChanged) {
+            pAction->setCheckable(true);
+            pAction->setChecked(state.m_nCheck != 0);
+        }
+        if (state.m_bTextChanged)
+            SetMenuItemText(pAction, QString::fromStdString(state.m_strText));
+        // items the handler put in after this one are up to date already
+        if (state.m_nIndex > static_cast<UINT>(i))
+            i = static_cast<int>(state.m_nIndex);
+    }
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI()
+{
+    QMainWindow* pWindow = GetMainWindow();
+    if (pWindow == nullptr)
+        return;
+    for (QAction* pPopup : pWindow->menuBar()->actions()) {
+        if (QMenu* pMenu = pPopup->menu())
+            UpdateMenuCmdUI(pMenu);
+    }
+    // a copy: an update handler may not change the list, but be safe
+    const std::vector<CControlBar*> bars = m_listControlBars;
+    for (CControlBar* pBar : bars)
+        pBar->OnUpdateCmdUI(this, TRUE);
+}
+
+// ---------------------------------------------------------------------------
+// Control bars
+
+void CFrameWnd::EnableDocking(DWORD dwDockStyle)
+{
+    m_dwDockStyle = dwDockStyle & CBRS_ALIGN_ANY;
+}
+
+void CFrameWnd::AddControlBar(CControlBar* pBar)
+{
+    if (std::find(m_listControlBars.begin(), m_listControlBars.end(), pBar)
+        != m_listControlBars.end())
+        return;
+    m_listControlBars.push_back(pBar);
+    pBar->m_pDockSite = this;
+    QMainWindow* pWindow = GetMainWindow();
+    if (pWindow == nullptr)
+        return;
+    // Placed by its alignment until it is docked.
+    if (auto* pStatus = qobject_cast<QStatusBar*>(pBar->GetWidget())) {
+        pWindow->setStatusBar(pStatus);
+    } else if (auto* pToolBar = qobject_cast<QToolBar*>(pBar->GetWidget())) {
+        for (const DockSide& side : kDockSides) {
+            if (pBar->m_dwStyle & side.dwAlign) {
+                pWindow->addToolBar(side.area, pToolBar);
+                break;
             }
+        }
+    }
+    // the bar's name is its View item's text, for screen readers
+    for (const AfxMenuPopup& popup : AfxLoadMenu(m_nIDHelp)) {
+        for (const AfxMenuItem& item : popup.items) {
+            if (item.nID == pBar->GetDlgCtrlID() && pBar->GetWidget() != nullptr) {
+                pBar->GetWidget()->setAccessibleName(
+                    QString::fromStdString(AfxStripMnemonic(item.text)));
+            }
+        }
+    }
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* pBar)
+{
+    m_listControlBars.erase(std::remove(m_listControlBars.begin(), m_listControlBars.end(), pBar),
+                            m_listControlBars.end());
+    if (pBar->m_pDockSite == this)
+        pBar->m_pDockSite = nullptr;
+}
+
+CControlBar* CFrameWnd::GetControlBar(UINT nID) const
+{
+    for (CControlBar* pBar : m_listControlBars) {
+        if (pBar->GetDlgCtrlID() == nID)
+            return pBar;
+    }
+    return nullptr;
+}
+
+void CFrameWnd::DockControlBar(CControlBar* pBar, UINT nDockBarID, const RECT*)
+{
+    QMainWindow* pWindow = GetMainWindow();
+    auto* pToolBar = pBar != nullptr ? qobject_cast<QToolBar*>(pBar->GetWidget()) : nullptr;
+    if (pWindow == nullptr || pToolBar == nullptr)
+        return;
+    const DockSide* pSide = nullptr;
+    for (const DockSide& side : kDockSides) {
+        const bool wanted = nDockBarID == 0 ? (pBar->m_dwStyle & side.dwAlign) != 0
+                                            : side.nDockBarID == nDockBarID;
+        if (wanted && (m_dwDockStyle & side.dwAlign) != 0) {
+            pSide = &side;
+            break;
+        }
+    }
+    if (pSide == nullptr)
+        return;  // the frame takes no bars there
+    const BOOL bVisible = pBar->IsVisible();
+    if (pBar->IsFloating()) {
+        pBar->m_bFloating = FALSE;
+        pBar->m_pMiniFrame->hide();
+    }
+    pWindow->addToolBar(pSide->area, pToolBar);
+    pToolBar->setVisible(bVisible != FALSE);
+    pBar->m_nDockBarID = pSide->nDockBarID;
+    pBar->m_dwStyle = (pBar->m_dwStyle & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY)) | pSide->dwBarStyle;
+}
+
+void CFrameWnd::FloatControlBar(CControlBar* pBar, POINT point, DWORD)
+{
+    QMainWindow* pWindow = GetMainWindow();
+    auto* pToolBar = pBar != nullptr ? qobject_cast<QToolBar*>(pBar->GetWidget()) : nullptr;
+    if (pWindow == nullptr || pToolBar == nullptr)
+        return;
+    const BOOL bVisible = pBar->IsVisible();
+    if (pBar->m_pMiniFrame == nullptr) {
+        pBar->m_pMiniFrame = new MiniDockFrame(pBar, pWindow);
+        QObject::connect(pBar->m_pMiniFrame, &QObject::destroyed, pWindow, [pBar] {
+            pBar->m_pMiniFrame = nullptr;
+            pBar->m_bFloating = FALSE;
         });
     }
-
-    for (const AfxAccel& accel : AfxLoadAccelerators(m_nIDHelp)) {
-        QKeySequence keys = KeySequenceFromAccel(accel);
-        if (keys.isEmpty())
-            continue;
-        QAction* pAction = new QAction(pWindow);
-        pAction->setShortcut(keys);
-        pAction->setShortcutContext(Qt::WindowShortcut);
-        UINT nID = accel.cmd;
-        QObject::connect(pAction, &QAction::triggered, pWindow,
-                         [this, pWindow, nID] { PostCommand(pWindow, this, nID); });
-        pWindow->addAction(pAction);
+    if (!pBar->IsFloating()) {
+        pWindow->removeToolBar(pToolBar);
+        pToolBar->setOrientation(Qt::Horizontal);
+        pBar->m_pMiniFrame->Adopt(pToolBar);
+        pToolBar->show();
+        pBar->m_bFloating = TRUE;
     }
+    pBar->m_nDockBarID = AFX_IDW_DOCKBAR_FLOAT;
+    pBar->m_pMiniFrame->adjustSize();
+    pBar->m_pMiniFrame->move(point.x, point.y);
+    pBar->m_pMiniFrame->setVisible(bVisible != FALSE);
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL)
+{
+    QWidget* pWidget = pBar != nullptr ? pBar->GetWidget() : nullptr;
+    if (pWidget == nullptr)
+        return;
+    if (pBar->IsFloating()) {
+        pWidget->show();
+        pBar->m_pMiniFrame->setVisible(bShow != FALSE);
+    } else {
+        pWidget->setVisible(bShow != FALSE);
+    }
+}
+
+void CFrameWnd::OnBarCheck(UINT nID)
+{
+    if (CControlBar* pBar = GetControlBar(nID))
+        ShowControlBar(pBar, !pBar->IsVisible(), FALSE);
+}
+
+void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
+{
+    CControlBar* pBar = GetControlBar(pCmdUI->m_nID);
+    if (pBar == nullptr) {
+        pCmdUI->Enable(FALSE);  // no such bar: nothing to show
+        return;
+    }
+    pCmdUI->SetCheck(pBar->IsVisible() ? 1 : 0);
+}
+
+void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI)
+{
+    int nVirtKey = 0;
+    switch (pCmdUI->m_nID) {
+    case ID_INDICATOR_CAPS: nVirtKey = VK_CAPITAL; break;
+    case ID_INDICATOR_NUM: nVirtKey = VK_NUMLOCK; break;
+    case ID_INDICATOR_SCRL: nVirtKey = VK_SCROLL; break;
+    case ID_INDICATOR_KANA: nVirtKey = VK_KANA; break;
+    default: break;
+    }
+    pCmdUI->Enable(nVirtKey != 0 && AfxGetLockKeySource()->IsLockOn(nVirtKey));
+}
+
+// ---------------------------------------------------------------------------
+// The message pane
+
+void CFrameWnd::GetMessageString(UINT nID, std::string& rMessage) const
+{
+    AfxExtractSubString(rMessage, AfxLoadString(nID), 0);
+}
+
+void CFrameWnd::SetMessageText(UINT nID)
+{
+    UINT nString = nID;
+    if (nID >= 0xF000 && nID < 0xF1F0)
+        nString = AFX_IDS_SCFIRST + (nID - 0xF000) / 16;
+    std::string message;
+    GetMessageString(nString, message);
+    SetMessageText(message.c_str());
+}
+
+void CFrameWnd::SetMessageText(LPCTSTR lpszText)
+{
+    auto* pStatus = dynamic_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR));
+    if (pStatus == nullptr)
+        return;
+    const int nIndex = pStatus->CommandToIndex(ID_SEPARATOR);
+    if (nIndex >= 0)
+        pStatus->SetPaneText(nIndex, lpszText);
 }
 
 int CFrameWnd::OnCreate(LPCREATESTRUCT lpCreateStruct)
@@ -315,30 +655,12 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra)
     return pApp != nullptr && pApp->OnCmdMsg(nID, nCode, pExtra);
 }
 
-BOOL CFrameWnd::HasCommandHandler(UINT nID)
-{
-    if (CView* pView = m_pViewActive) {
-        if (pView->FindMessageEntry(WM_COMMAND, CN_COMMAND, nID) != nullptr)
-            return TRUE;
-        CDocument* pDoc = pView->GetDocument();
-        if (pDoc != nullptr && pDoc->FindMessageEntry(WM_COMMAND, CN_COMMAND, nID) != nullptr)
-            return TRUE;
-    }
-    if (FindMessageEntry(WM_COMMAND, CN_COMMAND, nID) != nullptr)
-        return TRUE;
-    CWinApp* pApp = AfxGetApp();
-    return pApp != nullptr && pApp->FindMessageEntry(WM_COMMAND, CN_COMMAND, nID) != nullptr;
-}
-
 BOOL CFrameWnd::IsCommandEnabled(UINT nID)
 {
     CCmdUI state;
     state.m_nID = nID;
-    OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &state);
-    if (state.m_bEnableChanged)
-        return state.m_bEnabled;
-    // a command nobody serves is grayed
-    return HasCommandHandler(nID);
+    state.DoUpdate(this, TRUE);
+    return state.m_bEnabled;
 }
 
 BOOL CFrameWnd::OnCommand(UINT nID)

@@ -1,16 +1,22 @@
 // CFrameWnd: the top-level window of a document, a Qt main window with the
-// menu and accelerators of its resource id. Commands go first to the active
-// view, then to the view's document, then to the frame, then to the app.
+// menu, accelerators, icon and title of its resource id, its control bars
+// (docked on its sides or floating) and its view. Commands go first to the
+// active view, then to the view's document, then to the frame, then to the
+// app; the state of every menu item, button and pane comes from that same
+// route, at idle and when a menu is about to show.
 #ifndef RUVOK_FRAME_H
 #define RUVOK_FRAME_H
 
-#include "wnd.h"
+#include "controlbar.h"
 
 #include <string>
+#include <vector>
 
 class CDocument;
 class CView;
 class QMainWindow;
+class QAction;
+class QMenu;
 
 constexpr DWORD WS_CAPTION = 0x00C00000;
 constexpr DWORD WS_SYSMENU = 0x00080000;
@@ -21,6 +27,10 @@ constexpr DWORD WS_OVERLAPPEDWINDOW =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
 constexpr DWORD FWS_PREFIXTITLE = 0x00004000;
+
+// Prompts of the system menu's commands: the first of one string per 16
+// command ids from 0xF000.
+constexpr UINT AFX_IDS_SCFIRST = 0xEF00;
 
 class CFrameWnd : public CWnd {
     DECLARE_DYNCREATE(CFrameWnd)
@@ -54,6 +64,31 @@ public:
     // Whether nID would run now: its enabling handler's answer, or whether
     // any target along the route serves it.
     BOOL IsCommandEnabled(UINT nID);
+    // Brings every menu item, bar button and status pane up to date from
+    // the command route (what the framework does whenever it goes idle).
+    void OnIdleUpdateCmdUI();
+
+    // Control bars. The sides (CBRS_ALIGN_*) the frame docks bars on.
+    void EnableDocking(DWORD dwDockStyle);
+    DWORD GetDockStyle() const { return m_dwDockStyle; }
+    // Docks the bar on side nDockBarID (AFX_IDW_DOCKBAR_*); 0: the first
+    // side its own alignment style names that the frame docks on.
+    void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, const RECT* lpRect = nullptr);
+    // Puts the bar in a small window of its own at point (screen
+    // coordinates).
+    void FloatControlBar(CControlBar* pBar, POINT point, DWORD dwStyle = CBRS_ALIGN_TOP);
+    void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+    // The bar with child id nID (AFX_IDW_TOOLBAR, ...); NULL if none.
+    CControlBar* GetControlBar(UINT nID) const;
+    void AddControlBar(CControlBar* pBar);
+    void RemoveControlBar(CControlBar* pBar);
+
+    // The message pane of the status bar: a text, or the prompt of command
+    // (or system command) nID; AFX_IDS_IDLEMESSAGE for the idle text.
+    void SetMessageText(LPCTSTR lpszText);
+    void SetMessageText(UINT nID);
+    // The prompt of nID: its string up to the first "\n".
+    virtual void GetMessageString(UINT nID, std::string& rMessage) const;
 
     QMainWindow* GetMainWindow() const;
 
@@ -65,6 +100,9 @@ protected:
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
     CWnd* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);
     void OnClose();
+    void OnBarCheck(UINT nID);
+    void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
+    void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
 
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent) override;
 
@@ -76,12 +114,28 @@ protected:
 
 private:
     friend class FrameWidget;
-    BOOL HasCommandHandler(UINT nID);
+    friend class AcceleratorFilter;
     void BuildMenu(QMainWindow* pWindow);
+    void UpdateMenuCmdUI(QMenu* pMenu);
 
     CView* m_pViewOwned = nullptr;  // the view this frame created and deletes
     BOOL m_bAutoDelete = FALSE;     // deletes itself once its window is gone
+    DWORD m_dwDockStyle = 0;
+    std::vector<CControlBar*> m_listControlBars;
 };
+
+// A menu text as a screen reader should say it: without the mnemonic, be it
+// "&X" inside the word or "(&X)" after it.
+std::string AfxStripMnemonic(const std::string& text);
+
+// A new item of command nID in pMenu before pBefore (at the end for NULL),
+// its text as the menu resource gives it ("label\tkeys"). The frame runs the
+// command of every item in its menus.
+QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, const std::string& text);
+
+// Runs command nID on pFrame from the event loop, once the menu, button or
+// key that asked for it is done (the command may close the window).
+void AfxPostCommand(CFrameWnd* pFrame, UINT nID);
 
 // The frame that a window sits in (itself if it is one); NULL if none.
 CFrameWnd* AfxGetParentFrame(const CWnd* pWnd);

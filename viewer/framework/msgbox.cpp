@@ -1,3 +1,4 @@
+// The message box and the file dialogs, with their test hooks.
 #include "msgbox.h"
 
 #include "strings_table.h"

@@ -171,8 +171,10 @@ void CWinApp::OnOpenRecentFile(UINT nID)
 
 void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI)
 {
-    // the place holder is grayed while the list is empty
-    pCmdUI->Enable(m_pRecentFileList != nullptr && m_pRecentFileList->GetCount() > 0);
+    if (m_pRecentFileList == nullptr)
+        pCmdUI->Enable(FALSE);  // no list kept: the place holder, grayed
+    else
+        m_pRecentFileList->UpdateMenu(pCmdUI);
 }
 
 BOOL CWinApp::Unregister()

@@ -18,19 +18,6 @@ QString Q(const std::string& s)
     return QString::fromLocal8Bit(s.c_str());
 }
 
-// Runs a recent-file command as the menu's own items do: from the event
-// loop, once the menu is closed, and only while it is enabled.
-void PostCommand(QObject* pContext, UINT nID)
-{
-    QMetaObject::invokeMethod(
-        pContext,
-        [nID] {
-            if (CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
-                pFrame->OnCommand(nID);
-        },
-        Qt::QueuedConnection);
-}
-
 }  // namespace
 
 std::string AfxAbbreviateName(const std::string& path, int nMaxLength)
@@ -153,45 +140,66 @@ void CRecentFileList::WriteList()
     pApp->WriteProfileStrings(m_strSectionName.c_str(), entries);
 }
 
-void CRecentFileList::UpdateMenu(QMenu* pMenu) const
+void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) const
 {
-    // The items of the list as the menu has them now: the place holder, or
-    // the entries of the last time.
-    QList<QAction*> items;
-    for (QAction* pAction : pMenu->actions()) {
-        if (pAction->isSeparator())
-            continue;
-        const UINT nID = pAction->data().toUInt();
-        if (nID >= m_nStart && nID < m_nStart + static_cast<UINT>(m_nSize))
-            items.append(pAction);
-    }
-    if (items.isEmpty())
+    QMenu* pMenu = pCmdUI->m_pMenu;
+    const QList<QAction*> all = pMenu != nullptr ? pMenu->actions() : QList<QAction*>();
+    const int at = static_cast<int>(pCmdUI->m_nIndex);
+    if (at < 0 || at >= all.size()) {
+        pCmdUI->Enable(GetCount() > 0);  // not a menu: the first entry alone
         return;
-    QAction* pFirst = items.takeFirst();
+    }
+    // The items of the list as the menu has them now: the place holder, or
+    // the entries of the last time, one after the other.
+    QAction* pFirst = all[at];
+    QList<QAction*> rest;
+    for (int i = at + 1; i < all.size(); ++i) {
+        const UINT nID = all[i]->data().toUInt();
+        if (all[i]->isSeparator() || nID < m_nStart || nID >= m_nStart + static_cast<UINT>(m_nSize))
+            break;
+        rest.append(all[i]);
+    }
     if (m_strPlaceHolder.empty())
         m_strPlaceHolder = pFirst->text().toStdString();
-    for (QAction* pAction : items) {
+
+    if (GetCount() == 0) {
+        for (QAction* pAction : rest) {
+            pMenu->removeAction(pAction);
+            pAction->deleteLater();
+        }
+        pFirst->setText(QString::fromStdString(m_strPlaceHolder));
+        pCmdUI->Enable(FALSE);  // grayed while the list is empty
+        pCmdUI->m_nIndexMax = static_cast<UINT>(pMenu->actions().size());
+        return;
+    }
+
+    // Only what changed is touched: the menu is brought up to date at every
+    // idle moment.
+    pFirst->setText(Q(GetMenuText(0)));
+    for (int i = 1; i < GetCount(); ++i) {
+        const QString text = Q(GetMenuText(i));
+        if (i - 1 < rest.size()) {
+            QAction* pAction = rest[i - 1];
+            if (pAction->text() != text)
+                pAction->setText(text);
+            pAction->setData(m_nStart + static_cast<UINT>(i));
+            pAction->setEnabled(true);
+        } else {
+            // after the last entry in the menu
+            const QList<QAction*> now = pMenu->actions();
+            const qsizetype next = now.indexOf(rest.isEmpty() ? pFirst : rest.last()) + 1;
+            QAction* pBefore = next < now.size() ? now[next] : nullptr;
+            QAction* pAction = AfxInsertMenuItem(pMenu, pBefore, m_nStart + static_cast<UINT>(i),
+                                                 GetMenuText(i));
+            rest.append(pAction);
+        }
+    }
+    while (rest.size() > GetCount() - 1) {
+        QAction* pAction = rest.takeLast();
         pMenu->removeAction(pAction);
         pAction->deleteLater();
     }
-
-    if (GetCount() == 0) {
-        pFirst->setText(QString::fromStdString(m_strPlaceHolder));
-        return;
-    }
-    pFirst->setText(Q(GetMenuText(0)));
-    QAction* pBefore = nullptr;
-    const QList<QAction*> all = pMenu->actions();
-    const int at = static_cast<int>(all.indexOf(pFirst));
-    if (at + 1 < all.size())
-        pBefore = all[at + 1];
-    for (int i = 1; i < GetCount(); ++i) {
-        const UINT nID = m_nStart + static_cast<UINT>(i);
-        auto* pAction = new QAction(Q(GetMenuText(i)), pMenu);
-        pAction->setData(nID);
-        QObject::connect(pAction, &QAction::triggered, pMenu, [pMenu, nID] {
-            PostCommand(pMenu, nID);
-        });
-        pMenu->insertAction(pBefore, pAction);
-    }
+    pCmdUI->Enable(TRUE);
+    pCmdUI->m_nIndex = static_cast<UINT>(at + GetCount() - 1);
+    pCmdUI->m_nIndexMax = static_cast<UINT>(pMenu->actions().size());
 }

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-class QMenu;
-
 class CRecentFileList {
 public:
     // nStart: the first menu id; lpszSection and lpszEntryFormat ("File%d")
@@ -35,10 +33,10 @@ public:
     virtual void ReadList();
     virtual void WriteList();
 
-    // Puts the entries into pMenu in place of the item of the first id (or
-    // the entries shown before), or leaves that item alone while the list
-    // is empty.
-    void UpdateMenu(QMenu* pMenu) const;
+    // The update of the first entry's menu item: the entries go into the
+    // menu in its place (and that of the entries shown before), or the place
+    // holder stays, grayed, while the list is empty.
+    void UpdateMenu(CCmdUI* pCmdUI) const;
 
     UINT m_nStart;
     std::string m_strSectionName;

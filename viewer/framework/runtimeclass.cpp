@@ -1,3 +1,4 @@
+// Runtime class records: dynamic creation and the class hierarchy.
 #include "afx.h"
 
 CObject* CRuntimeClass::CreateObject() const

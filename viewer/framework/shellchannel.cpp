@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "document.h"
+#include "file.h"
 #include "frame.h"
 
 #include <QApplication>

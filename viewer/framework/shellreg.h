@@ -29,10 +29,6 @@ struct AfxShellType {
 // Writes what is missing or out of date; leaves alone what the user has.
 // With bCompat the icon, print commands and the extension's new-file entry.
 void AfxRegisterShellFileType(const AfxShellType& type, BOOL bCompat);
-// The icon of nID at size x size pixels, as the shell shows it.
-class QImage;
-QImage AfxShellIconImage(UINT nID, int size);
-
 // Removes what was registered and is still as written; FALSE when some of
 // it could not be removed.
 BOOL AfxUnregisterShellFileType(const AfxShellType& type);

@@ -1,6 +1,8 @@
 // Shell registration on freedesktop desktops.
 #include "shellreg.h"
 
+#include "resources.h"
+
 #include <QByteArray>
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -173,12 +175,27 @@ QByteArray DesktopEntry(const AfxShellType& type, bool bCompat)
     return e.toUtf8();
 }
 
+// The image of icon group nID at size x size pixels as a PNG file: the
+// group's own image of that size, else its largest scaled to it.
 QByteArray Png(UINT nID, int size)
 {
+    QImage image;
+    for (const AfxGroupImage& i : AfxLoadIconImages(nID)) {
+        if (i.image.width() == size && i.image.height() == size) {
+            image = i.image;
+            break;
+        }
+        if (image.isNull() || i.image.width() > image.width())
+            image = i.image;
+    }
+    if (image.isNull())
+        return QByteArray();
+    if (image.size() != QSize(size, size))
+        image = image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    AfxShellIconImage(nID, size).save(&buffer, "PNG");
+    image.save(&buffer, "PNG");
     return bytes;
 }
 
@@ -194,15 +211,19 @@ std::vector<std::pair<QString, QByteArray>> Files(const AfxShellType& type, bool
     const QString data = DataHome();
     files.emplace_back(data + QStringLiteral("/applications/") + DesktopFileName(type),
                        DesktopEntry(type, bCompat));
+    // icons only where the program has them
+    auto addIcon = [&files](const QString& path, const QByteArray& png) {
+        if (!png.isEmpty())
+            files.emplace_back(path, png);
+    };
     for (int size : {16, 32}) {
         const QString dir = data + QStringLiteral("/icons/hicolor/%1x%1/").arg(size);
-        files.emplace_back(dir + QStringLiteral("apps/") + Q(type.appName) +
-                               QStringLiteral(".png"),
-                           Png(type.nIDAppIcon, size));
+        addIcon(dir + QStringLiteral("apps/") + Q(type.appName) + QStringLiteral(".png"),
+                Png(type.nIDAppIcon, size));
         if (bCompat)
-            files.emplace_back(dir + QStringLiteral("mimetypes/") + Q(type.appName) +
-                                   QStringLiteral("-document.png"),
-                               Png(type.nIDDocIcon, size));
+            addIcon(dir + QStringLiteral("mimetypes/") + Q(type.appName) +
+                        QStringLiteral("-document.png"),
+                    Png(type.nIDDocIcon, size));
     }
     return files;
 }

@@ -1,5 +1,5 @@
-// The resource script: string table, menus and accelerator tables, found by
-// numeric id. Texts are UTF-8 here; the window system shows them as they are.
+// The text resources: the string table, menus and accelerator tables, found
+// by numeric id. Texts are UTF-8 here; the window system shows them as they are.
 #ifndef RUVOK_STRINGS_TABLE_H
 #define RUVOK_STRINGS_TABLE_H
 

@@ -1,15 +1,22 @@
+// CView: joining and leaving the document, activation, and the printing
+// steps a view overrides.
 #include "view.h"
 
 #include "document.h"
 
 IMPLEMENT_DYNAMIC(CView, CWnd)
 
+// The print commands' handlers are here, but a view's own map routes them
+// to these (as the viewer's does): a view that maps none prints nothing.
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
-    ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateFilePrint)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateFilePrint)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateFilePrint)
+    ON_UPDATE_COMMAND_UI(ID_WINDOW_SPLIT, OnUpdateSplitCmd)
+    ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, OnUpdateSplitCmd)
+    ON_UPDATE_COMMAND_UI(ID_PREV_PANE, OnUpdateSplitCmd)
 END_MESSAGE_MAP()
 
 CView::CView() = default;
@@ -72,3 +79,16 @@ BOOL CView::DoPreparePrinting(CPrintInfo*)
 void CView::OnFilePrint() {}
 
 void CView::OnFilePrintPreview() {}
+
+// Until printing is there, its commands are grayed rather than silent.
+void CView::OnUpdateFilePrint(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(FALSE);
+}
+
+// Splitting, and moving between panes, need a splitter window; a view has
+// none.
+void CView::OnUpdateSplitCmd(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(FALSE);
+}

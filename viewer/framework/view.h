@@ -41,6 +41,8 @@ protected:
     // ID_FILE_PRINT_PREVIEW) a view maps to.
     void OnFilePrint();
     void OnFilePrintPreview();
+    void OnUpdateFilePrint(CCmdUI* pCmdUI);
+    void OnUpdateSplitCmd(CCmdUI* pCmdUI);
 
     CDocument* m_pDocument = nullptr;
     friend class CDocument;

@@ -1,14 +1,16 @@
+// Global memory blocks (see winapi.h), each known by its handle while it
+// lives.
 #include "winapi.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <unordered_set>
 
 namespace {
 
 // A block: its header, then the bytes. The handle is the header's address.
 struct GlobalBlock {
-    static constexpr std::uint32_t kLive = 0x474C4F42;  // "GLOB"
-    std::uint32_t magic;
     UINT flags;
     SIZE_T size;
     int locks;
@@ -17,7 +19,6 @@ struct GlobalBlock {
 
 int g_failAllocAt = 0;
 int g_failLockAt = 0;
-int g_blocksInUse = 0;
 
 // Counts a call down to the one that is meant to fail.
 bool ShouldFail(int& countdown)
@@ -27,12 +28,20 @@ bool ShouldFail(int& countdown)
     return --countdown == 0;
 }
 
+// The blocks allocated and not yet freed. A handle is looked up here before
+// anything behind it is read, so a freed (or made-up) handle is refused
+// without touching memory that is no longer the block's.
+std::unordered_set<const void*>& LiveBlocks()
+{
+    static std::unordered_set<const void*> blocks;
+    return blocks;
+}
+
 GlobalBlock* BlockOf(HGLOBAL hMem)
 {
-    auto* block = static_cast<GlobalBlock*>(hMem);
-    if (block == nullptr || block->magic != GlobalBlock::kLive)
+    if (hMem == nullptr || LiveBlocks().count(hMem) == 0)
         return nullptr;
-    return block;
+    return static_cast<GlobalBlock*>(hMem);
 }
 
 }  // namespace
@@ -58,10 +67,15 @@ HGLOBAL winapi_detail::AllocBlock(UINT uFlags, SIZE_T dwBytes)
     void* raw = std::malloc(sizeof(GlobalBlock) + (dwBytes == 0 ? 1 : dwBytes));
     if (raw == nullptr)
         return nullptr;
-    auto* block = new (raw) GlobalBlock{GlobalBlock::kLive, uFlags, dwBytes, 0};
+    auto* block = new (raw) GlobalBlock{uFlags, dwBytes, 0};
     if ((uFlags & GMEM_ZEROINIT) != 0)
         std::memset(block->Data(), 0, dwBytes);
-    ++g_blocksInUse;
+    try {
+        LiveBlocks().insert(block);
+    } catch (const std::bad_alloc&) {
+        std::free(raw);
+        return nullptr;
+    }
     return block;
 }
 
@@ -87,9 +101,8 @@ HGLOBAL GlobalFree(HGLOBAL hMem)
     GlobalBlock* block = BlockOf(hMem);
     if (block == nullptr)
         return hMem;
-    block->magic = 0;
+    LiveBlocks().erase(block);
     std::free(block);
-    --g_blocksInUse;
     return nullptr;
 }
 
@@ -118,5 +131,5 @@ void GlobalFailLockAt(int n)
 
 int GlobalBlocksInUse()
 {
-    return g_blocksInUse;
+    return static_cast<int>(LiveBlocks().size());
 }

@@ -1,3 +1,5 @@
+// CWnd: creation, message dispatch through WindowProc and the maps, and
+// the Qt widget behind each window.
 #include "wnd.h"
 
 #include <QObject>
@@ -171,13 +173,12 @@ BOOL CWnd::IsCommandEnabled(UINT nID, BOOL* pbHandled)
 {
     CCmdUI ui;
     ui.m_nID = nID;
-    const BOOL updated = OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &ui);
-    const BOOL served = FindMessageEntry(WM_COMMAND, CN_COMMAND, nID) != nullptr ? TRUE : FALSE;
-    if (pbHandled != nullptr)
-        *pbHandled = updated || served;
-    if (updated && ui.m_bEnableChanged)
-        return ui.m_bEnabled;
-    return served;
+    const BOOL updated = ui.DoUpdate(this, TRUE);
+    if (pbHandled != nullptr) {
+        AFX_CMDHANDLERINFO info;
+        *pbHandled = updated || OnCmdMsg(nID, CN_COMMAND, &info);
+    }
+    return ui.m_bEnabled;
 }
 
 void CWnd::ShowWindow(int nCmdShow)

@@ -1,0 +1,93 @@
+// The Qt widget that is the edit control: it answers the edit control's
+// messages (its text as code page 932 bytes, byte offsets, the limit, tab
+// stops, the clipboard commands, undo) and keeps every way of changing the
+// text either its own (paste, cut, Enter) or filtered, so that only what
+// code page 932 can hold gets in. The messages and the text are in
+// editcontrol.cpp, what the user does through Qt in editinput.cpp.
+#ifndef RUVOK_EDITCONTROL_H
+#define RUVOK_EDITCONTROL_H
+
+#include "afx.h"
+#include "font.h"
+
+#include <QByteArray>
+#include <QPlainTextEdit>
+
+#include <cstddef>
+
+class CEditView;
+class QTextDocument;
+
+class EditControl : public QPlainTextEdit {
+public:
+    // Tab stops as an edit control starts, in dialog units.
+    static constexpr int kDefaultTabStop = 32;
+
+    EditControl(CEditView* pView, QWidget* pParent);
+
+    // Handles one of the edit control's messages into result; false for any
+    // other message, which then goes to the view's own default.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // The text, valid until it changes.
+    const QByteArray& Bytes();
+
+    // What the edit commands need to be enabled.
+    bool HasSelection() const;
+    bool HasText() const;
+    bool CanUndo() const;
+
+protected:
+    // What the user does, through Qt (editinput.cpp).
+    void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    // The messages, by what they touch.
+    LRESULT Paint();
+    LRESULT SetFontHandle(WPARAM wParam, LPARAM lParam);
+    LRESULT GetText(WPARAM wParam, LPARAM lParam);
+    LRESULT SetTabStops(WPARAM wParam, LPARAM lParam);
+    LRESULT GetSel(WPARAM wParam, LPARAM lParam);
+    LRESULT SetSel(WPARAM wParam, LPARAM lParam);
+    LRESULT ClipboardCommand(UINT message);
+    LRESULT PasteClipboard();
+
+    // A whole new text, waiting beside the widget until its first paint.
+    void SetText(const char* bytes, std::size_t n);
+    // The document the text is in: the one waiting, or the widget's.
+    QTextDocument* TextDoc() const;
+    // Puts a waiting text into the widget.
+    void Realize();
+    // Inserts code page 932 bytes in place of the selection, as one step the
+    // user can undo; false (and nothing changes) past the limit.
+    bool InsertBytes(const char* bytes, std::size_t n, bool asUserEdit);
+    void InsertLineEnd();
+    // Whether replacing the selection of c by n more bytes stays within the
+    // limit.
+    bool FitsLimit(const QTextCursor& c, std::size_t n);
+
+    qreal TabStopDistance() const;
+    void ApplyTabStops();
+    void AdoptDocument(QTextDocument* doc);
+
+    CEditView* m_pView;
+    std::size_t m_limit;
+    int m_tabStopDlu = kDefaultTabStop;
+    HFONT m_hFont = nullptr;
+    int m_internal = 0;  // > 0 while the control itself changes the text
+    QPaintEvent* m_pPaintEvent = nullptr;
+    QTextDocument* m_pPending = nullptr;
+    bool m_bPainted = false;
+    bool m_bytesValid = false;
+    QByteArray m_bytes;
+};
+
+#endif

@@ -1,0 +1,143 @@
+// What reaches the edit control from the user through Qt: paints, keys,
+// input methods, Qt's own paste and drops (files go to the window that takes
+// them). Each way of changing the text becomes the control's own (paste,
+// cut, Enter) or lets in only what code page 932 can hold.
+#include "editcontrol.h"
+
+#include "clipboard.h"
+#include "cp932text.h"
+#include "editlayout.h"
+#include "edittext.h"
+#include "editview.h"
+#include "filedrop.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextCursor>
+
+void EditControl::paintEvent(QPaintEvent* e)
+{
+    QPaintEvent* saved = m_pPaintEvent;
+    m_pPaintEvent = e;
+    m_pView->SendMessage(WM_PAINT);
+    m_pPaintEvent = saved;
+}
+
+void EditControl::keyPressEvent(QKeyEvent* e)
+{
+    Realize();
+    if (e == QKeySequence::Paste) {
+        m_pView->SendMessage(WM_PASTE);
+        return;
+    }
+    if (e == QKeySequence::Cut) {
+        m_pView->SendMessage(WM_CUT);
+        return;
+    }
+    if (e == QKeySequence::Copy) {
+        m_pView->SendMessage(WM_COPY);
+        return;
+    }
+    if (isReadOnly()) {
+        QPlainTextEdit::keyPressEvent(e);
+        return;
+    }
+    if (e == QKeySequence::InsertParagraphSeparator || e == QKeySequence::InsertLineSeparator
+        || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        InsertLineEnd();
+        return;
+    }
+    const QString text = e->text();
+    const bool typing = !text.isEmpty() && text.at(0).isPrint()
+                        && (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+    if (typing) {
+        const QString storable = cp932::MakeStorable(text);
+        QTextCursor c = textCursor();
+        if (!FitsLimit(c, cp932::EncodedLength(storable))) {
+            QApplication::beep();
+            return;
+        }
+        const bool shaped = editlayout::NeedsShaping(QStringView(storable));
+        if (storable != text || shaped) {
+            c.insertText(storable, shaped ? editlayout::Shaped(c.charFormat()) : c.charFormat());
+            setTextCursor(c);
+            ensureCursorVisible();
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void EditControl::inputMethodEvent(QInputMethodEvent* e)
+{
+    Realize();
+    const QString commit = e->commitString();
+    if (commit.isEmpty() || isReadOnly()) {
+        QPlainTextEdit::inputMethodEvent(e);
+        return;
+    }
+    const QString storable = cp932::MakeStorable(commit);
+    if (editlayout::NeedsShaping(QStringView(storable)))
+        mergeCurrentCharFormat(editlayout::Shaped());
+    if (!FitsLimit(textCursor(), cp932::EncodedLength(storable))) {
+        QApplication::beep();
+        QInputMethodEvent cancelled(QString(), e->attributes());
+        QPlainTextEdit::inputMethodEvent(&cancelled);
+        return;
+    }
+    if (storable == commit) {
+        QPlainTextEdit::inputMethodEvent(e);
+        return;
+    }
+    QInputMethodEvent replaced(e->preeditString(), e->attributes());
+    replaced.setCommitString(storable, e->replacementStart(), e->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&replaced);
+}
+
+// A drop is text in whatever form the paste can read, not only Qt's.
+bool EditControl::canInsertFromMimeData(const QMimeData* source) const
+{
+    return OffersText(source);
+}
+
+// Qt's own paste (the context menu) and a drop end here: both become the
+// window's WM_PASTE. A drop has put its data in place of the clipboard.
+void EditControl::insertFromMimeData(const QMimeData*)
+{
+    if (!isReadOnly())
+        m_pView->SendMessage(WM_PASTE);
+}
+
+QMimeData* EditControl::createMimeDataFromSelection() const
+{
+    const QTextCursor c = textCursor();
+    auto* data = new QMimeData;
+    data->setText(cp932::Decode(edittext::BytesBetween(*TextDoc(), c.selectionStart(), c.selectionEnd())));
+    return data;
+}
+
+// Files dragged here go to the window that takes them (the frame opens the
+// first); they are not text for the control.
+void EditControl::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!AfxFileDropEvent(this, e))
+        QPlainTextEdit::dragEnterEvent(e);
+}
+
+void EditControl::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (!AfxFileDropEvent(this, e))
+        QPlainTextEdit::dragMoveEvent(e);
+}
+
+void EditControl::dropEvent(QDropEvent* e)
+{
+    if (AfxFileDropEvent(this, e))
+        return;
+    Realize();
+    ClipboardRedirect redirect(e->mimeData());
+    QPlainTextEdit::dropEvent(e);
+}

@@ -1,0 +1,53 @@
+// The edit control's byte text in a Qt document: which line end each block
+// break stands for, how code page 932 lines go in, and the bytes a document,
+// a selection or a position stands for.
+//
+// The Qt document turns every line end into a block break. A line end other
+// than CR LF is marked in the character format of the block separator that
+// stands for it, so the mark goes wherever the separator goes (and comes
+// back with it on undo). Short CR LF lines of a text of very many lines may
+// share a block, joined by line separators (cp932::kLineInBlock).
+#ifndef RUVOK_EDITTEXT_H
+#define RUVOK_EDITTEXT_H
+
+#include "cp932text.h"
+
+#include <QByteArray>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+class QTextDocument;
+
+namespace edittext {
+
+// The line end after a block (CR LF after the last one, which has none).
+cp932::LineEnd EndOf(const QTextBlock& block);
+
+// format, marked for a separator that stands for end.
+QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end);
+
+// Inserts decoded lines at the cursor in format, each separator marked with
+// its own line end.
+void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format);
+
+// Joins short CR LF lines of a text of very many lines into shared blocks.
+void GroupShortLines(cp932::Lines& lines);
+
+// The bytes of the whole document, appended to out.
+void AppendBytes(const QTextDocument& doc, QByteArray& out);
+
+// The bytes the positions from..to stand for, line ends included.
+QByteArray BytesBetween(const QTextDocument& doc, int from, int to);
+
+// The byte offset of a character position, and back (a negative offset is
+// the end). A character and its selector are one place.
+int ByteOffsetOf(const QTextDocument& doc, int pos);
+int PositionOfByteOffset(const QTextDocument& doc, int offset);
+
+// The number of lines, counting those that share a block one by one.
+int LineCount(const QTextDocument& doc);
+
+}  // namespace edittext
+
+#endif

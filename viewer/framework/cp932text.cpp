@@ -242,41 +242,73 @@ const Tables& GetTables()
     return tables;
 }
 
-void AppendCodePoint(QString& out, char32_t cp)
-{
-    if (cp < 0x10000) {
-        out.append(QChar(static_cast<char16_t>(cp)));
-    } else {
-        out.append(QChar(QChar::highSurrogate(cp)));
-        out.append(QChar(QChar::lowSurrogate(cp)));
+// Text written straight into a QString's buffer: at most three UTF-16 units
+// a step (a character and its selector), room made beforehand.
+class Writer {
+public:
+    Writer(QString& str, std::size_t expected) : m_str(str)
+    {
+        const qsizetype used = str.size();
+        str.resize(used + static_cast<qsizetype>(expected) + 16);
+        m_p = str.data() + used;
+        m_end = str.data() + str.size();
     }
-}
+    ~Writer() { m_str.resize(m_p - m_str.data()); }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    void MakeRoom()
+    {
+        if (m_end - m_p >= 3)
+            return;
+        const qsizetype used = m_p - m_str.data();
+        m_str.resize(m_str.size() * 2);
+        m_p = m_str.data() + used;
+        m_end = m_str.data() + m_str.size();
+    }
+    void Put(char16_t c) { *m_p++ = QChar(c); }
+    void PutCodePoint(char32_t cp)
+    {
+        if (cp < 0x10000) {
+            Put(static_cast<char16_t>(cp));
+        } else {
+            Put(QChar::highSurrogate(cp));
+            Put(QChar::lowSurrogate(cp));
+        }
+    }
+
+private:
+    QString& m_str;
+    QChar* m_p;
+    QChar* m_end;
+};
 
 // Decodes bytes [i, n) as far as the next CR or LF (or all of them when
 // stopAtLineEnd is false) and returns where it stopped.
 std::size_t DecodeRun(const Tables& t, const unsigned char* s, std::size_t i, std::size_t n,
-                      bool stopAtLineEnd, QString& out)
+                      bool stopAtLineEnd, Writer& out)
 {
     while (i < n) {
         const unsigned b = s[i];
         if (stopAtLineEnd && (b == '\r' || b == '\n'))
             break;
+        out.MakeRoom();
         if (t.leadByte[b] && i + 1 < n) {
             const unsigned v = b << 8 | s[i + 1];
             if (t.pair[v] != kNoChar) {
-                out.append(QChar(t.pair[v]));
+                out.Put(t.pair[v]);
                 if (t.pairSelector[v] != 0)
-                    AppendCodePoint(out, kFirstSelector + t.pairSelector[v] - 1);
+                    out.PutCodePoint(kFirstSelector + t.pairSelector[v] - 1);
                 i += 2;
                 continue;
             }
         }
         if (t.single[b] != kNoChar) {
-            out.append(QChar(t.single[b]));
+            out.Put(t.single[b]);
             if (t.singleSelector[b] != 0)
-                AppendCodePoint(out, kFirstSelector + t.singleSelector[b] - 1);
+                out.PutCodePoint(kFirstSelector + t.singleSelector[b] - 1);
         } else {
-            AppendCodePoint(out, kReservedBase + b);
+            out.PutCodePoint(kReservedBase + b);
         }
         ++i;
     }
@@ -343,8 +375,10 @@ QString Decode(const char* bytes, std::size_t n)
 {
     const Tables& t = GetTables();
     QString out;
-    out.reserve(static_cast<qsizetype>(n));
-    DecodeRun(t, reinterpret_cast<const unsigned char*>(bytes), 0, n, false, out);
+    {
+        Writer writer(out, n);
+        DecodeRun(t, reinterpret_cast<const unsigned char*>(bytes), 0, n, false, writer);
+    }
     return out;
 }
 
@@ -411,7 +445,8 @@ QString MakeStorable(QStringView text)
         } else if (u.bestFit) {
             // Shown as the character its code reads back as.
             const char two[2] = {static_cast<char>(u.code >> 8), static_cast<char>(u.code & 0xFF)};
-            DecodeRun(t, reinterpret_cast<const unsigned char*>(two), 0, 2, false, out);
+            Writer writer(out, 2);
+            DecodeRun(t, reinterpret_cast<const unsigned char*>(two), 0, 2, false, writer);
         } else {
             out.append(text.mid(i, u.units));
         }
@@ -425,11 +460,11 @@ Lines DecodeLines(const char* bytes, std::size_t n)
     const Tables& t = GetTables();
     const auto* s = reinterpret_cast<const unsigned char*>(bytes);
     Lines lines;
-    lines.text.reserve(static_cast<qsizetype>(n));
+    Writer writer(lines.text, n);
     std::size_t line = 0;
     std::size_t i = 0;
     for (;;) {
-        i = DecodeRun(t, s, i, n, true, lines.text);
+        i = DecodeRun(t, s, i, n, true, writer);
         if (i >= n)
             break;
         LineEnd end = LineEnd::Lf;
@@ -444,7 +479,8 @@ Lines DecodeLines(const char* bytes, std::size_t n)
         ++i;
         if (end != LineEnd::CrLf)
             lines.oddEnds.push_back({line, end});
-        lines.text.append(QLatin1Char('\n'));
+        writer.MakeRoom();
+        writer.Put(u'\n');
         ++line;
     }
     return lines;

@@ -243,7 +243,9 @@ const Tables& GetTables()
 }
 
 // Text written straight into a QString's buffer: at most three UTF-16 units
-// a step (a character and its selector), room made beforehand.
+// a step (a character and its selector), room made beforehand. The string
+// has its true length only once the writer is gone: end its scope before the
+// string is used or returned.
 class Writer {
 public:
     Writer(QString& str, std::size_t expected) : m_str(str)
@@ -373,6 +375,8 @@ Code NextUnit(const Tables& t, QStringView text, qsizetype i)
 
 QString Decode(const char* bytes, std::size_t n)
 {
+    if (n == 0)
+        return QString();  // no tables needed (an empty document at start)
     const Tables& t = GetTables();
     QString out;
     {
@@ -457,31 +461,36 @@ QString MakeStorable(QStringView text)
 
 Lines DecodeLines(const char* bytes, std::size_t n)
 {
+    if (n == 0)
+        return Lines();  // no tables needed (an empty document at start)
     const Tables& t = GetTables();
     const auto* s = reinterpret_cast<const unsigned char*>(bytes);
     Lines lines;
-    Writer writer(lines.text, n);
-    std::size_t line = 0;
-    std::size_t i = 0;
-    for (;;) {
-        i = DecodeRun(t, s, i, n, true, writer);
-        if (i >= n)
-            break;
-        LineEnd end = LineEnd::Lf;
-        if (s[i] == '\r') {
-            if (i + 1 < n && s[i + 1] == '\n') {
-                end = LineEnd::CrLf;
-                ++i;
-            } else {
-                end = LineEnd::Cr;
+    {
+        // done with the text before it is returned
+        Writer writer(lines.text, n);
+        std::size_t line = 0;
+        std::size_t i = 0;
+        for (;;) {
+            i = DecodeRun(t, s, i, n, true, writer);
+            if (i >= n)
+                break;
+            LineEnd end = LineEnd::Lf;
+            if (s[i] == '\r') {
+                if (i + 1 < n && s[i + 1] == '\n') {
+                    end = LineEnd::CrLf;
+                    ++i;
+                } else {
+                    end = LineEnd::Cr;
+                }
             }
+            ++i;
+            if (end != LineEnd::CrLf)
+                lines.oddEnds.push_back({line, end});
+            writer.MakeRoom();
+            writer.Put(u'\n');
+            ++line;
         }
-        ++i;
-        if (end != LineEnd::CrLf)
-            lines.oddEnds.push_back({line, end});
-        writer.MakeRoom();
-        writer.Put(u'\n');
-        ++line;
     }
     return lines;
 }

@@ -7,6 +7,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-bench
 
+# The start-up benchmark measures FeatherPad (Debian's featherpad) beside
+# ruvok; it is a benchmark's need only, not the tests'.
+if [ "${RUVOK_BUILD_VIEWER:-ON}" = ON ] && ! command -v featherpad >/dev/null; then
+  sudo=; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends featherpad >/dev/null || true
+fi
+
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DRUVOK_BUILD_BENCH=ON -DRUVOK_BUILD_TESTS=OFF -DRUVOK_BUILD_VIEWER=${RUVOK_BUILD_VIEWER:-ON} >/dev/null
 cmake --build "$build" --target benchmarks -j2
@@ -16,6 +23,12 @@ echo "== conversion library (32 MiB texts)"
 echo
 echo "== whole programs"
 "$build/bench/bench_programs"
+
+if [ -x "$build/bench/start/bench_start" ]; then
+  echo
+  echo "== bench_start"
+  "$build/bench/start/bench_start"
+fi
 
 for b in "$build"/bench/viewer/bench_*; do
   [ -x "$b" ] || continue

@@ -2,6 +2,7 @@
 #include "ruvokapp.h"
 
 #include "aboutdialog.h"
+#include "cmdline.h"
 #include "doctemplate.h"
 #include "mainframe.h"
 #include "ruvokdoc.h"
@@ -22,21 +23,28 @@ CRuvokApp::~CRuvokApp() = default;
 
 BOOL CRuvokApp::InitInstance()
 {
+    AfxEnableControlContainer();
+    Enable3dControlsStatic();
+
+    SetRegistryKey("Local AppWizard-Generated Applications");
+    LoadStdProfileSettings(4);
+
     CSingleDocTemplate* pDocTemplate =
         new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CRuvokDoc), RUNTIME_CLASS(CMainFrame),
                                RUNTIME_CLASS(CRuvokView));
     AddDocTemplate(pDocTemplate);
 
-    // No argument: a new empty document; otherwise open the file named.
-    if (m_args.empty())
-        OnFileNew();
-    else if (OpenDocumentFile(m_args.front().c_str()) == nullptr)
-        return FALSE;
-    if (m_pMainWnd == nullptr)
+    EnableShellOpen();
+    RegisterShellFileTypes(TRUE);
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo))
         return FALSE;
 
     m_pMainWnd->ShowWindow(SW_SHOW);
     m_pMainWnd->UpdateWindow();
+    m_pMainWnd->DragAcceptFiles(TRUE);
     return TRUE;
 }
 

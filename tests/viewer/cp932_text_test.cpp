@@ -183,6 +183,36 @@ TEST(Cp932Text, RandomTextsRoundTripAsLines)
     }
 }
 
+// Texts that take more UTF-16 units than bytes (every byte a reserved code
+// point, every pair a character and its selector), short and long, decode
+// whole and back.
+TEST(Cp932Text, TextsLongerDecodedThanStoredRoundTrip)
+{
+    struct Row {
+        const char* unit;
+        qsizetype unitsEach;
+        const char* why;
+    };
+    const Row rows[] = {
+        {"\x85", 2, "a byte that starts no code"},
+        {"\x87\x90", 3, "a duplicate code: character and selector"},
+        {"\x85\r\n", 4, "reserved bytes on lines of their own"},
+    };
+    for (const Row& row : rows) {
+        for (int count : {1, 7, 8, 9, 100, 70000}) {
+            QByteArray bytes;
+            for (int i = 0; i < count; ++i)
+                bytes += row.unit;
+            const QString text = cp932::Decode(bytes);
+            EXPECT_EQ(cp932::Encode(text), bytes) << row.why << " x" << count;
+            EXPECT_EQ(text.size(), row.unitsEach * count) << row.why << " x" << count;
+            const cp932::Lines lines =
+                cp932::DecodeLines(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            EXPECT_EQ(Join(lines), bytes) << row.why << " x" << count;
+        }
+    }
+}
+
 TEST(Cp932Text, CharactersCodePage932CantHoldBecomeQuestionMarks)
 {
     const char16_t lone[] = {0xD800};

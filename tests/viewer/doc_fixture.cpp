@@ -9,6 +9,7 @@
 #include "kanjicode_length.h"
 #include "printing.h"
 #include "ruvokapp.h"
+#include "test_home.h"
 
 #include <QApplication>
 
@@ -212,13 +213,8 @@ int main(int argc, char** argv)
 {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings and caches go to a folder of the run's own, never the real home.
-    doctest::TempDir home;
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                             "XDG_RUNTIME_DIR"}) {
-        ::mkdir(home.File(name).c_str(), 0700);
-        qputenv(name, QByteArray::fromStdString(home.File(name)));
-    }
+    // the start-up below keeps settings and registers with the desktop
+    IsolateHome();
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     char name[] = "ruvok";

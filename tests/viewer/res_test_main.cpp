@@ -1,11 +1,11 @@
 // The resource and About box tests: a Qt application on the offscreen
-// platform, the viewer started as the program starts it, and a scratch
-// folder in place of the home folder.
+// platform, the viewer started as the program starts it, and a home of the
+// program's own.
 #include "app.h"
 #include "ruvokapp.h"
+#include "test_home.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -15,16 +15,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 2;
-    const QByteArray path = home.path().toLocal8Bit();
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/config");
-    qputenv("XDG_DATA_HOME", path + "/data");
-    qputenv("XDG_CACHE_HOME", path + "/cache");
-    qputenv("XDG_STATE_HOME", path + "/state");
-    qputenv("XDG_RUNTIME_DIR", path);
+    IsolateHome();
 
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);

@@ -2,6 +2,7 @@
 
 #include "clipboard.h"
 #include "cp932text.h"
+#include "test_home.h"
 
 #include <QApplication>
 #include <QClipboard>

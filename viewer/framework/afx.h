@@ -184,6 +184,7 @@ constexpr UINT AFX_IDP_ARCH_NONE = 0xF1B0;  // + CArchiveException cause 0..7
 class CObject;
 class CArchive;
 class CCmdUI;
+class QMenu;
 
 struct CRuntimeClass {
     LPCSTR m_lpszClassName;
@@ -389,6 +390,12 @@ public:
     BOOL m_bCheckChanged = FALSE;
     std::string m_strText;
     BOOL m_bTextChanged = FALSE;
+    // The menu being brought up to date (NULL for bars and panes) and its
+    // number of items. A handler that puts items of its own there from
+    // m_nIndex on (the recent files) sets their state itself, leaves
+    // m_nIndex at the last of them and m_nIndexMax at the new count.
+    QMenu* m_pMenu = nullptr;
+    UINT m_nIndexMax = 0;
 
     virtual ~CCmdUI() = default;
     virtual void Enable(BOOL bOn = TRUE)

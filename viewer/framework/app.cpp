@@ -1,10 +1,14 @@
 #include "app.h"
 
+#include "cmdline.h"
 #include "doctemplate.h"
 #include "document.h"
 #include "file.h"
 #include "frame.h"
 #include "msgbox.h"
+#include "qttexts.h"
+#include "recentfiles.h"
+#include "shellchannel.h"
 #include "strings_table.h"
 
 #include <QApplication>
@@ -20,6 +24,8 @@ CWinApp* g_pApp = nullptr;
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     ON_COMMAND(ID_APP_EXIT, OnAppExit)
+    ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
+    ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentFile)
 END_MESSAGE_MAP()
 
 CWinApp* AfxGetApp()
@@ -43,6 +49,8 @@ CWinApp::CWinApp(LPCTSTR lpszAppName)
 
 CWinApp::~CWinApp()
 {
+    delete m_pShellChannel;
+    delete m_pRecentFileList;
     for (CDocTemplate* pTemplate : m_templates)
         delete pTemplate;
     if (g_pApp == this)
@@ -64,7 +72,12 @@ int CWinApp::Run()
 
 int CWinApp::ExitInstance()
 {
-    return 0;
+    // The channel goes while the event loop's objects are still there.
+    delete m_pShellChannel;
+    m_pShellChannel = nullptr;
+    // The settings are written as they change (the recent files at once,
+    // so that viewers running side by side don't undo each other's).
+    return m_nExitCode;
 }
 
 void CWinApp::AddDocTemplate(CDocTemplate* pTemplate)
@@ -102,6 +115,10 @@ BOOL CWinApp::DoPromptFileName(std::string& fileName, UINT nIDSTitle, BOOL bOpen
     if (!AfxDoFileDialog(request))
         return FALSE;
     fileName = request.fileName;
+    // a name typed without an extension takes the document's
+    if (!bOpenFileDialog && !request.defaultExt.empty() &&
+        AfxGetFileTitle(fileName).find('.') == std::string::npos)
+        fileName += "." + request.defaultExt;
     return TRUE;
 }
 
@@ -142,6 +159,13 @@ void CWinApp::OnAppExit()
         m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
+void AfxEnableControlContainer() {}
+
+BOOL Enable3dControlsStatic()
+{
+    return TRUE;
+}
+
 void AfxWinInit(int argc, char* argv[])
 {
     CWinApp* pApp = AfxGetApp();
@@ -159,13 +183,15 @@ void AfxWinInit(int argc, char* argv[])
         QCoreApplication::setApplicationName(QString::fromStdString(pApp->m_pszAppName));
     }
 
-    // Qt's own dialogs and buttons speak Japanese.
+    // Qt's own dialogs and buttons speak Japanese; the few texts its
+    // translation lacks come from the resources.
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     static QTranslator translator;
     if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
                         QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&translator);
+    AfxInstallQtTexts();
 
     // Dialogs and menus in the proportional Japanese font where there is one.
     const QString family = QStringLiteral("IPAPGothic");

@@ -57,19 +57,6 @@ struct Tables {
     Tables();
 };
 
-// One character, or none, for a byte sequence; none when ICU maps it to
-// anything other than exactly one BMP character.
-char16_t AskIcu(UConverter* conv, const char* bytes, int n)
-{
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_reset(conv);
-    UChar out[4];
-    const int len = ucnv_toUChars(conv, out, 4, bytes, n, &err);
-    if (U_FAILURE(err) || len != 1 || out[0] == 0)
-        return kNoChar;
-    return static_cast<char16_t>(out[0]);
-}
-
 // The code ICU gives a character back as, or 0.
 std::uint16_t AskIcuBack(UConverter* conv, char16_t ch)
 {
@@ -88,6 +75,55 @@ std::uint16_t AskIcuBack(UConverter* conv, char16_t ch)
     return 0;
 }
 
+// Every candidate code (each upper-half byte, each pair of a byte that is
+// not a character of its own with a trail byte) asked of ICU in one
+// conversion: the codes one after the other, each followed by LF, which no
+// code takes as its trail byte, so that a code ICU refuses (skipped) never
+// takes the next one with it. A code maps to a character when exactly one
+// UTF-16 unit, not a surrogate and not 0, comes from its first byte.
+void AskIcuAll(UConverter* conv, const std::vector<std::uint16_t>& codes,
+               std::vector<char16_t>& chars)
+{
+    chars.assign(codes.size(), kNoChar);
+    std::vector<char> in;
+    std::vector<std::int32_t> start;  // where each code's bytes begin
+    in.reserve(codes.size() * 3);
+    start.reserve(codes.size());
+    for (std::uint16_t c : codes) {
+        start.push_back(static_cast<std::int32_t>(in.size()));
+        if (c >= 0x100)
+            in.push_back(static_cast<char>(c >> 8));
+        in.push_back(static_cast<char>(c & 0xFF));
+        in.push_back('\n');
+    }
+    std::vector<UChar> out(in.size());
+    std::vector<std::int32_t> offsets(in.size());
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_reset(conv);
+    ucnv_setToUCallBack(conv, UCNV_TO_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &err);
+    const char* source = in.data();
+    UChar* target = out.data();
+    ucnv_toUnicode(conv, &target, out.data() + out.size(), &source, in.data() + in.size(),
+                   offsets.data(), true, &err);
+    if (U_FAILURE(err))
+        return;
+    const std::size_t produced = static_cast<std::size_t>(target - out.data());
+    // the units by the offset of the byte they came from
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        while (k < produced && offsets[k] < start[i])
+            ++k;
+        std::size_t units = 0;
+        while (k + units < produced && offsets[k + units] == start[i])
+            ++units;
+        if (units == 1) {
+            const char16_t ch = static_cast<char16_t>(out[k]);
+            if (ch != 0 && (ch < 0xD800 || ch >= 0xE000))
+                chars[i] = ch;
+        }
+    }
+}
+
 Tables::Tables()
 {
     UErrorCode err = U_ZERO_ERROR;
@@ -95,7 +131,6 @@ Tables::Tables()
                                                              &ucnv_close);
     if (U_FAILURE(err) || !conv)
         return;  // every byte then decodes to its reserved code point
-    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
     ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                           &err);
     ucnv_setFallback(conv.get(), false);
@@ -103,44 +138,76 @@ Tables::Tables()
     // The lower half is ASCII, as Windows has it: ICU's table for this code
     // page swaps some control codes (0x1A, 0x1C, 0x7F) the IBM way, which
     // would change them on the clipboard.
-    std::map<char16_t, std::vector<std::uint16_t>> codesOf;
     for (unsigned b = 1; b < 0x80; ++b)
         single[b] = static_cast<char16_t>(b);
-    for (unsigned b = 0x80; b < 0x100; ++b) {
-        const char one[1] = {static_cast<char>(b)};
-        single[b] = AskIcu(conv.get(), one, 1);
-        if (single[b] != kNoChar)
-            codesOf[single[b]].push_back(static_cast<std::uint16_t>(b));
-    }
+    std::vector<std::uint16_t> codes;
+    std::vector<char16_t> chars;
+    for (unsigned b = 0x80; b < 0x100; ++b)
+        codes.push_back(static_cast<std::uint16_t>(b));
+    AskIcuAll(conv.get(), codes, chars);
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        single[codes[i]] = chars[i];
+
+    codes.clear();
     for (unsigned lead = 0x80; lead < 0x100; ++lead) {
         if (single[lead] != kNoChar)
             continue;
-        for (unsigned trail = 0x40; trail < 0x100; ++trail) {
-            const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            const char16_t ch = AskIcu(conv.get(), two, 2);
-            if (ch == kNoChar || (ch >= 0xD800 && ch < 0xE000))
-                continue;
-            const auto v = static_cast<std::uint16_t>(lead << 8 | trail);
-            pair[v] = ch;
-            leadByte[lead] = true;
-            codesOf[ch].push_back(v);
-        }
+        for (unsigned trail = 0x40; trail < 0x100; ++trail)
+            codes.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
+    }
+    AskIcuAll(conv.get(), codes, chars);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (chars[i] == kNoChar)
+            continue;
+        pair[codes[i]] = chars[i];
+        leadByte[codes[i] >> 8] = true;
     }
 
+    // Each character's codes in code order (single bytes first): the first
+    // becomes its code, unless it has more, which are sorted out below.
     for (unsigned b = 1; b < 0x80; ++b)
         code[b] = static_cast<std::uint16_t>(b);
-    for (auto& [ch, codes] : codesOf) {
+    std::vector<std::pair<char16_t, std::uint16_t>> shared;  // characters with several codes
+    auto take = [&](char16_t ch, std::uint16_t c) {
         if (ch < 0x80)
-            continue;  // ASCII stays a single byte
+            return;  // ASCII stays a single byte
+        if (code[ch] == 0)
+            code[ch] = c;
+        else
+            shared.emplace_back(ch, c);
+    };
+    for (unsigned b = 0x80; b < 0x100; ++b) {
+        if (single[b] != kNoChar)
+            take(single[b], static_cast<std::uint16_t>(b));
+    }
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (chars[i] != kNoChar)
+            take(chars[i], codes[i]);
+    }
+    // with the first code of each too, then by character, each in code
+    // order
+    const std::size_t later = shared.size();
+    for (std::size_t i = 0; i < later; ++i)
+        shared.emplace_back(shared[i].first, code[shared[i].first]);
+    std::sort(shared.begin(), shared.end());
+    shared.erase(std::unique(shared.begin(), shared.end()), shared.end());
+    for (std::size_t i = 0; i < shared.size();) {
+        const char16_t ch = shared[i].first;
+        std::size_t end = i;
+        while (end < shared.size() && shared[end].first == ch)
+            ++end;
         // The code ICU gives the character back as is its own; the others
         // are duplicates, numbered in code order.
         const std::uint16_t back = AskIcuBack(conv.get(), ch);
-        std::uint16_t primary = codes.front();
-        if (std::find(codes.begin(), codes.end(), back) != codes.end())
-            primary = back;
+        std::uint16_t primary = shared[i].second;
+        for (std::size_t j = i; j < end; ++j) {
+            if (shared[j].second == back)
+                primary = back;
+        }
         code[ch] = primary;
         unsigned next = 0;
-        for (std::uint16_t c : codes) {
+        for (std::size_t j = i; j < end; ++j) {
+            const std::uint16_t c = shared[j].second;
             if (c == primary)
                 continue;
             if (next == kMaxSelectors) {
@@ -159,6 +226,7 @@ Tables::Tables()
                 pairSelector[c] = static_cast<std::uint8_t>(next);
             duplicateCode[{ch, next - 1}] = c;
         }
+        i = end;
     }
     for (const BestFit& fit : kBestFit) {
         if (code[fit.ch] != 0)
@@ -174,41 +242,75 @@ const Tables& GetTables()
     return tables;
 }
 
-void AppendCodePoint(QString& out, char32_t cp)
-{
-    if (cp < 0x10000) {
-        out.append(QChar(static_cast<char16_t>(cp)));
-    } else {
-        out.append(QChar(QChar::highSurrogate(cp)));
-        out.append(QChar(QChar::lowSurrogate(cp)));
+// Text written straight into a QString's buffer: at most three UTF-16 units
+// a step (a character and its selector), room made beforehand. The string
+// has its true length only once the writer is gone: end its scope before the
+// string is used or returned.
+class Writer {
+public:
+    Writer(QString& str, std::size_t expected) : m_str(str)
+    {
+        const qsizetype used = str.size();
+        str.resize(used + static_cast<qsizetype>(expected) + 16);
+        m_p = str.data() + used;
+        m_end = str.data() + str.size();
     }
-}
+    ~Writer() { m_str.resize(m_p - m_str.data()); }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    void MakeRoom()
+    {
+        if (m_end - m_p >= 3)
+            return;
+        const qsizetype used = m_p - m_str.data();
+        m_str.resize(m_str.size() * 2);
+        m_p = m_str.data() + used;
+        m_end = m_str.data() + m_str.size();
+    }
+    void Put(char16_t c) { *m_p++ = QChar(c); }
+    void PutCodePoint(char32_t cp)
+    {
+        if (cp < 0x10000) {
+            Put(static_cast<char16_t>(cp));
+        } else {
+            Put(QChar::highSurrogate(cp));
+            Put(QChar::lowSurrogate(cp));
+        }
+    }
+
+private:
+    QString& m_str;
+    QChar* m_p;
+    QChar* m_end;
+};
 
 // Decodes bytes [i, n) as far as the next CR or LF (or all of them when
 // stopAtLineEnd is false) and returns where it stopped.
 std::size_t DecodeRun(const Tables& t, const unsigned char* s, std::size_t i, std::size_t n,
-                      bool stopAtLineEnd, QString& out)
+                      bool stopAtLineEnd, Writer& out)
 {
     while (i < n) {
         const unsigned b = s[i];
         if (stopAtLineEnd && (b == '\r' || b == '\n'))
             break;
+        out.MakeRoom();
         if (t.leadByte[b] && i + 1 < n) {
             const unsigned v = b << 8 | s[i + 1];
             if (t.pair[v] != kNoChar) {
-                out.append(QChar(t.pair[v]));
+                out.Put(t.pair[v]);
                 if (t.pairSelector[v] != 0)
-                    AppendCodePoint(out, kFirstSelector + t.pairSelector[v] - 1);
+                    out.PutCodePoint(kFirstSelector + t.pairSelector[v] - 1);
                 i += 2;
                 continue;
             }
         }
         if (t.single[b] != kNoChar) {
-            out.append(QChar(t.single[b]));
+            out.Put(t.single[b]);
             if (t.singleSelector[b] != 0)
-                AppendCodePoint(out, kFirstSelector + t.singleSelector[b] - 1);
+                out.PutCodePoint(kFirstSelector + t.singleSelector[b] - 1);
         } else {
-            AppendCodePoint(out, kReservedBase + b);
+            out.PutCodePoint(kReservedBase + b);
         }
         ++i;
     }
@@ -273,10 +375,14 @@ Code NextUnit(const Tables& t, QStringView text, qsizetype i)
 
 QString Decode(const char* bytes, std::size_t n)
 {
+    if (n == 0)
+        return QString();  // no tables needed (an empty document at start)
     const Tables& t = GetTables();
     QString out;
-    out.reserve(static_cast<qsizetype>(n));
-    DecodeRun(t, reinterpret_cast<const unsigned char*>(bytes), 0, n, false, out);
+    {
+        Writer writer(out, n);
+        DecodeRun(t, reinterpret_cast<const unsigned char*>(bytes), 0, n, false, writer);
+    }
     return out;
 }
 
@@ -343,7 +449,8 @@ QString MakeStorable(QStringView text)
         } else if (u.bestFit) {
             // Shown as the character its code reads back as.
             const char two[2] = {static_cast<char>(u.code >> 8), static_cast<char>(u.code & 0xFF)};
-            DecodeRun(t, reinterpret_cast<const unsigned char*>(two), 0, 2, false, out);
+            Writer writer(out, 2);
+            DecodeRun(t, reinterpret_cast<const unsigned char*>(two), 0, 2, false, writer);
         } else {
             out.append(text.mid(i, u.units));
         }
@@ -354,30 +461,36 @@ QString MakeStorable(QStringView text)
 
 Lines DecodeLines(const char* bytes, std::size_t n)
 {
+    if (n == 0)
+        return Lines();  // no tables needed (an empty document at start)
     const Tables& t = GetTables();
     const auto* s = reinterpret_cast<const unsigned char*>(bytes);
     Lines lines;
-    lines.text.reserve(static_cast<qsizetype>(n));
-    std::size_t line = 0;
-    std::size_t i = 0;
-    for (;;) {
-        i = DecodeRun(t, s, i, n, true, lines.text);
-        if (i >= n)
-            break;
-        LineEnd end = LineEnd::Lf;
-        if (s[i] == '\r') {
-            if (i + 1 < n && s[i + 1] == '\n') {
-                end = LineEnd::CrLf;
-                ++i;
-            } else {
-                end = LineEnd::Cr;
+    {
+        // done with the text before it is returned
+        Writer writer(lines.text, n);
+        std::size_t line = 0;
+        std::size_t i = 0;
+        for (;;) {
+            i = DecodeRun(t, s, i, n, true, writer);
+            if (i >= n)
+                break;
+            LineEnd end = LineEnd::Lf;
+            if (s[i] == '\r') {
+                if (i + 1 < n && s[i + 1] == '\n') {
+                    end = LineEnd::CrLf;
+                    ++i;
+                } else {
+                    end = LineEnd::Cr;
+                }
             }
+            ++i;
+            if (end != LineEnd::CrLf)
+                lines.oddEnds.push_back({line, end});
+            writer.MakeRoom();
+            writer.Put(u'\n');
+            ++line;
         }
-        ++i;
-        if (end != LineEnd::CrLf)
-            lines.oddEnds.push_back({line, end});
-        lines.text.append(QLatin1Char('\n'));
-        ++line;
     }
     return lines;
 }

@@ -73,10 +73,13 @@ void CDocument::SetTitle(LPCTSTR lpszTitle)
     UpdateFrameCounts();
 }
 
-void CDocument::SetPathName(LPCTSTR lpszPathName, BOOL)
+void CDocument::SetPathName(LPCTSTR lpszPathName, BOOL bAddToMRU)
 {
     m_strPathName = AfxFullPath(lpszPathName != nullptr ? lpszPathName : "");
     SetTitle(AfxGetFileTitle(m_strPathName).c_str());
+    CWinApp* pApp = AfxGetApp();
+    if (bAddToMRU && pApp != nullptr && !m_strPathName.empty())
+        pApp->AddToRecentFileList(m_strPathName.c_str());
 }
 
 BOOL CDocument::IsModified()

@@ -1,7 +1,7 @@
 // What reaches the edit control from the user through Qt: paints, keys,
-// input methods, Qt's own paste and drops. Each way of changing the text
-// becomes the control's own (paste, cut, Enter) or lets in only what code
-// page 932 can hold.
+// input methods, Qt's own paste and drops (files go to the window that takes
+// them). Each way of changing the text becomes the control's own (paste,
+// cut, Enter) or lets in only what code page 932 can hold.
 #include "editcontrol.h"
 
 #include "clipboard.h"
@@ -9,8 +9,10 @@
 #include "editlayout.h"
 #include "edittext.h"
 #include "editview.h"
+#include "filedrop.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -117,8 +119,24 @@ QMimeData* EditControl::createMimeDataFromSelection() const
     return data;
 }
 
+// Files dragged here go to the window that takes them (the frame opens the
+// first); they are not text for the control.
+void EditControl::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!AfxFileDropEvent(this, e))
+        QPlainTextEdit::dragEnterEvent(e);
+}
+
+void EditControl::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (!AfxFileDropEvent(this, e))
+        QPlainTextEdit::dragMoveEvent(e);
+}
+
 void EditControl::dropEvent(QDropEvent* e)
 {
+    if (AfxFileDropEvent(this, e))
+        return;
     Realize();
     ClipboardRedirect redirect(e->mimeData());
     QPlainTextEdit::dropEvent(e);

@@ -5,6 +5,7 @@
 #include "document.h"
 #include "lockkeys.h"
 #include "minidockframe.h"
+#include "recentfiles.h"
 #include "resources.h"
 #include "statusbar.h"
 #include "strings_table.h"
@@ -180,6 +181,15 @@ void SetMenuItemText(QAction* pAction, const QString& text)
 
 }  // namespace
 
+QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, const std::string& text)
+{
+    auto* pAction = new QAction(pMenu);
+    SetMenuItemText(pAction, QString::fromStdString(text));
+    pAction->setData(nID);
+    pMenu->insertAction(pBefore, pAction);
+    return pAction;
+}
+
 std::string AfxStripMnemonic(const std::string& text)
 {
     std::string out;
@@ -294,16 +304,15 @@ void CFrameWnd::BuildMenu(QMainWindow* pWindow)
                 pMenu->addSeparator();
                 continue;
             }
-            // The text after "\t" is the shortcut column; the keys themselves
-            // are the accelerators, translated by the frame.
-            QAction* pAction = pMenu->addAction(QString());
-            SetMenuItemText(pAction, QString::fromStdString(item.text));
-            pAction->setData(item.nID);
+            QAction* pAction = AfxInsertMenuItem(pMenu, nullptr, item.nID, item.text);
             pAction->setEnabled(!item.bGrayed);
-            UINT nID = item.nID;
-            QObject::connect(pAction, &QAction::triggered, pWindow,
-                             [this, nID] { AfxPostCommand(this, nID); });
         }
+        // Every item of the menu, also those put there later (the recent
+        // files), runs its command.
+        QObject::connect(pMenu, &QMenu::triggered, pWindow, [this, pMenu](QAction* pAction) {
+            if (pAction->menu() == nullptr && pMenu->actions().contains(pAction))
+                AfxPostCommand(this, pAction->data().toUInt());
+        });
         QObject::connect(pMenu, &QMenu::aboutToShow, pWindow,
                          [this, pMenu] { UpdateMenuCmdUI(pMenu); });
         QObject::connect(pMenu, &QMenu::hovered, pWindow, [this](QAction* pAction) {
@@ -317,15 +326,18 @@ void CFrameWnd::BuildMenu(QMainWindow* pWindow)
 
 void CFrameWnd::UpdateMenuCmdUI(QMenu* pMenu)
 {
-    const QList<QAction*> actions = pMenu->actions();
-    for (int i = 0; i < actions.size(); ++i) {
-        QAction* pAction = actions[i];
+    for (int i = 0; i < pMenu->actions().size(); ++i) {
+        QAction* pAction = pMenu->actions().at(i);
         if (pAction->isSeparator() || pAction->menu() != nullptr)
             continue;
         CCmdUI state;
         state.m_nID = pAction->data().toUInt();
         state.m_nIndex = static_cast<UINT>(i);
+        state.m_pMenu = pMenu;
+        state.m_nIndexMax = static_cast<UINT>(pMenu->actions().size());
         state.DoUpdate(this, TRUE);
+        if (!pMenu->actions().contains(pAction))
+            break;  // the handler took the item away: the rest is its own
         pAction->setEnabled(state.m_bEnabled != FALSE);
         if (state.m_bCheckChanged) {
             pAction->setCheckable(true);
@@ -333,6 +345,9 @@ void CFrameWnd::UpdateMenuCmdUI(QMenu* pMenu)
         }
         if (state.m_bTextChanged)
             SetMenuItemText(pAction, QString::fromStdString(state.m_strText));
+        // items the handler put in after this one are up to date already
+        if (state.m_nIndex > static_cast<UINT>(i))
+            i = static_cast<int>(state.m_nIndex);
     }
 }
 

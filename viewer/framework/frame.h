@@ -15,6 +15,7 @@
 class CDocument;
 class CView;
 class QMainWindow;
+class QAction;
 class QMenu;
 
 constexpr DWORD WS_CAPTION = 0x00C00000;
@@ -93,6 +94,9 @@ public:
 
     QMainWindow* GetMainWindow() const;
 
+    // Opens the first file dropped, as File Open would.
+    void OnDropFiles(struct HDROP__* hDropInfo) override;
+
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
@@ -125,6 +129,11 @@ private:
 // A menu text as a screen reader should say it: without the mnemonic, be it
 // "&X" inside the word or "(&X)" after it.
 std::string AfxStripMnemonic(const std::string& text);
+
+// A new item of command nID in pMenu before pBefore (at the end for NULL),
+// its text as the menu resource gives it ("label\tkeys"). The frame runs the
+// command of every item in its menus.
+QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, const std::string& text);
 
 // Runs command nID on pFrame from the event loop, once the menu, button or
 // key that asked for it is done (the command may close the window).

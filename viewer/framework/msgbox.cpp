@@ -4,7 +4,13 @@
 #include "strings_table.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -75,6 +81,30 @@ int RunMessageBox(const std::string& text, UINT nType)
     }
 }
 
+// The file dialog's list with sizes and dates in Japanese: Qt writes them in
+// the system's locale (English where none is set), not the program's.
+class JapaneseDetailsModel : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        auto* pModel = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || pModel == nullptr ||
+            (index.column() != kSize && index.column() != kDate))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == kSize)
+            return pModel->isDir(source) ? QString()
+                                         : QLocale().formattedDataSize(pModel->size(source));
+        return QLocale().toString(pModel->lastModified(source), QLocale::ShortFormat);
+    }
+
+private:
+    static constexpr int kSize = 1;
+    static constexpr int kDate = 3;
+};
+
 }  // namespace
 
 int AfxMessageBox(const std::string& text, UINT nType, UINT)
@@ -113,6 +143,13 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     // added behind it and hidden, so "(*.*)" can stand for every file.
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setProxyModel(new JapaneseDetailsModel(&dialog));
+    // wide enough for the sizes and dates in full
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(780, 440)));
+    if (auto* pList = dialog.findChild<QTreeView*>()) {
+        for (int column = 1; column <= 3; ++column)
+            pList->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     QStringList filters;
     for (const AfxFileFilter& f : request.filters)
         filters << Q(f.name) + QLatin1String(" (") + Q(f.pattern) + QLatin1Char(')');

@@ -319,6 +319,11 @@ BOOL AfxPrintDocumentFile(LPCTSTR lpszFileName, const AfxPrintTarget* pTarget)
     CDocument* pDoc = pApp->OpenDocumentFile(lpszFileName);
     if (pDoc == nullptr)
         return FALSE;
+    return AfxPrintDocument(pDoc, pTarget);
+}
+
+BOOL AfxPrintDocument(CDocument* pDoc, const AfxPrintTarget* pTarget)
+{
     POSITION pos = pDoc->GetFirstViewPosition();
     CView* pView = pos != nullptr ? pDoc->GetNextView(pos) : nullptr;
     if (pView == nullptr)

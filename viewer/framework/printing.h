@@ -43,5 +43,8 @@ BOOL AfxCanStartPrintJob(const QPrinter& printer);
 // (the open's message shown) or no job could start (message 0xF106: no
 // printer installed, or one that does not exist).
 BOOL AfxPrintDocumentFile(LPCTSTR lpszFileName, const AfxPrintTarget* pTarget = nullptr);
+// The same for a document already open (the command line opens its file
+// without showing the window).
+BOOL AfxPrintDocument(CDocument* pDoc, const AfxPrintTarget* pTarget = nullptr);
 
 #endif

@@ -147,6 +147,11 @@ public:
     void Invalidate(BOOL bErase = TRUE);
     void UpdateWindow();
 
+    // Files dropped anywhere on this window (its children included) come to
+    // OnDropFiles instead of the child they were dropped on.
+    void DragAcceptFiles(BOOL bAccept = TRUE);
+    virtual void OnDropFiles(struct HDROP__* hDropInfo);
+
 protected:
     // Builds the widget for a CREATESTRUCT; the base makes a plain QWidget.
     virtual QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent);

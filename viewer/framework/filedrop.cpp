@@ -1,0 +1,168 @@
+#include "filedrop.h"
+
+#include "app.h"
+#include "frame.h"
+#include "wnd.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+std::vector<std::string> LocalFiles(const QMimeData* pData)
+{
+    std::vector<std::string> files;
+    if (pData == nullptr || !pData->hasUrls())
+        return files;
+    for (const QUrl& url : pData->urls()) {
+        if (url.isLocalFile())
+            files.push_back(url.toLocalFile().toLocal8Bit().toStdString());
+    }
+    return files;
+}
+
+// The windows that take files, by their widgets; a window's widget lives no
+// longer than the window.
+struct AcceptingWindow {
+    QPointer<QWidget> widget;
+    CWnd* pWnd;
+    QPointer<QObject> filter;  // belongs to the widget
+};
+std::vector<AcceptingWindow>& AcceptingWindows()
+{
+    static std::vector<AcceptingWindow> windows;
+    return windows;
+}
+
+// The nearest window, pWidget's own or one it sits in, that takes files.
+CWnd* DropTarget(QWidget* pWidget)
+{
+    for (QWidget* p = pWidget; p != nullptr; p = p->parentWidget()) {
+        for (const AcceptingWindow& w : AcceptingWindows()) {
+            if (w.widget.data() == p)
+                return w.pWnd;
+        }
+    }
+    return nullptr;
+}
+
+// Files dragged over a window that takes them, or over a child without drops
+// of its own (Qt hands those to the window).
+class FileDropFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override
+    {
+        const QEvent::Type type = pEvent->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return false;
+        return AfxFileDropEvent(static_cast<QWidget*>(pObject), static_cast<QDropEvent*>(pEvent));
+    }
+};
+
+}  // namespace
+
+UINT DragQueryFile(HDROP hDrop, UINT iFile, LPSTR lpszFile, UINT cch)
+{
+    if (hDrop == nullptr)
+        return 0;
+    if (iFile == 0xFFFFFFFFu)
+        return static_cast<UINT>(hDrop->files.size());
+    if (iFile >= hDrop->files.size())
+        return 0;
+    const std::string& name = hDrop->files[iFile];
+    if (lpszFile != nullptr && cch > 0) {
+        const size_t n = std::min<size_t>(name.size(), cch - 1);
+        std::memcpy(lpszFile, name.data(), n);
+        lpszFile[n] = '\0';
+        return static_cast<UINT>(n);
+    }
+    return static_cast<UINT>(name.size());
+}
+
+void DragFinish(HDROP)
+{
+    // the drop's names belong to the event that carried them
+}
+
+bool AfxFileDropEvent(QWidget* pWidget, QDropEvent* pDrop)
+{
+    CWnd* pWnd = DropTarget(pWidget);
+    if (pWnd == nullptr)
+        return false;
+    std::vector<std::string> files = LocalFiles(pDrop->mimeData());
+    if (files.empty())
+        return false;  // not files: the widget's own business (a text drop)
+    pDrop->setDropAction(Qt::CopyAction);
+    pDrop->accept();
+    if (pDrop->type() == QEvent::Drop) {
+        // opened from the event loop, once the drop is over (a save prompt
+        // may come first)
+        QPointer<QWidget> guard(pWnd->GetWidget());
+        QMetaObject::invokeMethod(
+            pWnd->GetWidget(),
+            [guard, pWnd, files] {
+                if (!guard)
+                    return;
+                HDROP__ drop{files};
+                pWnd->OnDropFiles(&drop);
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void CWnd::DragAcceptFiles(BOOL bAccept)
+{
+    QWidget* pWidget = GetWidget();
+    if (pWidget == nullptr)
+        return;
+    std::vector<AcceptingWindow>& windows = AcceptingWindows();
+    // this window's entry goes (its filter with it), and those of windows
+    // gone since
+    for (AcceptingWindow& w : windows) {
+        if (w.pWnd == this)
+            delete w.filter.data();
+    }
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [this](const AcceptingWindow& w) {
+                                     return w.widget.isNull() || w.pWnd == this;
+                                 }),
+                  windows.end());
+    if (!bAccept)
+        return;
+    auto* pFilter = new FileDropFilter(pWidget);
+    pWidget->installEventFilter(pFilter);
+    pWidget->setAcceptDrops(true);
+    windows.push_back({pWidget, this, pFilter});
+}
+
+void CWnd::OnDropFiles(HDROP hDropInfo)
+{
+    DragFinish(hDropInfo);
+}
+
+void CFrameWnd::OnDropFiles(HDROP hDropInfo)
+{
+    if (QWidget* pWidget = GetWidget())
+        pWidget->activateWindow();
+    CWinApp* pApp = AfxGetApp();
+    // one document at a time: the first file
+    UINT nFiles = DragQueryFile(hDropInfo, 0xFFFFFFFFu, nullptr, 0);
+    if (pApp != nullptr && nFiles > 0) {
+        std::string name(DragQueryFile(hDropInfo, 0, nullptr, 0) + 1, '\0');
+        DragQueryFile(hDropInfo, 0, &name[0], static_cast<UINT>(name.size()));
+        name.resize(name.size() - 1);
+        pApp->OpenDocumentFile(name.c_str());
+    }
+    DragFinish(hDropInfo);
+}

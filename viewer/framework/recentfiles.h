@@ -1,0 +1,56 @@
+// The recent-file list: the last files opened or saved, newest first, kept
+// in the settings and shown in the File menu in place of its first entry's
+// item ("&1 " and the name cut to fit).
+#ifndef RUVOK_RECENTFILES_H
+#define RUVOK_RECENTFILES_H
+
+#include "afx.h"
+
+#include <string>
+#include <vector>
+
+class CRecentFileList {
+public:
+    // nStart: the first menu id; lpszSection and lpszEntryFormat ("File%d")
+    // name the settings; nMaxDispLen cuts the names shown.
+    CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat, int nSize,
+                    int nMaxDispLen);
+    virtual ~CRecentFileList();
+
+    int GetSize() const { return m_nSize; }
+    // The number of entries in use.
+    int GetCount() const { return static_cast<int>(m_arrNames.size()); }
+    const std::string& operator[](int nIndex) const { return m_arrNames[nIndex]; }
+
+    // Puts the path first (once).
+    virtual void Add(LPCTSTR lpszPathName);
+    virtual void Remove(int nIndex);
+
+    // The text of entry nIndex in the menu: "&1 " and the name, cut to fit
+    // and with its own "&" doubled; empty for an unused entry.
+    std::string GetMenuText(int nIndex) const;
+
+    virtual void ReadList();
+    virtual void WriteList();
+
+    // The update of the first entry's menu item: the entries go into the
+    // menu in its place (and that of the entries shown before), or the place
+    // holder stays, grayed, while the list is empty.
+    void UpdateMenu(CCmdUI* pCmdUI) const;
+
+    UINT m_nStart;
+    std::string m_strSectionName;
+    std::string m_strEntryFormat;
+
+protected:
+    int m_nSize;
+    int m_nMaxDisplayLength;
+    std::vector<std::string> m_arrNames;
+    mutable std::string m_strPlaceHolder;  // the first item's text as the menu had it
+};
+
+// A path shortened to at most nMaxLength characters as users know it: the
+// file's name is kept whole, and folders from the middle give way to "...".
+std::string AfxAbbreviateName(const std::string& path, int nMaxLength);
+
+#endif

@@ -1,0 +1,57 @@
+// The single-instance channel: a second start with a file hands it to the
+// viewer that runs already, through a local socket of the user's own (what
+// DDE does on Windows). A socket left behind by a viewer that crashed is
+// taken over; it never keeps a new viewer from starting.
+#ifndef RUVOK_SHELLCHANNEL_H
+#define RUVOK_SHELLCHANNEL_H
+
+#include "afx.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLocalServer;
+#ifdef _WIN32
+class QLockFile;
+#endif
+
+class CShellChannel : public QObject {
+    Q_OBJECT
+public:
+    // The socket for this user and application; lpszName names it.
+    explicit CShellChannel(const QString& name, QObject* parent = nullptr);
+    ~CShellChannel() override;
+
+    // Where the socket lives: in the user's runtime folder, else a private
+    // folder in the temporary one; named after the application and the
+    // display.
+    static QString SocketPath(const QString& name);
+
+    // Hands the path to a running viewer; TRUE when it acknowledged it.
+    BOOL Forward(const std::string& path);
+    // Starts listening unless another viewer does; TRUE when this one does.
+    BOOL Listen();
+    BOOL IsListening() const;
+
+    // What a request runs: the path (absolute) to open.
+    std::function<void(const std::string&)> m_onOpen;
+
+private:
+    void ReadRequest();
+    bool LockSocket();
+    void UnlockSocket();
+
+    QString m_path;
+#ifdef _WIN32
+    std::unique_ptr<QLockFile> m_lock;
+#else
+    int m_lockFd = -1;  // an flock()ed file: the kernel frees it with the process
+#endif
+    QLocalServer* m_pServer = nullptr;
+};
+
+#endif

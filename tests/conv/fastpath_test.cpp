@@ -115,6 +115,66 @@ TEST(FastPath, PairsAcrossBlockEdges)
     EXPECT_EQ(log.Count(), 0);
 }
 
+// JIS blocks that switch mode several times or end several lines: short
+// runs between escape sequences and line ends, repeated so that each kind of
+// switch falls at every offset of a 16- and a 32-byte block, after ASCII or
+// after kanji of either parity. The rows that a block path cannot take whole
+// (sequences it must leave to the one-unit steps, an LF where a pair starts,
+// a sequence cut by the block's end) are among them.
+TEST(FastPath, JisSwitchesInsideBlocks)
+{
+    struct Row {
+        const char* name;
+        const char* unit;  // repeated; starts and ends in ASCII mode unless noted
+    };
+    const Row kRows[] = {
+        {"kanji then ASCII", "\x1b$B0!4A\x1b(Bab"},
+        {"kanji then ASCII and LF", "\x1b$B0!4A%\"\x1b(B\n"},
+        {"ASCII and LF after kanji", "\x1b$B0!\x1b(Bx\n"},
+        {"CR LF after kanji", "\x1b$B0!\x1b(B\r\n"},
+        {"CR, sequence, LF", "\r\x1b$B0!\x1b(B\n"},
+        {"short lines", "a\nbc\n\n"},
+        {"short CR LF lines", "a\r\nb\r\n"},
+        {"lone CRs and LFs", "\r\r\n\n\ra"},
+        {"adjacent sequences", "\x1b$B\x1b(B\x1b$B0!\x1b(B"},
+        {"one-pair runs", "\x1b$B0\x1b(Ba\x1b$B!\"\x1b(B"},
+        {"ESC ( J and ESC $ @", "\x1b$@0!\x1b(Jz"},
+        {"same mode twice", "\x1b$B0!\x1b$B4A\x1b(B\x1b(Bq"},
+        {"katakana between", "\x1b$B0!\x1b(I12\x1b(Ba"},
+        {"SO and SI", "a\x0e" "12\x0f" "b"},
+        {"JIS X 0212", "\x1b$(D0!\x1b(Ba"},
+        {"ESC $ ( B", "\x1b$(B0!\x1b(B"},
+        {"lone ESC in ASCII", "a\x1b" "b\x1bx"},
+        {"LF where a pair starts", "\x1b$B0!\n0\x1b(B"},
+        {"ESC inside a pair", "\x1b$B0\x1b(B!\x1b(B"},
+        {"pair bytes that look like switches", "\x1b$B\x1b$\x1b(\x0e\x0f\r\n\x1b(B"},
+        {"high bytes in both modes", "\x1b$B\xb0\xa1\x1b(B\xb0\xa1\n"},
+        {"ends in kanji", "a\x1b$B0!4A"},
+    };
+    TextMaker maker(TestSeed(0x5e9));
+    ContractChecker checker(512);
+    FailureLog log;
+    const Bytes kStarts[] = {"", "\x1b$B0!\x1b(B", "\x1b$B0", "\x1b$B"};
+    for (const Row& row : kRows)
+        for (const Bytes& start : kStarts)
+            for (std::size_t shift = 0; shift < 32; ++shift)
+                for (std::size_t repeat : {1, 3, 8}) {
+                    // `start` decides the encoding and leaves ASCII mode, a
+                    // pair cut in half, or kanji mode; `shift` bytes of the
+                    // mode's filler move the row across the block.
+                    Bytes text = start;
+                    text += Filler(start.size() == 3 ? 5 : 6, shift, maker);
+                    for (std::size_t r = 0; r < repeat; ++r) text += row.unit;
+                    text += Filler(6, 40, maker);
+                    std::string err = checker.Check(text, std::string(row.name) + " start " +
+                                                              std::to_string(&start - kStarts) + " shift " +
+                                                              std::to_string(shift) + " x" +
+                                                              std::to_string(repeat));
+                    if (!err.empty()) log.Add(err);
+                }
+    EXPECT_EQ(log.Count(), 0);
+}
+
 // Long texts of one shape, where block paths run longest.
 TEST(FastPath, LongRuns)
 {

@@ -1,3 +1,4 @@
+// CAboutDialog: the About box (see aboutdialog.h).
 #include "aboutdialog.h"
 
 // No entries of its own: the base class's OK and Cancel close the box.

@@ -1,3 +1,4 @@
+// CMainFrame: the viewer's window with its tool bar and status bar (see mainframe.h).
 #include "mainframe.h"
 
 #include "dc.h"

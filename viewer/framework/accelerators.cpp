@@ -1,3 +1,4 @@
+// Accelerator tables against Qt's key events (see accelerators.h).
 #include "accelerators.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// CControlBar: what the tool bar and the status bar share (see controlbar.h).
 #include "controlbar.h"
 
 #include "dockcontext.h"

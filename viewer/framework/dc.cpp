@@ -1,3 +1,4 @@
+// CDC, CPaintDC and CPrintInfo: drawing on a window or a printer (see dc.h).
 #include "dc.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// CDialog: a modal dialog box built from a dialog template (see dialog.h).
 #include "dialog.h"
 
 #include "app.h"

@@ -1,3 +1,4 @@
+// Device-independent bitmaps of .bmp, .ico and .cur files, checked (see dib.h).
 #include "dib.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Dragging a bar with the mouse to dock or float it (see dockcontext.h).
 #include "dockcontext.h"
 
 #include "controlbar.h"

@@ -1,3 +1,4 @@
+// Files dropped on a window: DragAcceptFiles and DragQueryFile (see filedrop.h).
 #include "filedrop.h"
 
 #include "app.h"

@@ -1,3 +1,4 @@
+// CFrameWnd: menus, control bars, the view and the command route (see frame.h).
 #include "frame.h"
 
 #include "accelerators.h"

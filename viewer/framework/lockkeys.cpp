@@ -1,3 +1,4 @@
+// Where the lock keys' state comes from: a test's stand-in, the platform, or all off.
 #include "lockkeys.h"
 
 namespace {

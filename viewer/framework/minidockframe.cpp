@@ -1,3 +1,4 @@
+// The small window a floating bar sits in (see minidockframe.h).
 #include "minidockframe.h"
 
 #include "controlbar.h"

@@ -1,3 +1,4 @@
+// Print preview inside the frame, and CView's Print Preview command (see preview.h).
 #include "preview.h"
 
 #include "app.h"

@@ -1,3 +1,4 @@
+// The printing-progress box and the preview bar (see printdlgs.h).
 #include "printdlgs.h"
 
 #include "dialog.h"

@@ -1,3 +1,4 @@
+// Printing: the printer, its dialogs, the print loop and CView's printing members.
 #include "printing.h"
 
 #include "app.h"

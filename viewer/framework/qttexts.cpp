@@ -1,3 +1,4 @@
+// Japanese for Qt's own dialog texts, from the resources (see qttexts.h).
 #include "qttexts.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The recent-file list in the settings and the File menu (see recentfiles.h).
 #include "recentfiles.h"
 
 #include "app.h"

@@ -1,3 +1,4 @@
+// The loaders of tool bars, images, dialog templates and versions (see resources.h).
 #include "resources.h"
 
 #include "dib.h"

@@ -1,3 +1,4 @@
+// Reading the resource script's sections into their tables (see resscript.h).
 #include "resscript.h"
 
 #include "dialog.h"

@@ -1,3 +1,4 @@
+// CStatusBar: the frame's row of panes along the bottom (see statusbar.h).
 #include "statusbar.h"
 
 #include "frame.h"

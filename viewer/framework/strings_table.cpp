@@ -1,3 +1,4 @@
+// The string table, menus and accelerator tables by id (see strings_table.h).
 #include "strings_table.h"
 
 #include "resscript.h"

@@ -1,3 +1,4 @@
+// CToolBar: a row of command buttons from a tool bar resource (see toolbar.h).
 #include "toolbar.h"
 
 #include "dockcontext.h"

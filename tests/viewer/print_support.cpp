@@ -6,38 +6,13 @@
 
 #include <cstdio>
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <regex>
 #include <sstream>
-#include <unistd.h>
 
 namespace printtest {
 
 namespace {
-
-// Settings (print preview's page count) go to a folder of the tests' own,
-// never to the real home: set before anything reads the environment.
-struct PrivateHome {
-    PrivateHome()
-    {
-        char pattern[] = "/tmp/ruvok-print-home-XXXXXX";
-        if (const char* dir = ::mkdtemp(pattern)) {
-            ::setenv("HOME", dir, 1);
-            ::setenv("XDG_CONFIG_HOME", (std::string(dir) + "/.config").c_str(), 1);
-            ::setenv("XDG_DATA_HOME", (std::string(dir) + "/.local/share").c_str(), 1);
-            ::setenv("XDG_CACHE_HOME", (std::string(dir) + "/.cache").c_str(), 1);
-            m_dir = dir;
-        }
-    }
-    ~PrivateHome()
-    {
-        if (m_dir.rfind("/tmp/ruvok-print-home-", 0) == 0)
-            (void)std::system(("rm -rf '" + m_dir + "'").c_str());
-    }
-    std::string m_dir;
-};
-PrivateHome g_home;
 
 std::string Run(const std::string& command)
 {

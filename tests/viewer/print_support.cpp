@@ -48,6 +48,16 @@ std::string Unescape(std::string s)
     return s;
 }
 
+// The first page's width (1) or height (2) in points; 0 without a file.
+double PageSizePoints(const std::string& pdf, int which)
+{
+    std::smatch m;
+    const std::string info = Info(pdf);
+    if (!std::regex_search(info, m, std::regex("Page size:\\s+([0-9.]+) x ([0-9.]+)")))
+        return 0;
+    return std::stod(m[which]);
+}
+
 }  // namespace
 
 int PageCount(const std::string& pdf)
@@ -61,20 +71,12 @@ int PageCount(const std::string& pdf)
 
 double PageWidthPoints(const std::string& pdf)
 {
-    std::smatch m;
-    const std::string info = Info(pdf);
-    if (!std::regex_search(info, m, std::regex("Page size:\\s+([0-9.]+) x ([0-9.]+)")))
-        return 0;
-    return std::stod(m[1]);
+    return PageSizePoints(pdf, 1);
 }
 
 double PageHeightPoints(const std::string& pdf)
 {
-    std::smatch m;
-    const std::string info = Info(pdf);
-    if (!std::regex_search(info, m, std::regex("Page size:\\s+([0-9.]+) x ([0-9.]+)")))
-        return 0;
-    return std::stod(m[2]);
+    return PageSizePoints(pdf, 2);
 }
 
 std::vector<std::string> PageLines(const std::string& pdf, int page)

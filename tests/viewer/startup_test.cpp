@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCryptographicHash>
 #include <QApplication>
 #include <QDialog>
 #include <QDropEvent>
@@ -39,6 +40,7 @@
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -560,6 +562,57 @@ TEST(Start, RegistersWithTheDesktopWithoutTouchingTheUsersOwn)
     Start again = RunStart(scratch.Home(), {"-Unregserver", "-Embedding"});
     EXPECT_TRUE(again.messages.empty());
     EXPECT_EQ(again.exitCode, 0);
+}
+
+// Icons are made from the program's own resources: one written since the
+// program was built is left alone; an older one of ours is made again when
+// it differs, or only marked current when it doesn't; the user's own stays.
+TEST(Start, IconsOfAnOlderBuildAreMadeAgainOnlyWhereTheyDiffer)
+{
+    struct Case {
+        const char* name;
+        std::string content;  // written over the icon; empty: left as made
+        bool oursInSettings;  // the settings list the new content as ours
+        bool expectPng;
+    };
+    const std::vector<Case> cases = {
+        {"as made", "", false, true},
+        {"ours, outdated", "an older icon", true, true},
+        {"the user's own", "the user's icon", false, false},
+    };
+    for (const Case& c : cases) {
+        Scratch scratch;
+        const std::string icon = scratch.Data("icons/hicolor/16x16/apps/ruvok.png");
+        const std::string manifest = scratch.Data("ruvok/shell-entries");
+        RunStart(scratch.Home(), {});
+        const std::string made = ReadFile(icon);
+        ASSERT_EQ(made.substr(1, 3), "PNG") << c.name;
+        if (!c.content.empty()) {
+            WriteFile(icon, c.content);
+            if (c.oursInSettings) {
+                std::string list = ReadFile(manifest);
+                const std::string oldHash = QCryptographicHash::hash(
+                    QByteArray::fromStdString(made), QCryptographicHash::Sha256).toHex().toStdString();
+                const std::string newHash = QCryptographicHash::hash(
+                    QByteArray::fromStdString(c.content), QCryptographicHash::Sha256).toHex().toStdString();
+                const size_t at = list.find(oldHash + "\t" + icon);
+                ASSERT_NE(at, std::string::npos) << c.name;
+                list.replace(at, oldHash.size(), newHash);
+                WriteFile(manifest, list);
+            }
+        }
+        // written by an older build
+        const timeval old[2] = {{946684800, 0}, {946684800, 0}};
+        ASSERT_EQ(::utimes(icon.c_str(), old), 0);
+        RunStart(scratch.Home(), {});
+        if (c.expectPng)
+            EXPECT_EQ(ReadFile(icon), made) << c.name;
+        else
+            EXPECT_EQ(ReadFile(icon), c.content) << c.name;
+        struct stat st;
+        ASSERT_EQ(::stat(icon.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtime > 946684800, c.expectPng) << c.name << ": marked current";
+    }
 }
 
 TEST(Start, UnregisteringLeavesNothingBehind)

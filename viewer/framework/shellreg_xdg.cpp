@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -199,6 +201,30 @@ QByteArray Png(UINT nID, int size)
     return bytes;
 }
 
+// An icon is made from the program's own resources, so a file there written
+// since the program was built already holds what it would be made as now
+// (or is the user's own, which stays anyway); making it again would load
+// Qt's image writers for nothing.
+bool WrittenSinceBuilt(const QString& path)
+{
+    static const QDateTime built =
+        QFileInfo(QCoreApplication::applicationFilePath()).lastModified();
+    const QFileInfo file(path);
+    return built.isValid() && file.exists() && file.lastModified() >= built;
+}
+
+bool IsIcon(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".png"));
+}
+
+void MarkCurrent(const QString& path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+}
+
 QString DesktopFileName(const AfxShellType& type)
 {
     return Q(type.appName) + QStringLiteral(".desktop");
@@ -212,18 +238,21 @@ std::vector<std::pair<QString, QByteArray>> Files(const AfxShellType& type, bool
     files.emplace_back(data + QStringLiteral("/applications/") + DesktopFileName(type),
                        DesktopEntry(type, bCompat));
     // icons only where the program has them
-    auto addIcon = [&files](const QString& path, const QByteArray& png) {
+    auto addIcon = [&files](const QString& path, UINT nID, int size) {
+        if (WrittenSinceBuilt(path))
+            return;
+        const QByteArray png = Png(nID, size);
         if (!png.isEmpty())
             files.emplace_back(path, png);
     };
     for (int size : {16, 32}) {
         const QString dir = data + QStringLiteral("/icons/hicolor/%1x%1/").arg(size);
         addIcon(dir + QStringLiteral("apps/") + Q(type.appName) + QStringLiteral(".png"),
-                Png(type.nIDAppIcon, size));
+                type.nIDAppIcon, size);
         if (bCompat)
             addIcon(dir + QStringLiteral("mimetypes/") + Q(type.appName) +
                         QStringLiteral("-document.png"),
-                    Png(type.nIDDocIcon, size));
+                    type.nIDDocIcon, size);
     }
     return files;
 }
@@ -345,8 +374,14 @@ void AfxRegisterShellFileType(const AfxShellType& type, BOOL bCompat)
     for (const auto& file : Files(type, bCompat)) {
         bool exists = false;
         const QByteArray current = ReadAll(file.first, &exists);
-        if (exists && current == file.second)
-            continue;  // up to date (or the user's identical copy, left theirs)
+        if (exists && current == file.second) {
+            // up to date (or the user's identical copy, left theirs); an
+            // icon is then marked as current for this build
+            if (IsIcon(file.first) && !WrittenSinceBuilt(file.first) &&
+                manifest.MayWrite(file.first, current, exists))
+                MarkCurrent(file.first);
+            continue;
+        }
         if (!manifest.MayWrite(file.first, current, exists))
             continue;  // the user's own file, or ours changed by the user
         if (WriteAll(file.first, file.second)) {

@@ -37,10 +37,10 @@ __m512i Set1(unsigned b) { return _mm512_set1_epi8(static_cast<char>(b)); }
 
 void JisBlocksAvx512(JisState& s) {
     constexpr unsigned kWidth = 64;
-    // Byte i takes byte i - 1 (byte 0 takes byte 63, never used: a block
-    // starts at a unit start, so byte 0 is never a pair's second byte).
+    // Byte i takes byte i - 1 of the block; byte 0 takes the last byte of
+    // the block before, the first byte of a carried pair.
     alignas(64) static const std::int8_t kUpOne[64] = {
-        63, 0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+        127, 0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
         21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
         43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
     const __m512i upOne = _mm512_load_si512(kUpOne);
@@ -49,6 +49,10 @@ void JisBlocksAvx512(JisState& s) {
     Byte* o = s.o;
     unsigned prev = s.prev;
     unsigned mode = s.mode;
+    // A pair whose first byte ends a block and whose second starts the next:
+    // the first is written with its block, the second with the next.
+    std::uint64_t carry = 0;
+    __m512i last = _mm512_setzero_si512();
     while (s.end - p >= kWidth) {
         __m512i x = _mm512_loadu_si512(p);
         std::uint64_t esc = _mm512_cmpeq_epi8_mask(x, Set1(kEsc));
@@ -79,17 +83,14 @@ void JisBlocksAvx512(JisState& s) {
             std::uint64_t toAscii = esc & ~toKanji & ~toKana;
             std::uint64_t kanjiStarts = (toKanji << 3) | std::uint64_t{mode == kKanjiMode};
             std::uint64_t kanji = fill(kanjiStarts);
-            leads = (fill(kanjiStarts & kEven) & kEven) | (fill(kanjiStarts & kOdd) & kOdd);
+            // After a carried pair the block's first pair starts at byte 1.
+            leads = (fill((kanjiStarts & kEven) & ~carry) & kEven) | (fill((kanjiStarts & kOdd) | carry) & kOdd);
             kana = fill((toKana << 3) | std::uint64_t{mode == kKatakanaMode});
             single = kana | fill((toAscii << 3) | std::uint64_t{mode == kAsciiMode});
             // No shift among single bytes, no LF where a pair starts, and no
             // pair whose second byte would be an ESC.
-            if ((shifts & single) == 0 && (lf & leads) == 0 && ((leads << 1) & ~kanji) == 0) {
+            if ((shifts & single) == 0 && (lf & leads) == 0 && (((leads << 1) | carry) & ~kanji) == 0) {
                 fast = true;
-                if (leads >> 63) {  // the last pair's partner is beyond
-                    stop = kWidth - 1;
-                    pairCut = true;
-                }
                 if (cut) stop = Lowest(cut);
                 sequences = whole | (whole << 1) | (whole << 2);
                 if (whole) {
@@ -103,6 +104,14 @@ void JisBlocksAvx512(JisState& s) {
             }
         }
 
+        if (!fast && carry) {
+            // The walk starts at a unit: take the carried pair's first byte
+            // back, and start again from it.
+            p -= 1;
+            o -= 1;
+            carry = 0;
+            continue;
+        }
         if (!fast) {
             // The walk: from each mode switch to the next, which bytes are kanji
             // leads, lacking-set leads, single bytes and katakana.
@@ -166,7 +175,8 @@ void JisBlocksAvx512(JisState& s) {
         __mmask64 low = _mm512_cmple_epu8_mask(x, Set1(0x5E));
         __m512i first = _mm512_add_epi8(_mm512_avg_epu8(x, _mm512_setzero_si512()),
                                         _mm512_mask_blend_epi8(low, Set1(0xB0), Set1(0x70)));
-        __m512i a = _mm512_permutexvar_epi8(upOne, x);
+        __m512i a = _mm512_permutex2var_epi8(x, upOne, last);
+        last = x;
         __mmask64 oddLead = _mm512_test_epi8_mask(a, Set1(1));
         __mmask64 secondLow = _mm512_cmple_epu8_mask(x, Set1(0x5F));
         __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, Set1(0x20), Set1(0x1F));
@@ -175,7 +185,7 @@ void JisBlocksAvx512(JisState& s) {
         __mmask64 kanaRange = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, Set1(0x21)), Set1(0x5F - 0x21));
         __m512i y = _mm512_mask_blend_epi8(kana & kanaRange, x, _mm512_xor_si512(x, Set1(0x80)));
         y = _mm512_mask_blend_epi8(leads, y, first);
-        y = _mm512_mask_blend_epi8(leads << 1, y, second);
+        y = _mm512_mask_blend_epi8((leads << 1) | carry, y, second);
         y = _mm512_mask_blend_epi8(lacking, y, Set1(kGeta[0]));
         y = _mm512_mask_blend_epi8(lacking << 1, y, Set1(kGeta[1]));
         std::uint64_t keep = taken & ~sequences;
@@ -192,9 +202,15 @@ void JisBlocksAvx512(JisState& s) {
         _mm512_storeu_si512(o, out);
         std::uint64_t prevBytes = (single | (sequences & esc)) & taken;
         if (prevBytes) prev = p[63 - __builtin_clzll(prevBytes)];
+        if (stop == kWidth) {
+            carry = leads >> 63;
+            p += kWidth;
+            o += length;
+            continue;
+        }
+        carry = 0;
         p += stop;
         o += length;
-        if (stop == kWidth) continue;
         if (stop == kWidth - 1 && pairCut) continue;  // the pair starts the next block
 
         // The step the block stopped at.
@@ -229,6 +245,10 @@ void JisBlocksAvx512(JisState& s) {
         o = s.o;
         prev = s.prev;
         mode = s.mode;
+    }
+    if (carry) {  // hand the pair to the one-unit step
+        p -= 1;
+        o -= 1;
     }
     s = JisState{p, s.end, o, prev, mode, s.textEnds};
 }

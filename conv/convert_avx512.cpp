@@ -1,15 +1,16 @@
-// JIS blocks of 64 bytes on AVX-512 (BW, VBMI and VBMI2); this file alone is
-// compiled with those on, and it runs only where the processor has them.
+// JIS blocks of 64 bytes on AVX-512 (BW, VBMI and VBMI2) and BMI2; this file
+// alone is compiled with those on, and it runs only where the processor has
+// them.
 //
 // Kanji-heavy JIS text switches mode every few dozen bytes, so a block that
 // stops at each escape sequence spends its time starting again. Here a block
-// takes its escape sequences in its stride: a short walk over the sequences
-// finds the mode of every byte, the pairs and single bytes are mapped on the
-// whole block at once, and the sequences' bytes are squeezed out with one
-// compress. The block stops only where the one-unit step must decide: a shift
+// takes its escape sequences in its stride: mask arithmetic (or, for unusual
+// blocks, a short walk over the sequences) finds the mode of every byte, the
+// pairs and single bytes are mapped on the whole block at once, and the
+// sequences' bytes are squeezed out with a compress. The block stops only where the one-unit step must decide: a shift
 // (SO, SI), an ESC that does not start a whole ESC ( x or ESC $ x, an LF
-// where a pair would start, a pair cut by the block's end, or a second LF
-// that needs a CR.
+// where a pair would start, or a sequence cut by the block's end. The CRs
+// that LFs need are put in with the same compress.
 #include <immintrin.h>
 
 #include <cstdint>
@@ -44,6 +45,18 @@ void JisBlocksAvx512(JisState& s) {
         21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
         43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
     const __m512i upOne = _mm512_load_si512(kUpOne);
+    // Byte 2i is a CR (from the second vector), byte 2i + 1 byte i of the
+    // block's first half; then the same for its second half.
+    alignas(64) static const std::int8_t kWithCr[2][64] = {
+        {64, 0,  64, 1,  64, 2,  64, 3,  64, 4,  64, 5,  64, 6,  64, 7,  64, 8,  64, 9,  64, 10, 64,
+         11, 64, 12, 64, 13, 64, 14, 64, 15, 64, 16, 64, 17, 64, 18, 64, 19, 64, 20, 64, 21, 64, 22,
+         64, 23, 64, 24, 64, 25, 64, 26, 64, 27, 64, 28, 64, 29, 64, 30, 64, 31},
+        {64, 32, 64, 33, 64, 34, 64, 35, 64, 36, 64, 37, 64, 38, 64, 39, 64, 40, 64, 41, 64, 42, 64,
+         43, 64, 44, 64, 45, 64, 46, 64, 47, 64, 48, 64, 49, 64, 50, 64, 51, 64, 52, 64, 53, 64, 54,
+         64, 55, 64, 56, 64, 57, 64, 58, 64, 59, 64, 60, 64, 61, 64, 62, 64, 63}};
+    const __m512i withCrLow = _mm512_load_si512(kWithCr[0]);
+    const __m512i withCrHigh = _mm512_load_si512(kWithCr[1]);
+    const __m512i crs = Set1(kCr);
     // Locals, not the state's fields: the output stores may alias anything.
     const Byte* p = s.p;
     Byte* o = s.o;
@@ -154,16 +167,10 @@ void JisBlocksAvx512(JisState& s) {
         }
 
         // Single-byte LFs whose previous byte is not a single-byte CR take a
-        // CR before them. One is put in here; at a second the block stops.
+        // CR before them.
         std::uint64_t cr = _mm512_cmpeq_epi8_mask(x, Set1(kCr));
         std::uint64_t needCr = lf & single & ~((cr & single) << 1) & ~std::uint64_t{prev == kCr};
         needCr &= Below(stop);
-        if (needCr & (needCr - 1)) {
-            std::uint64_t rest = needCr & (needCr - 1);
-            stop = Lowest(rest);
-            mode = (kana >> stop) & 1 ? kKatakanaMode : kAsciiMode;  // a single-byte LF's mode
-            needCr &= ~rest;
-        }
         std::uint64_t taken = Below(stop);
         leads &= taken;
         lacking &= taken;
@@ -188,18 +195,17 @@ void JisBlocksAvx512(JisState& s) {
         y = _mm512_mask_blend_epi8((leads << 1) | carry, y, second);
         y = _mm512_mask_blend_epi8(lacking, y, Set1(kGeta[0]));
         y = _mm512_mask_blend_epi8(lacking << 1, y, Set1(kGeta[1]));
+        // Each byte goes out after a CR slot of its own, each half of the
+        // block in a vector of 128 bytes; the compress keeps the bytes taken
+        // and the CRs needed.
         std::uint64_t keep = taken & ~sequences;
-        __m512i out = _mm512_maskz_compress_epi8(keep, y);
-        unsigned length = static_cast<unsigned>(__builtin_popcountll(keep));
-        // Bytes from the LF on move up one for the CR; the last one lands
-        // past the vector. Done for every block, with no CR where none is
-        // needed: which blocks need one is hard to foresee.
-        unsigned at = static_cast<unsigned>(__builtin_popcountll(keep & (needCr - 1)));
-        std::uint64_t crBit = needCr ? std::uint64_t{1} << (at & 63) : 0;
-        _mm512_storeu_si512(o + 1, out);
-        out = _mm512_mask_blend_epi8(crBit, _mm512_maskz_expand_epi8(~crBit, out), Set1(kCr));
-        length += needCr != 0;
-        _mm512_storeu_si512(o, out);
+        std::uint64_t keepLow = _pdep_u64(keep, kOdd) | _pdep_u64(needCr, kEven);
+        std::uint64_t keepHigh = _pdep_u64(keep >> 32, kOdd) | _pdep_u64(needCr >> 32, kEven);
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keepLow, _mm512_permutex2var_epi8(y, withCrLow, crs)));
+        unsigned length = static_cast<unsigned>(__builtin_popcountll(keepLow));
+        _mm512_storeu_si512(o + length,
+                            _mm512_maskz_compress_epi8(keepHigh, _mm512_permutex2var_epi8(y, withCrHigh, crs)));
+        length += static_cast<unsigned>(__builtin_popcountll(keepHigh));
         std::uint64_t prevBytes = (single | (sequences & esc)) & taken;
         if (prevBytes) prev = p[63 - __builtin_clzll(prevBytes)];
         if (stop == kWidth) {

@@ -45,7 +45,8 @@ bool HaveAvx2() {
 bool HaveAvx512() {
 #if RUVOK_HAVE_AVX512
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2");
+           __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+           __builtin_cpu_supports("bmi2");
 #else
     return false;
 #endif

@@ -42,8 +42,20 @@ bool HaveAvx2() {
 #endif
 }
 
+bool HaveAvx512() {
+#if RUVOK_HAVE_AVX512
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+           __builtin_cpu_supports("bmi2");
+#else
+    return false;
+#endif
+}
+
 // The widest blocks that both the build and the processor have.
 BlockPath BestPath() {
+    static const bool avx512 = HaveAvx512();
+    if (avx512) return BlockPath::kAvx512;
     if (HaveAvx2()) return BlockPath::kAvx2;
     return RUVOK_HAVE_SSE2 ? BlockPath::kSse2 : BlockPath::kNone;
 }
@@ -53,7 +65,7 @@ BlockPath BestPath() {
 void RunPairs(PairState& s, PairKind kind, [[maybe_unused]] BlockPath path) {
     if (s.p == s.end) return;
 #if RUVOK_HAVE_AVX2
-    if (path == BlockPath::kAvx2) PairBlocksAvx2(s, kind);
+    if (path == BlockPath::kAvx2 || path == BlockPath::kAvx512) PairBlocksAvx2(s, kind);
 #endif
 #if RUVOK_HAVE_SSE2
     if (path != BlockPath::kNone) PairBlocksSse2(s, kind);
@@ -69,8 +81,11 @@ void RunPairs(PairState& s, PairKind kind, [[maybe_unused]] BlockPath path) {
 
 void RunJis(JisState& s, [[maybe_unused]] BlockPath path) {
     if (s.p == s.end) return;
+#if RUVOK_HAVE_AVX512
+    if (path == BlockPath::kAvx512) JisBlocksAvx512(s);
+#endif
 #if RUVOK_HAVE_AVX2
-    if (path == BlockPath::kAvx2) JisBlocksAvx2(s);
+    if ((path == BlockPath::kAvx2 || path == BlockPath::kAvx512) && s.p != s.end) JisBlocksAvx2(s);
 #endif
 #if RUVOK_HAVE_SSE2
     if (path != BlockPath::kNone && s.p != s.end) JisBlocksSse2(s);
@@ -103,6 +118,7 @@ namespace kanji {
 
 bool HasBlockPath(BlockPath path) {
     if (path == BlockPath::kAvx2) return HaveAvx2();
+    if (path == BlockPath::kAvx512) return HaveAvx512();
     return path == BlockPath::kNone || RUVOK_HAVE_SSE2;
 }
 

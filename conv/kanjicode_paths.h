@@ -11,6 +11,7 @@ enum class BlockPath {
     kNone,  // the one-unit steps alone
     kSse2,
     kAvx2,  // 32-byte blocks, then 16-byte ones for the rest
+    kAvx512,  // 64-byte JIS blocks, then as kAvx2; other texts as kAvx2
 };
 
 // Whether this build on this processor has `path`.

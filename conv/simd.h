@@ -1,5 +1,6 @@
 // Which block converters the target can have: SSE2 on every x86-64, and AVX2
-// beside it where the compiler can build it (chosen at run time).
+// beside it where the compiler can build it, and JIS blocks on AVX-512 where
+// the build has them (both chosen at run time).
 #ifndef RUVOK_CONV_SIMD_H
 #define RUVOK_CONV_SIMD_H
 
@@ -14,6 +15,12 @@
 #define RUVOK_HAVE_AVX2 1
 #else
 #define RUVOK_HAVE_AVX2 0
+#endif
+
+#if RUVOK_HAVE_AVX2 && defined(RUVOK_WITH_AVX512)
+#define RUVOK_HAVE_AVX512 1
+#else
+#define RUVOK_HAVE_AVX512 0
 #endif
 
 namespace kanji {

@@ -332,6 +332,7 @@ const PathInfo kPaths[] = {
     {BlockPath::kNone, "no blocks"},
     {BlockPath::kSse2, "SSE2 blocks"},
     {BlockPath::kAvx2, "AVX2 blocks"},
+    {BlockPath::kAvx512, "AVX-512 JIS blocks"},
 };
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST(FastPath, PairsAcrossBlockEdges)
 
 // JIS blocks that switch mode several times or end several lines: short
 // runs between escape sequences and line ends, repeated so that each kind of
-// switch falls at every offset of a 16- and a 32-byte block, after ASCII or
+// switch falls at every offset of a 16-, 32- and 64-byte block, after ASCII or
 // after kanji of either parity. The rows that a block path cannot take whole
 // (sequences it must leave to the one-unit steps, an LF where a pair starts,
 // a sequence cut by the block's end) are among them.
@@ -157,7 +157,7 @@ TEST(FastPath, JisSwitchesInsideBlocks)
     const Bytes kStarts[] = {"", "\x1b$B0!\x1b(B", "\x1b$B0", "\x1b$B"};
     for (const Row& row : kRows)
         for (const Bytes& start : kStarts)
-            for (std::size_t shift = 0; shift < 32; ++shift)
+            for (std::size_t shift = 0; shift < 64; ++shift)
                 for (std::size_t repeat : {1, 3, 8}) {
                     // `start` decides the encoding and leaves ASCII mode, a
                     // pair cut in half, or kanji mode; `shift` bytes of the
@@ -172,6 +172,44 @@ TEST(FastPath, JisSwitchesInsideBlocks)
                                                               std::to_string(repeat));
                     if (!err.empty()) log.Add(err);
                 }
+    EXPECT_EQ(log.Count(), 0);
+}
+
+// JIS texts made of short pieces drawn at random, many switches to a block
+// as in kanji-heavy text: blocks that take several sequences at once, and
+// among them the pieces that make a block stop or give up taking them so.
+TEST(FastPath, JisPiecesAtRandom)
+{
+    struct Piece {
+        const char* bytes;
+        unsigned weight;
+    };
+    const Piece kPieces[] = {
+        {"\x1b$B", 8}, {"\x1b(B", 8}, {"\x1b$@", 2}, {"\x1b(J", 2}, {"\x1b(I", 2},  // switches
+        {"0!", 12}, {"4A", 6}, {"%\"", 4}, {"a", 10}, {"Zz", 4}, {"1", 3},            // pairs or single bytes
+        {"\n", 4}, {"\r\n", 2}, {"\r", 1},                                           // line ends
+        {"\x0e", 1}, {"\x0f", 1}, {"\x1b$(D", 1}, {"\x1b$(B", 1}, {"\x1b", 1},      // the one-unit step's
+        {"\x1b$", 1}, {"\x1b(", 1}, {"\xb0", 1},
+    };
+    unsigned total = 0;
+    for (const Piece& piece : kPieces) total += piece.weight;
+    const std::uint64_t seed = TestSeed(0x7a1d);
+    TextMaker maker(seed);
+    ContractChecker checker(1024);
+    FailureLog log;
+    for (int i = 0; i < 20000; ++i) {
+        // The first switch lets detection call the text JIS.
+        Bytes text = i % 2 ? "\x1b$B" : "a\x1b(B";
+        std::size_t length = maker.Between(64, 1000);
+        while (text.size() < length) {
+            unsigned pick = maker.Below(total);
+            const Piece* piece = kPieces;
+            while (pick >= piece->weight) pick -= (piece++)->weight;
+            text += piece->bytes;
+        }
+        std::string err = checker.Check(text, "JIS pieces seed " + std::to_string(seed) + " #" + std::to_string(i));
+        if (!err.empty()) log.Add(err);
+    }
     EXPECT_EQ(log.Count(), 0);
 }
 

@@ -119,7 +119,7 @@ void FuzzWholeOutputs(int code, const char* text, std::size_t n)
         }
     };
     const kanji::BlockPath paths[] = {kanji::BlockPath::kNone, kanji::BlockPath::kSse2,
-                                      kanji::BlockPath::kAvx2};
+                                      kanji::BlockPath::kAvx2, kanji::BlockPath::kAvx512};
     for (kanji::BlockPath path : paths) {
         if (!kanji::HasBlockPath(path)) continue;
         std::unique_ptr<char[]> out(new char[2 * n + 1]);

@@ -1,0 +1,262 @@
+// JIS blocks of 64 bytes on AVX-512 (BW, VBMI and VBMI2) and BMI2; this file
+// alone is compiled with those on, and it runs only where the processor has
+// them.
+//
+// Kanji-heavy JIS text switches mode every few dozen bytes, so a block that
+// stops at each escape sequence spends its time starting again. Here a block
+// takes its escape sequences in its stride: mask arithmetic (or, for unusual
+// blocks, a short walk over the sequences) finds the mode of every byte, the
+// pairs and single bytes are mapped on the whole block at once, and the
+// sequences' bytes are squeezed out with a compress. The block stops only where the one-unit step must decide: a shift
+// (SO, SI), an ESC that does not start a whole ESC ( x or ESC $ x, an LF
+// where a pair would start, or a sequence cut by the block's end. The CRs
+// that LFs need are put in with the same compress.
+#include <immintrin.h>
+
+#include <cstdint>
+
+#include "bytes.h"
+#include "state.h"
+#include "units.h"
+
+namespace kanji {
+namespace {
+
+constexpr std::uint64_t kEven = 0x5555555555555555ull;
+constexpr std::uint64_t kOdd = 0xAAAAAAAAAAAAAAAAull;
+
+// Bits at and above `at` (below 64); none when `at` is 64.
+inline std::uint64_t From(unsigned at) { return at >= 64 ? 0 : ~std::uint64_t{0} << at; }
+// Bits below `at` (at most 64).
+inline std::uint64_t Below(unsigned at) { return at >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << at) - 1; }
+// The lowest set bit's position, or 64 when there is none.
+inline unsigned Lowest(std::uint64_t x) { return x == 0 ? 64 : static_cast<unsigned>(__builtin_ctzll(x)); }
+
+__m512i Set1(unsigned b) { return _mm512_set1_epi8(static_cast<char>(b)); }
+
+}  // namespace
+
+void JisBlocksAvx512(JisState& s) {
+    constexpr unsigned kWidth = 64;
+    // Byte i takes byte i - 1 of the block; byte 0 takes the last byte of
+    // the block before, the first byte of a carried pair.
+    alignas(64) static const std::int8_t kUpOne[64] = {
+        127, 0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+        21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
+        43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
+    const __m512i upOne = _mm512_load_si512(kUpOne);
+    // Byte 2i is a CR (from the second vector), byte 2i + 1 byte i of the
+    // block's first half; then the same for its second half.
+    alignas(64) static const std::int8_t kWithCr[2][64] = {
+        {64, 0,  64, 1,  64, 2,  64, 3,  64, 4,  64, 5,  64, 6,  64, 7,  64, 8,  64, 9,  64, 10, 64,
+         11, 64, 12, 64, 13, 64, 14, 64, 15, 64, 16, 64, 17, 64, 18, 64, 19, 64, 20, 64, 21, 64, 22,
+         64, 23, 64, 24, 64, 25, 64, 26, 64, 27, 64, 28, 64, 29, 64, 30, 64, 31},
+        {64, 32, 64, 33, 64, 34, 64, 35, 64, 36, 64, 37, 64, 38, 64, 39, 64, 40, 64, 41, 64, 42, 64,
+         43, 64, 44, 64, 45, 64, 46, 64, 47, 64, 48, 64, 49, 64, 50, 64, 51, 64, 52, 64, 53, 64, 54,
+         64, 55, 64, 56, 64, 57, 64, 58, 64, 59, 64, 60, 64, 61, 64, 62, 64, 63}};
+    const __m512i withCrLow = _mm512_load_si512(kWithCr[0]);
+    const __m512i withCrHigh = _mm512_load_si512(kWithCr[1]);
+    const __m512i crs = Set1(kCr);
+    // Locals, not the state's fields: the output stores may alias anything.
+    const Byte* p = s.p;
+    Byte* o = s.o;
+    unsigned prev = s.prev;
+    unsigned mode = s.mode;
+    // A pair whose first byte ends a block and whose second starts the next:
+    // the first is written with its block, the second with the next.
+    std::uint64_t carry = 0;
+    __m512i last = _mm512_setzero_si512();
+    while (s.end - p >= kWidth) {
+        __m512i x = _mm512_loadu_si512(p);
+        std::uint64_t esc = _mm512_cmpeq_epi8_mask(x, Set1(kEsc));
+        std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, Set1(kLf));
+        std::uint64_t shifts = _mm512_cmpeq_epi8_mask(_mm512_and_si512(x, Set1(0xFE)), Set1(kSo));
+        std::uint64_t dollar = _mm512_cmpeq_epi8_mask(x, Set1(kDollar));
+        std::uint64_t paren = _mm512_cmpeq_epi8_mask(x, Set1(kParen));
+        std::uint64_t kanaFinal = _mm512_cmpeq_epi8_mask(x, Set1(kKatakanaFinal));
+        // ESC ( x and ESC $ x (x not a parenthesis) whole in the block.
+        std::uint64_t whole = esc & ((paren >> 1) | ((dollar >> 1) & ~(paren >> 2))) & Below(kWidth - 2);
+
+        // Most blocks hold only whole ESC ( x and ESC $ x sequences that
+        // start no pair and sit in no other: then each byte's mode follows
+        // from the sequence before it without a walk. `fill` sets the bits
+        // from each start up to the next sequence: the borrow of subtracting
+        // a start runs up to the ESC above it.
+        std::uint64_t leads = 0, lacking = 0, single = 0, kana = 0, sequences = 0;
+        unsigned stop = kWidth;
+        bool pairCut = false;  // whether a pair's first byte ends the block
+        bool fast = false;
+        // An ESC in the last two bytes, whose sequence the block cuts, ends
+        // the block there.
+        std::uint64_t cut = esc & ~Below(kWidth - 2);
+        if (mode != kLackingMode && (esc & ~cut) == whole && (esc & ((esc << 1) | (esc << 2))) == 0) {
+            auto fill = [esc](std::uint64_t starts) { return ((esc - starts) ^ esc) & ~esc; };
+            std::uint64_t toKanji = esc & (dollar >> 1);
+            std::uint64_t toKana = esc & ~toKanji & (kanaFinal >> 2);
+            std::uint64_t toAscii = esc & ~toKanji & ~toKana;
+            std::uint64_t kanjiStarts = (toKanji << 3) | std::uint64_t{mode == kKanjiMode};
+            std::uint64_t kanji = fill(kanjiStarts);
+            // After a carried pair the block's first pair starts at byte 1.
+            leads = (fill((kanjiStarts & kEven) & ~carry) & kEven) | (fill((kanjiStarts & kOdd) | carry) & kOdd);
+            kana = fill((toKana << 3) | std::uint64_t{mode == kKatakanaMode});
+            single = kana | fill((toAscii << 3) | std::uint64_t{mode == kAsciiMode});
+            // No shift among single bytes, no LF where a pair starts, and no
+            // pair whose second byte would be an ESC.
+            if ((shifts & single) == 0 && (lf & leads) == 0 && (((leads << 1) | carry) & ~kanji) == 0) {
+                fast = true;
+                if (cut) stop = Lowest(cut);
+                sequences = whole | (whole << 1) | (whole << 2);
+                if (whole) {
+                    unsigned last = 63 - static_cast<unsigned>(__builtin_clzll(whole));
+                    mode = (dollar >> (last + 1)) & 1      ? kKanjiMode
+                           : (kanaFinal >> (last + 2)) & 1 ? kKatakanaMode
+                                                           : kAsciiMode;
+                }
+            } else {
+                leads = single = kana = 0;
+            }
+        }
+
+        if (!fast && carry) {
+            // The walk starts at a unit: take the carried pair's first byte
+            // back, and start again from it.
+            p -= 1;
+            o -= 1;
+            carry = 0;
+            continue;
+        }
+        if (!fast) {
+            // The walk: from each mode switch to the next, which bytes are kanji
+            // leads, lacking-set leads, single bytes and katakana.
+            unsigned pos = 0;
+            for (;;) {
+                unsigned e;
+                if (IsPairMode(mode)) {
+                    std::uint64_t starts = (pos & 1) ? kOdd : kEven;
+                    e = Lowest((esc | lf) & starts & From(pos));
+                    if (e == kWidth && ((kWidth - pos) & 1)) {  // the last pair's partner is beyond
+                        stop = kWidth - 1;
+                        pairCut = true;
+                    }
+                    std::uint64_t segment = starts & From(pos) & Below(stop < e ? stop : e);
+                    if (mode == kKanjiMode)
+                        leads |= segment;
+                    else
+                        lacking |= segment;
+                    if (e == kWidth) break;
+                    if (!((esc >> e) & 1)) {  // an LF where a pair would start
+                        stop = e;
+                        break;
+                    }
+                } else {
+                    e = Lowest((esc | shifts) & From(pos));
+                    std::uint64_t segment = From(pos) & Below(e);
+                    single |= segment;
+                    if (mode == kKatakanaMode) kana |= segment;
+                    if (e == kWidth) break;
+                }
+                if (!((whole >> e) & 1)) {
+                    stop = e;
+                    break;
+                }
+                sequences |= std::uint64_t{7} << e;
+                mode = (dollar >> (e + 1)) & 1 ? kKanjiMode : (kanaFinal >> (e + 2)) & 1 ? kKatakanaMode : kAsciiMode;
+                pos = e + 3;
+                if (pos == kWidth) break;
+            }
+        }
+
+        // Single-byte LFs whose previous byte is not a single-byte CR take a
+        // CR before them.
+        std::uint64_t cr = _mm512_cmpeq_epi8_mask(x, Set1(kCr));
+        std::uint64_t needCr = lf & single & ~((cr & single) << 1) & ~std::uint64_t{prev == kCr};
+        needCr &= Below(stop);
+        std::uint64_t taken = Below(stop);
+        leads &= taken;
+        lacking &= taken;
+        single &= taken;
+        sequences &= taken;
+
+        // Kanji pairs: first byte ((a + 1) >> 1) + (a <= 0x5E ? 0x70 : 0xB0),
+        // second b + (a even ? 0x7E : b <= 0x5F ? 0x1F : 0x20).
+        __mmask64 low = _mm512_cmple_epu8_mask(x, Set1(0x5E));
+        __m512i first = _mm512_add_epi8(_mm512_avg_epu8(x, _mm512_setzero_si512()),
+                                        _mm512_mask_blend_epi8(low, Set1(0xB0), Set1(0x70)));
+        __m512i a = _mm512_permutex2var_epi8(x, upOne, last);
+        last = x;
+        __mmask64 oddLead = _mm512_test_epi8_mask(a, Set1(1));
+        __mmask64 secondLow = _mm512_cmple_epu8_mask(x, Set1(0x5F));
+        __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, Set1(0x20), Set1(0x1F));
+        __m512i second = _mm512_add_epi8(x, _mm512_mask_blend_epi8(oddLead, Set1(0x7E), oddAdd));
+        // Half-width katakana: 0x21 to 0x5F become 0xA1 to 0xDF.
+        __mmask64 kanaRange = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, Set1(0x21)), Set1(0x5F - 0x21));
+        __m512i y = _mm512_mask_blend_epi8(kana & kanaRange, x, _mm512_xor_si512(x, Set1(0x80)));
+        y = _mm512_mask_blend_epi8(leads, y, first);
+        y = _mm512_mask_blend_epi8((leads << 1) | carry, y, second);
+        y = _mm512_mask_blend_epi8(lacking, y, Set1(kGeta[0]));
+        y = _mm512_mask_blend_epi8(lacking << 1, y, Set1(kGeta[1]));
+        // Each byte goes out after a CR slot of its own, each half of the
+        // block in a vector of 128 bytes; the compress keeps the bytes taken
+        // and the CRs needed.
+        std::uint64_t keep = taken & ~sequences;
+        std::uint64_t keepLow = _pdep_u64(keep, kOdd) | _pdep_u64(needCr, kEven);
+        std::uint64_t keepHigh = _pdep_u64(keep >> 32, kOdd) | _pdep_u64(needCr >> 32, kEven);
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keepLow, _mm512_permutex2var_epi8(y, withCrLow, crs)));
+        unsigned length = static_cast<unsigned>(__builtin_popcountll(keepLow));
+        _mm512_storeu_si512(o + length,
+                            _mm512_maskz_compress_epi8(keepHigh, _mm512_permutex2var_epi8(y, withCrHigh, crs)));
+        length += static_cast<unsigned>(__builtin_popcountll(keepHigh));
+        std::uint64_t prevBytes = (single | (sequences & esc)) & taken;
+        if (prevBytes) prev = p[63 - __builtin_clzll(prevBytes)];
+        if (stop == kWidth) {
+            carry = leads >> 63;
+            p += kWidth;
+            o += length;
+            continue;
+        }
+        carry = 0;
+        p += stop;
+        o += length;
+        if (stop == kWidth - 1 && pairCut) continue;  // the pair starts the next block
+
+        // The step the block stopped at.
+        unsigned c = *p;
+        if (c == kEsc) {
+            if (p + 2 < s.end) {
+                unsigned next = p[1];
+                unsigned final = p[2];
+                if (next == kParen || (next == kDollar && final != kParen)) {
+                    mode = next == kDollar ? kKanjiMode : final == kKatakanaFinal ? kKatakanaMode : kAsciiMode;
+                    prev = kEsc;
+                    p += 3;
+                    continue;
+                }
+            }
+        } else if (!IsPairMode(mode) && c == kLf) {
+            unsigned crNeeded = prev != kCr;
+            o[0] = crNeeded ? kCr : kLf;
+            o[1] = kLf;
+            o += 1 + crNeeded;
+            p += 1;
+            prev = kLf;
+            continue;
+        } else if (!IsPairMode(mode) && (c == kSo || c == kSi)) {  // not written; the previous byte stays
+            mode = c == kSo ? kKatakanaMode : kAsciiMode;
+            p += 1;
+            continue;
+        }
+        s = JisState{p, s.end, o, prev, mode, s.textEnds};
+        if (!JisUnit(s)) return;
+        p = s.p;
+        o = s.o;
+        prev = s.prev;
+        mode = s.mode;
+    }
+    if (carry) {  // hand the pair to the one-unit step
+        p -= 1;
+        o -= 1;
+    }
+    s = JisState{p, s.end, o, prev, mode, s.textEnds};
+}
+
+}  // namespace kanji

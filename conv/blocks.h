@@ -222,31 +222,7 @@ void JisBlocks(JisState& s) {
             o += n;
             if (n == kWidth) continue;
         }
-        unsigned c = *p;
-        if (c == kEsc) {
-            if (p + 2 < s.end) {  // ESC $ x and ESC ( x that the NUL does not cut
-                unsigned next = p[1];
-                unsigned final = p[2];
-                if (next == kParen || (next == kDollar && final != kParen)) {
-                    mode = next == kDollar ? kKanjiMode : final == kKatakanaFinal ? kKatakanaMode : kAsciiMode;
-                    prev = kEsc;
-                    p += 3;
-                    continue;
-                }
-            }
-        } else if (!pairs && c == kLf) {
-            unsigned cr = prev != kCr;
-            o[0] = cr ? kCr : kLf;
-            o[1] = kLf;
-            o += 1 + cr;
-            p += 1;
-            prev = kLf;
-            continue;
-        } else if (!pairs) {  // SO or SI: not written, and the previous byte stays
-            mode = c == kSo ? kKatakanaMode : kAsciiMode;
-            p += 1;
-            continue;
-        }
+        if (JisQuickStep(p, s.end, o, prev, mode)) continue;
         s = JisState{p, s.end, o, prev, mode, s.textEnds};
         if (!JisUnit(s)) return;
         p = s.p;

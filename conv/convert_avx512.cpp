@@ -220,31 +220,7 @@ void JisBlocksAvx512(JisState& s) {
         if (stop == kWidth - 1 && pairCut) continue;  // the pair starts the next block
 
         // The step the block stopped at.
-        unsigned c = *p;
-        if (c == kEsc) {
-            if (p + 2 < s.end) {
-                unsigned next = p[1];
-                unsigned final = p[2];
-                if (next == kParen || (next == kDollar && final != kParen)) {
-                    mode = next == kDollar ? kKanjiMode : final == kKatakanaFinal ? kKatakanaMode : kAsciiMode;
-                    prev = kEsc;
-                    p += 3;
-                    continue;
-                }
-            }
-        } else if (!IsPairMode(mode) && c == kLf) {
-            unsigned crNeeded = prev != kCr;
-            o[0] = crNeeded ? kCr : kLf;
-            o[1] = kLf;
-            o += 1 + crNeeded;
-            p += 1;
-            prev = kLf;
-            continue;
-        } else if (!IsPairMode(mode) && (c == kSo || c == kSi)) {  // not written; the previous byte stays
-            mode = c == kSo ? kKatakanaMode : kAsciiMode;
-            p += 1;
-            continue;
-        }
+        if (JisQuickStep(p, s.end, o, prev, mode)) continue;
         s = JisState{p, s.end, o, prev, mode, s.textEnds};
         if (!JisUnit(s)) return;
         p = s.p;

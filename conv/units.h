@@ -69,6 +69,39 @@ inline bool JisStepCut(const JisState& s) {
     return IsPairMode(s.mode) && left < 2;
 }
 
+// The steps a JIS block loop stops at most, taken on its locals without a
+// JisState: a whole ESC $ x or ESC ( x, and outside the pair modes an LF, SO
+// or SI. False for anything else, which is JisUnit's.
+inline bool JisQuickStep(const Byte*& p, const Byte* end, Byte*& o, unsigned& prev, unsigned& mode) {
+    unsigned c = *p;
+    if (c == kEsc) {
+        if (p + 2 >= end) return false;  // cut by the NUL or the piece's end
+        unsigned next = p[1];
+        unsigned final = p[2];
+        if (next != kParen && (next != kDollar || final == kParen)) return false;
+        mode = next == kDollar ? kKanjiMode : final == kKatakanaFinal ? kKatakanaMode : kAsciiMode;
+        prev = kEsc;
+        p += 3;
+        return true;
+    }
+    if (IsPairMode(mode)) return false;
+    if (c == kLf) {
+        unsigned cr = prev != kCr;
+        o[0] = cr ? kCr : kLf;
+        o[1] = kLf;
+        o += 1 + cr;
+        p += 1;
+        prev = kLf;
+        return true;
+    }
+    if (c == kSo || c == kSi) {  // not written, and the previous byte stays
+        mode = c == kSo ? kKatakanaMode : kAsciiMode;
+        p += 1;
+        return true;
+    }
+    return false;
+}
+
 // One step of JIS text: a line end's CR, an escape sequence, a shift, or one
 // unit. False once the text is done, or when the step waits for the next piece.
 inline bool JisUnit(JisState& s) {

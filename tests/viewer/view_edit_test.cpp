@@ -5,6 +5,8 @@
 
 #include "clipboard.h"
 #include "cp932text.h"
+#include "editlayout.h"
+#include "edittext.h"
 #include "kanjicode.h"
 #include "kanjicode_length.h"
 
@@ -19,6 +21,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QWheelEvent>
 
 #include <cstring>
 #include <random>
@@ -253,6 +256,138 @@ TEST(ViewText, ManyShortLinesKeepTheirBytesAndEditAsLines)
     w.view->GetEditCtrl().SetSel(static_cast<int>(from), static_cast<int>(from + 6));
     w.view->HandleCommand(ID_EDIT_COPY);
     EXPECT_EQ(Hex(viewtest::ClipboardBytes()), Hex("\r\n\r\n\r\n"));
+}
+
+namespace {
+
+// Kanji lines ending in CR LF up to byte offset, then `at`, then more lines
+// (some 3,000 bytes), then tail.
+std::string LongText(std::size_t offset, const std::string& at, const std::string& tail = "")
+{
+    const std::string line = "\x93\xFA\x96\x7B\x8C\xEA abc\r\n";
+    std::string text;
+    while (text.size() + line.size() <= offset)
+        text += line;
+    text.append(offset - text.size(), 'x');
+    text += at;
+    while (text.size() < offset + 3000)
+        text += line;
+    return text + tail;
+}
+
+// The number of lines the edit control counts in bytes: one more than its
+// line ends (CR LF, a lone CR, a lone LF).
+int LinesOf(const std::string& bytes)
+{
+    int lines = 1;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')))
+            ++lines;
+    }
+    return lines;
+}
+
+// The characters a text holds once it is whole in the widget.
+int WholeCharacters(const std::string& bytes)
+{
+    return static_cast<int>(cp932::DecodeLines(bytes.data(), bytes.size()).text.size()) + 1;
+}
+
+}  // namespace
+
+// A long text is there at first only as far as its first screenful; the
+// rest goes in after the first paint. Wherever the text is cut, nothing of
+// it may show: not in the bytes, the line count, the undo history, the
+// modified flag or the wrapping.
+TEST(ViewText, ALongTextIsWholeWhereverItIsCut)
+{
+    const std::size_t cut = edittext::kScreenful;
+    const std::string overlong(3000, 'w');
+    const struct {
+        std::string text;
+        const char* why;
+    } rows[] = {
+        {LongText(cut - 2, "\r\n"), "CR LF just before the screenful's end"},
+        {LongText(cut - 1, "\r\n"), "CR LF across it"},
+        {LongText(cut - 1, "\n"), "a lone LF at it"},
+        {LongText(cut - 1, "\r"), "a lone CR at it"},
+        {LongText(cut - 2, "\r\r\n"), "CR, then CR LF"},
+        {LongText(cut - 2, "\x81\n"), "a lead byte before the LF"},
+        {LongText(cut - 1, "\x82\xA0\n"), "a kanji over its end"},
+        {LongText(cut + 5, "\n\r\n\r"), "lone line ends in the rest"},
+        {LongText(cut, "", "no line end at the end"), "a last line without its end"},
+        {LongText(cut, "\r\n" + overlong + "\r\n"), "an overlong word only in the rest"},
+        {std::string(3 * cut, 'a'), "one line longer than the screenful"},
+        {LongText(cut, std::string(20000, '\n')), "very many lines in the rest"},
+    };
+    for (const auto& row : rows) {
+        const bool wrapsAnywhere = editlayout::HasOverlongWord(
+            cp932::DecodeLines(row.text.data(), row.text.size()).text);
+        {
+            // Before the first paint, a message sees the whole text.
+            Window w = Window::Make(true);
+            w.SetText(row.text);
+            ASSERT_EQ(Hex(w.Text()), Hex(row.text)) << row.why;
+            EXPECT_EQ(w.view->GetEditCtrl().GetLineCount(), LinesOf(row.text)) << row.why;
+        }
+        Window w = Window::Make(true);
+        w.SetText(row.text);
+        w.ShowAndPaint();
+        QTextDocument* doc = Edit(w)->document();
+        EXPECT_EQ(doc->characterCount(), WholeCharacters(row.text))
+            << row.why << ": whole after the first paint";
+        EXPECT_FALSE(doc->isUndoAvailable()) << row.why;
+        EXPECT_FALSE(w.view->GetEditCtrl().GetModify()) << row.why;
+        EXPECT_FALSE(w.doc->IsModified()) << row.why;
+        EXPECT_EQ(Edit(w)->wordWrapMode() == QTextOption::WrapAnywhere, wrapsAnywhere) << row.why;
+        ASSERT_EQ(Hex(w.Text()), Hex(row.text)) << row.why;
+        EXPECT_EQ(w.view->GetEditCtrl().GetLineCount(), LinesOf(row.text)) << row.why;
+    }
+}
+
+// Whatever the user does first finds the whole text, even before the rest
+// has gone in by itself.
+TEST(ViewText, TheFirstKeyOrClickFindsTheWholeText)
+{
+    const std::string text = LongText(3 * edittext::kScreenful, "");
+    const struct {
+        const char* what;
+        void (*act)(const Window& w);
+    } rows[] = {
+        {"Ctrl+End", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_End, Qt::ControlModifier); }},
+        {"a click", [](const Window& w) { QTest::mouseClick(Edit(w)->viewport(), Qt::LeftButton, {}, QPoint(5, 5)); }},
+        {"typing", [](const Window& w) { Type(w, QStringLiteral("z")); }},
+        {"a wheel turn",
+         [](const Window& w) {
+             QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
+                               Qt::NoModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(Edit(w)->viewport(), &wheel);
+         }},
+    };
+    for (const auto& row : rows) {
+        Window w = Window::Make(true);
+        w.SetText(text);
+        w.host->GetWidget()->show();
+        w.view->SendMessage(WM_PAINT);  // the first paint, with nothing after it yet
+        const int first = Edit(w)->document()->characterCount();
+        ASSERT_GT(first, 1) << "the text is in the widget";
+        ASSERT_LT(first, WholeCharacters(text)) << "only its first screenful so far";
+        row.act(w);
+        EXPECT_GE(Edit(w)->document()->characterCount(), WholeCharacters(text)) << row.what;
+        QApplication::processEvents();
+    }
+
+    // Ctrl+End goes to the real end; an edit there is undone to the whole text.
+    Window w = Window::Make(true);
+    w.SetText(text);
+    w.host->GetWidget()->show();
+    w.view->SendMessage(WM_PAINT);
+    QTest::keyClick(w.Widget(), Qt::Key_End, Qt::ControlModifier);
+    Type(w, QStringLiteral("z"));
+    EXPECT_EQ(w.Text(), text + "z");
+    Edit(w)->undo();
+    EXPECT_EQ(w.Text(), text);
+    EXPECT_FALSE(Edit(w)->document()->isUndoAvailable());
 }
 
 TEST(ViewText, SettingTheTextLeavesTheDocumentAloneAndForgetsUndo)

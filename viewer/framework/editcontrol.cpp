@@ -14,9 +14,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -52,6 +54,7 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         break;
     default:
         Realize();
+        CompleteText();
         break;
     }
 
@@ -267,6 +270,7 @@ LRESULT EditControl::PasteClipboard()
 
 const QByteArray& EditControl::Bytes()
 {
+    CompleteText();
     if (!m_bytesValid) {
         m_bytes.clear();
         edittext::AppendBytes(*TextDoc(), m_bytes);
@@ -293,12 +297,17 @@ bool EditControl::CanUndo() const
 
 // Until the control first paints (and gets its font there), a new text
 // waits beside it: laying it out in the old font first would double the
-// work of the first paint.
+// work of the first paint. Only its first screenful is there for that
+// paint; the rest goes in right after it, or as soon as anything needs the
+// whole text (every message but the paint, the font and the limit, every
+// key, click, wheel turn and drop).
 void EditControl::SetText(const char* bytes, std::size_t n)
 {
-    cp932::Lines lines = cp932::DecodeLines(bytes, n);
+    const std::size_t first = edittext::LeadingLinesLength(bytes, n);
+    cp932::Lines lines = cp932::DecodeLines(bytes, first);
     edittext::GroupShortLines(lines);
     QTextDocument* doc = editlayout::NewDocument(lines, *TextDoc(), this);
+    m_rest = QByteArray(bytes + first, static_cast<qsizetype>(n - first));
     m_bytesValid = false;
     delete m_pPending;
     m_pPending = doc;
@@ -325,6 +334,24 @@ void EditControl::Realize()
     --m_internal;
     if (old != nullptr && old->parent() == this)
         delete old.data();
+    m_bytesValid = false;
+    if (!m_rest.isEmpty())
+        QTimer::singleShot(0, this, [this] { CompleteText(); });
+}
+
+void EditControl::CompleteText()
+{
+    if (m_rest.isEmpty())
+        return;
+    const QByteArray rest = std::exchange(m_rest, QByteArray());
+    cp932::Lines lines = cp932::DecodeLines(rest.constData(), static_cast<std::size_t>(rest.size()));
+    edittext::GroupShortLines(lines);
+    ++m_internal;
+    editlayout::AppendLines(TextDoc(), lines);
+    const QTextOption::WrapMode wrap = TextDoc()->defaultTextOption().wrapMode();
+    if (m_pPending == nullptr && wordWrapMode() != wrap)
+        setWordWrapMode(wrap);
+    --m_internal;
     m_bytesValid = false;
 }
 

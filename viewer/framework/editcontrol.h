@@ -48,6 +48,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
 
 private:
     // The messages, by what they touch.
@@ -66,6 +67,9 @@ private:
     QTextDocument* TextDoc() const;
     // Puts a waiting text into the widget.
     void Realize();
+    // Puts the rest of a new text in after its first screenful; then the
+    // whole text is there.
+    void CompleteText();
     // Inserts code page 932 bytes in place of the selection, as one step the
     // user can undo; false (and nothing changes) past the limit.
     bool InsertBytes(const char* bytes, std::size_t n, bool asUserEdit);
@@ -85,6 +89,7 @@ private:
     int m_internal = 0;  // > 0 while the control itself changes the text
     QPaintEvent* m_pPaintEvent = nullptr;
     QTextDocument* m_pPending = nullptr;
+    QByteArray m_rest;  // of a new text, still to go in after its first screenful
     bool m_bPainted = false;
     bool m_bytesValid = false;
     QByteArray m_bytes;

@@ -29,6 +29,7 @@ void EditControl::paintEvent(QPaintEvent* e)
 void EditControl::keyPressEvent(QKeyEvent* e)
 {
     Realize();
+    CompleteText();
     if (e == QKeySequence::Paste) {
         m_pView->SendMessage(WM_PASTE);
         return;
@@ -74,6 +75,7 @@ void EditControl::keyPressEvent(QKeyEvent* e)
 void EditControl::inputMethodEvent(QInputMethodEvent* e)
 {
     Realize();
+    CompleteText();
     const QString commit = e->commitString();
     if (commit.isEmpty() || isReadOnly()) {
         QPlainTextEdit::inputMethodEvent(e);
@@ -95,6 +97,25 @@ void EditControl::inputMethodEvent(QInputMethodEvent* e)
     QInputMethodEvent replaced(e->preeditString(), e->attributes());
     replaced.setCommitString(storable, e->replacementStart(), e->replacementLength());
     QPlainTextEdit::inputMethodEvent(&replaced);
+}
+
+// A click, a wheel turn or a drag may go anywhere in the text: all of it
+// is there first.
+bool EditControl::viewportEvent(QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+        Realize();
+        CompleteText();
+        break;
+    default:
+        break;
+    }
+    return QPlainTextEdit::viewportEvent(e);
 }
 
 // A drop is text in whatever form the paste can read, not only Qt's.
@@ -138,6 +159,7 @@ void EditControl::dropEvent(QDropEvent* e)
     if (AfxFileDropEvent(this, e))
         return;
     Realize();
+    CompleteText();
     ClipboardRedirect redirect(e->mimeData());
     QPlainTextEdit::dropEvent(e);
 }

@@ -127,6 +127,28 @@ QTextDocument* NewDocument(const cp932::Lines& lines, const QTextDocument& like,
     return doc;
 }
 
+void AppendLines(QTextDocument* doc, const cp932::Lines& lines)
+{
+    if (lines.text.isEmpty())
+        return;
+    if (HasOverlongWord(lines.text)) {
+        QTextOption option = doc->defaultTextOption();
+        option.setWrapMode(QTextOption::WrapAnywhere);
+        doc->setDefaultTextOption(option);
+    }
+    const bool modified = doc->isModified();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    const int from = cursor.position();
+    cursor.beginEditBlock();
+    edittext::InsertLines(cursor, lines, QTextCharFormat());
+    cursor.endEditBlock();
+    ShapeOnlyWhereNeeded(doc, from, cursor.position());
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(modified);
+}
+
 // Qt lays a block out in full wherever it needs any of it, and it needs
 // some for nearly everything here: a text of one block is laid out at
 // once on each change of its options or layout, the cursor's block when

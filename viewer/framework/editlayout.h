@@ -38,6 +38,11 @@ void ShapeOnlyWhereNeeded(QTextDocument* doc, int from, int to);
 // filled before any layout is attached; its undo history is empty.
 QTextDocument* NewDocument(const cp932::Lines& lines, const QTextDocument& like, QObject* parent);
 
+// Appends lines at the end of doc as more of its text, not as an edit: no
+// step to undo, the modified flag as it was, and wrapping anywhere from
+// then on if they need it. doc must have nothing to undo.
+void AppendLines(QTextDocument* doc, const cp932::Lines& lines);
+
 // Makes doc the widget's document so that the first paint lays it out once,
 // in the widget's font with tab stops tabStopDistance apart.
 void MoveIntoWidget(QPlainTextEdit& widget, QTextDocument* doc, qreal tabStopDistance);

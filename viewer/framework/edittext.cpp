@@ -118,6 +118,14 @@ void GroupShortLines(cp932::Lines& lines)
     }
 }
 
+std::size_t LeadingLinesLength(const char* bytes, std::size_t n)
+{
+    if (n <= kScreenful)
+        return n;
+    const void* lf = std::memchr(bytes + kScreenful - 1, '\n', n - (kScreenful - 1));
+    return lf == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(lf) - bytes) + 1;
+}
+
 void AppendBytes(const QTextDocument& doc, QByteArray& out)
 {
     const QString raw = doc.toRawText();

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libicu-dev libxcb1-dev
+  libicu-dev libxcb1-dev libfontconfig-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic
   libx11-dev

@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include "appstyle.h"
 #include "cmdline.h"
 #include "doctemplate.h"
 #include "document.h"
@@ -9,6 +10,7 @@
 #include "qttexts.h"
 #include "recentfiles.h"
 #include "shellchannel.h"
+#include "startwork.h"
 #include "strings_table.h"
 
 #include <QApplication>
@@ -185,6 +187,7 @@ void AfxWinInit(int argc, char* argv[])
 
     // Qt's own dialogs and buttons speak Japanese; the few texts its
     // translation lacks come from the resources.
+    AfxInstallAppStyle();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     static QTranslator translator;
     if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
@@ -204,7 +207,9 @@ void AfxWinInit(int argc, char* argv[])
 
 int AfxWinMain(int argc, char* argv[])
 {
+    CStartupWork work;
     QApplication application(argc, argv);
+    work.WaitForFonts();
     AfxWinInit(argc, argv);
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)

@@ -242,6 +242,15 @@ const Tables& GetTables()
     return tables;
 }
 
+}  // namespace
+
+void PrepareTables()
+{
+    GetTables();
+}
+
+namespace {
+
 // Text written straight into a QString's buffer: at most three UTF-16 units
 // a step (a character and its selector), room made beforehand. The string
 // has its true length only once the writer is gone: end its scope before the

@@ -39,6 +39,10 @@ constexpr char kUnmappable = '?';
 constexpr char16_t kLineInBlock = 0x2028;
 
 QString Decode(const char* bytes, std::size_t n);
+
+// Builds the code page's tables now (once a process; any thread), rather
+// than at the first text.
+void PrepareTables();
 inline QString Decode(const QByteArray& bytes)
 {
     return Decode(bytes.constData(), static_cast<std::size_t>(bytes.size()));

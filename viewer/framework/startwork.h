@@ -1,0 +1,27 @@
+// Start-up work that needs no window, done on other threads while the
+// application object connects to the display: the font configuration (the
+// longest single step of a start, which the first font needs) and the code
+// page's tables (which the first text needs).
+#ifndef RUVOK_STARTWORK_H
+#define RUVOK_STARTWORK_H
+
+#include <thread>
+
+class CStartupWork {
+public:
+    CStartupWork();   // starts it
+    ~CStartupWork();  // waits for what is still going on
+
+    // Waits until the font configuration is read; before anything asks
+    // for a font.
+    void WaitForFonts();
+
+    CStartupWork(const CStartupWork&) = delete;
+    CStartupWork& operator=(const CStartupWork&) = delete;
+
+private:
+    std::thread m_fonts;
+    std::thread m_codePage;
+};
+
+#endif

@@ -388,6 +388,17 @@ TEST(ViewText, TheFirstKeyOrClickFindsTheWholeText)
     Edit(w)->undo();
     EXPECT_EQ(w.Text(), text);
     EXPECT_FALSE(Edit(w)->document()->isUndoAvailable());
+
+    // The modified flag set before the rest goes in stays set.
+    Window m = Window::Make(true);
+    m.SetText(text);
+    m.host->GetWidget()->show();
+    m.view->SendMessage(WM_PAINT);
+    m.view->GetEditCtrl().SetModify(TRUE);
+    QApplication::processEvents();
+    EXPECT_EQ(Edit(m)->document()->characterCount(), WholeCharacters(text));
+    EXPECT_TRUE(m.view->GetEditCtrl().GetModify());
+    EXPECT_EQ(m.Text(), text);
 }
 
 TEST(ViewText, SettingTheTextLeavesTheDocumentAloneAndForgetsUndo)

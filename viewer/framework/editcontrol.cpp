@@ -39,8 +39,9 @@ EditControl::EditControl(CEditView* pView, QWidget* pParent)
 
 bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    // A text waiting for the first paint goes in before anything may look
-    // at the widget's; these few don't.
+    // A text waiting for the first paint goes into the widget, and all of
+    // a long one, before anything may look at them; these few look at
+    // neither,
     switch (message) {
     case WM_SETFONT:
     case WM_GETFONT:
@@ -51,6 +52,14 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case EM_GETLIMITTEXT:
     case EM_SETTABSTOPS:
     case WM_PAINT:
+        break;
+    // and these at the widget's flags only, not at the text.
+    case EM_GETMODIFY:
+    case EM_SETMODIFY:
+    case EM_CANUNDO:
+    case EM_EMPTYUNDOBUFFER:
+    case EM_SETREADONLY:
+        Realize();
         break;
     default:
         Realize();

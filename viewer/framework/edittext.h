@@ -40,7 +40,7 @@ void GroupShortLines(cp932::Lines& lines);
 // first LF at or after kScreenful bytes, or all of a text with none there.
 // The rest of the text decodes the same by itself (an LF is never part of
 // a character), so it can go in after them.
-constexpr std::size_t kScreenful = 32 * 1024;
+constexpr std::size_t kScreenful = 16 * 1024;
 std::size_t LeadingLinesLength(const char* bytes, std::size_t n);
 
 // The bytes of the whole document, appended to out.

@@ -7,26 +7,31 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
+// One thread, fonts first: the application needs them before the tables,
+// and a second thread would only take time from the first on a busy
+// machine.
 CStartupWork::CStartupWork()
 {
+    m_fontsRead = m_fontsDone.get_future();
+    m_thread = std::thread([this] {
 #ifdef RUVOK_HAVE_FONTCONFIG
-    // Reading the configuration and the list of fonts; Qt's font database
-    // then finds it done. FcInit may run beside the rest of the start: it
-    // touches nothing Qt has.
-    m_fonts = std::thread([] { FcInit(); });
+        // Reading the configuration and the list of fonts; Qt's font
+        // database then finds it done. It touches nothing Qt has.
+        FcInit();
 #endif
-    m_codePage = std::thread([] { cp932::PrepareTables(); });
+        m_fontsDone.set_value();
+        cp932::PrepareTables();
+    });
 }
 
 CStartupWork::~CStartupWork()
 {
-    WaitForFonts();
-    if (m_codePage.joinable())
-        m_codePage.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void CStartupWork::WaitForFonts()
 {
-    if (m_fonts.joinable())
-        m_fonts.join();
+    if (m_fontsRead.valid())
+        m_fontsRead.wait();
 }

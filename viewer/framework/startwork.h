@@ -5,6 +5,7 @@
 #ifndef RUVOK_STARTWORK_H
 #define RUVOK_STARTWORK_H
 
+#include <future>
 #include <thread>
 
 class CStartupWork {
@@ -20,8 +21,9 @@ public:
     CStartupWork& operator=(const CStartupWork&) = delete;
 
 private:
-    std::thread m_fonts;
-    std::thread m_codePage;
+    std::promise<void> m_fontsDone;
+    std::future<void> m_fontsRead;
+    std::thread m_thread;
 };
 
 #endif

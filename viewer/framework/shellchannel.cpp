@@ -1,3 +1,7 @@
+// The single-instance channel (see shellchannel.h): where its socket lives,
+// the lock two starts take it under, and the words sent over it. How they
+// travel is in shellchannel_unix.cpp (Unix domain sockets) or
+// shellchannel_local.cpp (Qt's local sockets).
 #include "shellchannel.h"
 
 #include "app.h"
@@ -9,8 +13,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #ifdef _WIN32
 #include <QLockFile>
 #endif
@@ -31,9 +33,6 @@ namespace {
 // line end; the answer "ok" and a line end once it is taken.
 const QByteArray kOpen("open ");
 const QByteArray kOk("ok\n");
-constexpr int kMaxRequest = 64 * 1024;
-constexpr int kConnectMs = 1000;
-constexpr int kAnswerMs = 5000;
 constexpr int kLockMs = 3000;
 
 // A folder only this user can enter, for the socket when there is no
@@ -61,13 +60,6 @@ CShellChannel::CShellChannel(const QString& name, QObject* parent)
 {
 }
 
-CShellChannel::~CShellChannel()
-{
-    if (m_pServer != nullptr)
-        m_pServer->close();  // removes the socket
-    UnlockSocket();
-}
-
 QString CShellChannel::SocketPath(const QString& name)
 {
 #ifdef _WIN32
@@ -91,6 +83,31 @@ QString CShellChannel::SocketPath(const QString& name)
         display.prepend(QLatin1Char('-'));
     return dir + QLatin1Char('/') + name + display + QStringLiteral(".shell");
 #endif
+}
+
+QByteArray CShellChannel::RequestFor(const std::string& path)
+{
+    return kOpen + QByteArray::fromStdString(AfxFullPath(path)).toPercentEncoding() + '\n';
+}
+
+const QByteArray& CShellChannel::Answer()
+{
+    return kOk;
+}
+
+bool CShellChannel::Take(const QByteArray& line)
+{
+    const QByteArray request = line.trimmed();
+    if (!request.startsWith(kOpen))
+        return false;
+    const std::string path = QByteArray::fromPercentEncoding(request.mid(kOpen.size())).toStdString();
+    // Opened from the event loop: the save prompt may come first.
+    QPointer<CShellChannel> self(this);
+    QTimer::singleShot(0, this, [self, path] {
+        if (self && self->m_onOpen)
+            self->m_onOpen(path);
+    });
+    return true;
 }
 
 // Two starts at once check and take the socket one after the other.
@@ -139,91 +156,6 @@ void CShellChannel::UnlockSocket()
         m_lockFd = -1;
     }
 #endif
-}
-
-BOOL CShellChannel::Forward(const std::string& path)
-{
-    if (m_path.isEmpty())
-        return FALSE;
-    // Held until this start listens itself, so that two starts at once
-    // don't both take the file.
-    LockSocket();
-
-    QLocalSocket socket;
-    socket.connectToServer(m_path);
-    if (!socket.waitForConnected(kConnectMs))
-        return FALSE;  // nobody listens, or a dead viewer's socket
-    const std::string full = AfxFullPath(path);
-    QByteArray request = kOpen + QByteArray::fromStdString(full).toPercentEncoding() + '\n';
-    socket.write(request);
-    if (!socket.waitForBytesWritten(kAnswerMs))
-        return FALSE;
-    QByteArray answer;
-    while (!answer.contains('\n') && socket.waitForReadyRead(kAnswerMs))
-        answer += socket.readAll();
-    if (answer != kOk)
-        return FALSE;
-    UnlockSocket();
-    return TRUE;
-}
-
-BOOL CShellChannel::Listen()
-{
-    if (m_pServer != nullptr)
-        return TRUE;
-    if (m_path.isEmpty() || !LockSocket())
-        return FALSE;
-    // The folder is the user's alone. (Qt's access options would bind
-    // elsewhere and rename the socket into place, over a live viewer's.)
-    auto* pServer = new QLocalServer(this);
-    if (!pServer->listen(m_path)) {
-        // A socket is there: a live viewer answers on it, a dead one's does not.
-        QLocalSocket probe;
-        probe.connectToServer(m_path);
-        const bool live = probe.waitForConnected(kConnectMs);
-        probe.abort();
-        if (live || !QLocalServer::removeServer(m_path) || !pServer->listen(m_path)) {
-            delete pServer;
-            UnlockSocket();
-            return FALSE;
-        }
-    }
-    UnlockSocket();
-    m_pServer = pServer;
-    connect(m_pServer, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* pSocket = m_pServer->nextPendingConnection()) {
-            connect(pSocket, &QLocalSocket::disconnected, pSocket, &QObject::deleteLater);
-            connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] {
-                if (!pSocket->canReadLine()) {
-                    if (pSocket->bytesAvailable() > kMaxRequest)
-                        pSocket->abort();
-                    return;
-                }
-                QByteArray line = pSocket->readLine(kMaxRequest).trimmed();
-                if (!line.startsWith(kOpen)) {
-                    pSocket->abort();
-                    return;
-                }
-                const std::string path =
-                    QByteArray::fromPercentEncoding(line.mid(kOpen.size())).toStdString();
-                pSocket->write(kOk);
-                pSocket->flush();
-                pSocket->disconnectFromServer();
-                // Opened from the event loop: the save prompt may come first.
-                QPointer<CShellChannel> self(this);
-                QTimer::singleShot(0, this, [self, path] {
-                    if (self && self->m_onOpen)
-                        self->m_onOpen(path);
-                });
-            });
-        }
-    });
-    return TRUE;
-}
-
-BOOL CShellChannel::IsListening() const
-{
-    return m_pServer != nullptr && m_pServer->isListening();
 }
 
 // ---------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include "afx.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -14,9 +15,11 @@
 #include <memory>
 #include <string>
 
-class QLocalServer;
 #ifdef _WIN32
+class QLocalServer;
 class QLockFile;
+#else
+class QSocketNotifier;
 #endif
 
 class CShellChannel : public QObject {
@@ -41,17 +44,30 @@ public:
     std::function<void(const std::string&)> m_onOpen;
 
 private:
-    void ReadRequest();
+    // The channel's words: the request for path, the answer to one.
+    static constexpr int kMaxRequest = 64 * 1024;
+    static constexpr int kConnectMs = 1000;
+    static constexpr int kAnswerMs = 5000;
+    static QByteArray RequestFor(const std::string& path);
+    static const QByteArray& Answer();
+    // Takes a request line; false when it is none. Its file opens from the
+    // event loop.
+    bool Take(const QByteArray& line);
+
     bool LockSocket();
     void UnlockSocket();
 
     QString m_path;
 #ifdef _WIN32
     std::unique_ptr<QLockFile> m_lock;
-#else
-    int m_lockFd = -1;  // an flock()ed file: the kernel frees it with the process
-#endif
     QLocalServer* m_pServer = nullptr;
+#else
+    void AcceptRequests();
+
+    int m_lockFd = -1;    // an flock()ed file: the kernel frees it with the process
+    int m_serverFd = -1;  // listening
+    QSocketNotifier* m_pNotifier = nullptr;
+#endif
 };
 
 #endif

@@ -2,13 +2,15 @@
 #include "startwork.h"
 
 #include "cp932text.h"
+#include "resscript.h"
 
 #ifdef RUVOK_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
 #endif
 
-// One thread, fonts first: the application needs them before the tables,
-// and a second thread would only take time from the first on a busy
+// One thread, in the order the application needs them: the fonts, the
+// resource script (the first text the application shows is in it), the
+// tables. A second thread would only take time from the first on a busy
 // machine.
 CStartupWork::CStartupWork()
 {
@@ -20,6 +22,7 @@ CStartupWork::CStartupWork()
         FcInit();
 #endif
         m_fontsDone.set_value();
+        AfxGetResourceScript();
         cp932::PrepareTables();
     });
 }

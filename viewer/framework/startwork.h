@@ -1,7 +1,7 @@
 // Start-up work that needs no window, done on other threads while the
 // application object connects to the display: the font configuration (the
-// longest single step of a start, which the first font needs) and the code
-// page's tables (which the first text needs).
+// longest single step of a start, which the first font needs), the resource
+// script and the code page's tables (which the first text needs).
 #ifndef RUVOK_STARTWORK_H
 #define RUVOK_STARTWORK_H
 

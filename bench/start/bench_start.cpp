@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int kRounds = 15;
+constexpr int kRounds = 25;
 constexpr double kTarget = 1.25;  // ruvok against the bare window
 constexpr int kPollMicroseconds = 5000;
 
@@ -72,6 +72,16 @@ std::string Which(const char* name)
 
 // A viewable top-level window of process pid (Qt and FeatherPad set
 // _NET_WM_PID); 0 if there is none yet.
+// The machine's load average over the last minute: figures measured on a
+// busy machine are worth less, and the ratios too.
+double LoadAverage()
+{
+    std::ifstream in("/proc/loadavg");
+    double load = -1;
+    in >> load;
+    return load;
+}
+
 Window VisibleWindowOf(Display* display, pid_t pid)
 {
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
@@ -235,6 +245,7 @@ int main()
     // what the file itself costs: the same start without it
     programs.push_back({"ruvok, no file", {ruvok}, {}, {}});
 
+    const double loadBefore = LoadAverage();
     // One untimed run each: caches filled, ruvok's first registration done.
     for (const Program& p : programs)
         RunOnce(display, p);
@@ -249,7 +260,8 @@ int main()
     }
 
     std::printf("Start to a visible window, 655,360-byte EUC-JP file, Xvfb, %d rounds, "
-                "median:\n", kRounds);
+                "median (load average %.2f before, %.2f after):\n",
+                kRounds, loadBefore, LoadAverage());
     for (const Program& p : programs)
         std::printf("  %-16s %7.1f ms  (ends %.1f ms after its window is closed)\n", p.name,
                     Median(p.starts) * 1e3, Median(p.ends) * 1e3);

@@ -195,6 +195,8 @@ TEST_F(MainFrame, TheWholeMenuTree)
         {"表示(&V)", {{"ﾂｰﾙ ﾊﾞｰ(&T)", 0xE800}, {"ｽﾃｰﾀｽ ﾊﾞｰ(&S)", 0xE801}}},
         {"ﾍﾙﾌﾟ(&H)", {{"ruvok のﾊﾞｰｼﾞｮﾝ情報(&A)...", 0xE140}}},
     };
+    EXPECT_FALSE(Frame()->GetMainWindow()->menuBar()->isNativeMenuBar())
+        << "the menus are in the window, not in a desktop's global menu";
     const QList<QAction*> bar = Frame()->GetMainWindow()->menuBar()->actions();
     ASSERT_EQ(bar.size(), static_cast<int>(expected.size()));
     for (size_t p = 0; p < expected.size(); ++p) {

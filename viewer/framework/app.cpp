@@ -185,9 +185,13 @@ void AfxWinInit(int argc, char* argv[])
         QCoreApplication::setApplicationName(QString::fromStdString(pApp->m_pszAppName));
     }
 
+    AfxInstallAppStyle();
+    // The menu bar is the window's own, as the frame lays it out (asking the
+    // session bus for a desktop's global menu would also hold up the start).
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+
     // Qt's own dialogs and buttons speak Japanese; the few texts its
     // translation lacks come from the resources.
-    AfxInstallAppStyle();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     static QTranslator translator;
     if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),

@@ -213,6 +213,7 @@ int AfxWinMain(int argc, char* argv[])
 {
     CStartupWork work;
     QApplication application(argc, argv);
+    work.ApplicationReady();
     work.WaitForFonts();
     AfxWinInit(argc, argv);
     CWinApp* pApp = AfxGetApp();

@@ -7,14 +7,33 @@
 #ifdef RUVOK_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
 #endif
+#ifdef RUVOK_HAVE_DBUS
+#include <QDBusConnection>
+#include <QGuiApplication>
+#endif
 
-// One thread, in the order the application needs them: the fonts, the
-// resource script (the first text the application shows is in it), the
-// tables. A second thread would only take time from the first on a busy
-// machine.
+namespace {
+
+// Connects to the session bus now, as Qt's bridge to screen readers will
+// when the first widget gets its accessible name: the main thread would
+// wait there for the connection (a few milliseconds on a desktop, longer
+// where there is no bus and D-Bus tries to start one).
+void ConnectToSessionBus()
+{
+#ifdef RUVOK_HAVE_DBUS
+    if (QGuiApplication::platformName() == QStringLiteral("xcb"))
+        QDBusConnection::sessionBus();
+#endif
+}
+
+}  // namespace
+
+// One thread, in the order the application needs them. A second thread
+// would only take time from the first on a busy machine.
 CStartupWork::CStartupWork()
 {
     m_fontsRead = m_fontsDone.get_future();
+    m_appReadyRead = m_appReady.get_future();
     m_thread = std::thread([this] {
 #ifdef RUVOK_HAVE_FONTCONFIG
         // Reading the configuration and the list of fonts; Qt's font
@@ -23,12 +42,16 @@ CStartupWork::CStartupWork()
 #endif
         m_fontsDone.set_value();
         AfxGetResourceScript();
+        m_appReadyRead.wait();
+        ConnectToSessionBus();
         cp932::PrepareTables();
     });
 }
 
 CStartupWork::~CStartupWork()
 {
+    if (!m_bAppReadySet)
+        m_appReady.set_value();  // (the start ended before; nothing waits for the bus)
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -37,4 +60,12 @@ void CStartupWork::WaitForFonts()
 {
     if (m_fontsRead.valid())
         m_fontsRead.wait();
+}
+
+void CStartupWork::ApplicationReady()
+{
+    if (!m_bAppReadySet) {
+        m_bAppReadySet = true;
+        m_appReady.set_value();
+    }
 }

@@ -67,6 +67,7 @@ void JisBlocksAvx512(JisState& s) {
     std::uint64_t carry = 0;
     __m512i last = _mm512_setzero_si512();
     while (s.end - p >= kWidth) {
+        FetchAhead(p);
         __m512i x = _mm512_loadu_si512(p);
         std::uint64_t esc = _mm512_cmpeq_epi8_mask(x, Set1(kEsc));
         std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, Set1(kLf));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "conv_test_support.h"
+#include "kanjicode_paths.h"
 #include "text_maker.h"
 
 namespace convtest {
@@ -269,6 +270,33 @@ TEST(FastPath, LargeTexts)
             text, "large text seed " + std::to_string(seed) + " #" + std::to_string(i));
         if (!err.empty()) log.Add(err);
     }
+    EXPECT_EQ(log.Count(), 0);
+}
+
+// Texts of unknown length are searched for their NUL a piece at a time: the
+// NUL just before, at and after a piece's end, and units, CR LFs and escape
+// sequences cut by it, in texts of a few pieces of every encoding.
+TEST(FastPath, PieceEdgesOfTextsOfUnknownLength)
+{
+    const std::size_t kPiece = kanji::kPieceSize;
+    TextMaker maker(TestSeed(0x91ece));
+    ContractChecker checker(3 * kPiece);
+    FailureLog log;
+    const int kKinds[] = {0, 1, 2, 5, 6, 7, 8};
+    const char* const kCut[] = {"", "\r\n", "\x1b$B", "\x1b(B", "\x1b$(D", "\xb0\xa1", "\x88\x9f", "\x8f\xa1\xa1"};
+    for (int kind : kKinds)
+        for (const char* cut : kCut)
+            for (std::size_t end = kPiece - 5; end <= kPiece + 5; ++end) {
+                // `cut` straddles the first piece's end; the text ends
+                // around the second's.
+                Bytes text = FillerStart(kind);
+                text += Filler(kind, end - text.size() - 1, maker);
+                text += cut;
+                text += Filler(kind, end + kPiece - text.size(), maker);
+                std::string err = checker.Check(text, "filler " + std::to_string(kind) + " cut " + Hex(cut) +
+                                                          " at " + std::to_string(end));
+                if (!err.empty()) log.Add(err);
+            }
     EXPECT_EQ(log.Count(), 0);
 }
 

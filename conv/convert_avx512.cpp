@@ -1,4 +1,4 @@
-// JIS blocks of 64 bytes on AVX-512 (BW, VBMI and VBMI2) and BMI2; this file
+// Blocks of 64 bytes on AVX-512 (BW, VBMI and VBMI2) and BMI2; this file
 // alone is compiled with those on, and it runs only where the processor has
 // them.
 //
@@ -7,10 +7,14 @@
 // takes its escape sequences in its stride: mask arithmetic (or, for unusual
 // blocks, a short walk over the sequences) finds the mode of every byte, the
 // pairs and single bytes are mapped on the whole block at once, and the
-// sequences' bytes are squeezed out with a compress. The block stops only where the one-unit step must decide: a shift
-// (SO, SI), an ESC that does not start a whole ESC ( x or ESC $ x, an LF
-// where a pair would start, or a sequence cut by the block's end. The CRs
-// that LFs need are put in with the same compress.
+// sequences' bytes are squeezed out with a compress. The block stops only
+// where the one-unit step must decide: a shift (SO, SI), an ESC that does not
+// start a whole ESC ( x or ESC $ x, an LF where a pair would start, or a
+// sequence cut by the block's end. The CRs that LFs need are put in with the
+// same compress.
+//
+// Shift_JIS and EUC-JP blocks take their line ends the same way, so that a
+// line no longer ends a block (PairBlocks512 below).
 #include <immintrin.h>
 
 #include <cstdint>
@@ -34,29 +38,52 @@ inline unsigned Lowest(std::uint64_t x) { return x == 0 ? 64 : static_cast<unsig
 
 __m512i Set1(unsigned b) { return _mm512_set1_epi8(static_cast<char>(b)); }
 
+// Byte i takes byte i - 1 of the block; byte 0 takes the last byte of the
+// block before, the first byte of a carried pair.
+alignas(64) const std::int8_t kUpOne[64] = {
+    127, 0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+    21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
+    43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
+// Byte 2i is a CR (from the second vector), byte 2i + 1 byte i of the
+// block's first half; then the same for its second half.
+alignas(64) const std::int8_t kWithCr[2][64] = {
+    {64, 0,  64, 1,  64, 2,  64, 3,  64, 4,  64, 5,  64, 6,  64, 7,  64, 8,  64, 9,  64, 10, 64,
+     11, 64, 12, 64, 13, 64, 14, 64, 15, 64, 16, 64, 17, 64, 18, 64, 19, 64, 20, 64, 21, 64, 22,
+     64, 23, 64, 24, 64, 25, 64, 26, 64, 27, 64, 28, 64, 29, 64, 30, 64, 31},
+    {64, 32, 64, 33, 64, 34, 64, 35, 64, 36, 64, 37, 64, 38, 64, 39, 64, 40, 64, 41, 64, 42, 64,
+     43, 64, 44, 64, 45, 64, 46, 64, 47, 64, 48, 64, 49, 64, 50, 64, 51, 64, 52, 64, 53, 64, 54,
+     64, 55, 64, 56, 64, 57, 64, 58, 64, 59, 64, 60, 64, 61, 64, 62, 64, 63}};
+
+// Writes the bytes of `y` that `keep` selects, each after a CR where
+// `needCr` is set, and returns how many were written. Each byte gets a CR
+// slot of its own, each half of the block in a vector of 128 bytes, and a
+// compress keeps the bytes and the CRs wanted. Writes up to 128 bytes.
+inline unsigned StoreWithCrs(Byte* o, __m512i y, std::uint64_t keep, std::uint64_t needCr) {
+    const __m512i crs = Set1(kCr);
+    std::uint64_t keepLow = _pdep_u64(keep, kOdd) | _pdep_u64(needCr, kEven);
+    std::uint64_t keepHigh = _pdep_u64(keep >> 32, kOdd) | _pdep_u64(needCr >> 32, kEven);
+    __m512i low = _mm512_permutex2var_epi8(y, _mm512_load_si512(kWithCr[0]), crs);
+    __m512i high = _mm512_permutex2var_epi8(y, _mm512_load_si512(kWithCr[1]), crs);
+    _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keepLow, low));
+    unsigned length = static_cast<unsigned>(__builtin_popcountll(keepLow));
+    _mm512_storeu_si512(o + length, _mm512_maskz_compress_epi8(keepHigh, high));
+    return length + static_cast<unsigned>(__builtin_popcountll(keepHigh));
+}
+
+// Which bytes of `high` (the bytes that can start a pair) are lead bytes,
+// when byte 0 starts a unit: every run of them begins at a unit start and
+// alternates lead, partner, lead ...
+inline std::uint64_t Leads(std::uint64_t high) {
+    std::uint64_t starts = high & ~(high << 1);
+    std::uint64_t evenRuns = high & ~(high + (starts & kEven));  // runs that start at an even offset
+    return (evenRuns & kEven) | (high & ~evenRuns & kOdd);
+}
+
 }  // namespace
 
 void JisBlocksAvx512(JisState& s) {
     constexpr unsigned kWidth = 64;
-    // Byte i takes byte i - 1 of the block; byte 0 takes the last byte of
-    // the block before, the first byte of a carried pair.
-    alignas(64) static const std::int8_t kUpOne[64] = {
-        127, 0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
-        21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
-        43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
     const __m512i upOne = _mm512_load_si512(kUpOne);
-    // Byte 2i is a CR (from the second vector), byte 2i + 1 byte i of the
-    // block's first half; then the same for its second half.
-    alignas(64) static const std::int8_t kWithCr[2][64] = {
-        {64, 0,  64, 1,  64, 2,  64, 3,  64, 4,  64, 5,  64, 6,  64, 7,  64, 8,  64, 9,  64, 10, 64,
-         11, 64, 12, 64, 13, 64, 14, 64, 15, 64, 16, 64, 17, 64, 18, 64, 19, 64, 20, 64, 21, 64, 22,
-         64, 23, 64, 24, 64, 25, 64, 26, 64, 27, 64, 28, 64, 29, 64, 30, 64, 31},
-        {64, 32, 64, 33, 64, 34, 64, 35, 64, 36, 64, 37, 64, 38, 64, 39, 64, 40, 64, 41, 64, 42, 64,
-         43, 64, 44, 64, 45, 64, 46, 64, 47, 64, 48, 64, 49, 64, 50, 64, 51, 64, 52, 64, 53, 64, 54,
-         64, 55, 64, 56, 64, 57, 64, 58, 64, 59, 64, 60, 64, 61, 64, 62, 64, 63}};
-    const __m512i withCrLow = _mm512_load_si512(kWithCr[0]);
-    const __m512i withCrHigh = _mm512_load_si512(kWithCr[1]);
-    const __m512i crs = Set1(kCr);
     // Locals, not the state's fields: the output stores may alias anything.
     const Byte* p = s.p;
     Byte* o = s.o;
@@ -196,17 +223,7 @@ void JisBlocksAvx512(JisState& s) {
         y = _mm512_mask_blend_epi8((leads << 1) | carry, y, second);
         y = _mm512_mask_blend_epi8(lacking, y, Set1(kGeta[0]));
         y = _mm512_mask_blend_epi8(lacking << 1, y, Set1(kGeta[1]));
-        // Each byte goes out after a CR slot of its own, each half of the
-        // block in a vector of 128 bytes; the compress keeps the bytes taken
-        // and the CRs needed.
-        std::uint64_t keep = taken & ~sequences;
-        std::uint64_t keepLow = _pdep_u64(keep, kOdd) | _pdep_u64(needCr, kEven);
-        std::uint64_t keepHigh = _pdep_u64(keep >> 32, kOdd) | _pdep_u64(needCr >> 32, kEven);
-        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keepLow, _mm512_permutex2var_epi8(y, withCrLow, crs)));
-        unsigned length = static_cast<unsigned>(__builtin_popcountll(keepLow));
-        _mm512_storeu_si512(o + length,
-                            _mm512_maskz_compress_epi8(keepHigh, _mm512_permutex2var_epi8(y, withCrHigh, crs)));
-        length += static_cast<unsigned>(__builtin_popcountll(keepHigh));
+        unsigned length = StoreWithCrs(o, y, taken & ~sequences, needCr);
         std::uint64_t prevBytes = (single | (sequences & esc)) & taken;
         if (prevBytes) prev = p[63 - __builtin_clzll(prevBytes)];
         if (stop == kWidth) {
@@ -234,6 +251,117 @@ void JisBlocksAvx512(JisState& s) {
         o -= 1;
     }
     s = JisState{p, s.end, o, prev, mode, s.textEnds};
+}
+
+// Shift_JIS and EUC-JP text in blocks of 64 bytes: the lead bytes from the
+// runs of high bytes, as for the narrower blocks, each pair mapped on the
+// whole block at once, and every LF that starts a unit given its CR with a
+// compress, so that lines do not end a block. An EUC-JP half-width katakana
+// loses its SS2 in the same compress. A block stops at an SS3 (its unit is
+// three bytes long) and before an SS2 on its last byte; the one-unit step
+// takes those.
+template <PairKind kind>
+void PairBlocks512(PairState& s) {
+    constexpr unsigned kWidth = 64;
+    const __m512i upOne = _mm512_load_si512(kUpOne);
+    // Locals, not the state's fields: the output stores may alias anything.
+    const Byte* p = s.p;
+    Byte* o = s.o;
+    unsigned prev = s.prev;
+    // A lead byte on the last byte of a block: its partner, the next
+    // block's first byte, is mapped with `last`, this block's bytes.
+    std::uint64_t carry = 0;
+    __m512i last = _mm512_setzero_si512();
+    while (s.end - p >= kWidth) {
+        FetchAhead(p);
+        __m512i x = _mm512_loadu_si512(p);
+        // The bytes that can start a pair: EUC-JP from 0x81 up; Shift_JIS
+        // 0x81 to 0x9F and 0xE0 to 0xFC, which with bit 5 flipped are the
+        // one range 0xA1 to 0xDC.
+        std::uint64_t high =
+            kind == PairKind::kEuc
+                ? _mm512_cmpge_epu8_mask(x, Set1(kFirstPairByte))
+                : _mm512_cmple_epu8_mask(_mm512_sub_epi8(_mm512_xor_si512(x, Set1(0x20)), Set1(0xA1)), Set1(0xDC - 0xA1));
+        std::uint64_t leads = Leads(high & ~carry);
+        std::uint64_t trails = (leads << 1) | carry;
+        std::uint64_t singles = ~trails;
+        std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, Set1(kLf)) & singles;
+        std::uint64_t cr = _mm512_cmpeq_epi8_mask(x, Set1(kCr)) & singles;
+        std::uint64_t needCr = lf & ~((cr << 1) | std::uint64_t{prev == kCr});
+        unsigned stop = kWidth;
+        std::uint64_t dropped = 0;
+        __m512i y = x;
+        if (kind == PairKind::kEuc) {
+            std::uint64_t ss2 = leads & _mm512_cmpeq_epi8_mask(x, Set1(kSs2));
+            std::uint64_t ss3 = leads & _mm512_cmpeq_epi8_mask(x, Set1(kSs3));
+            std::uint64_t stops = ss3 | (ss2 & (std::uint64_t{1} << 63));
+            if (stops) stop = static_cast<unsigned>(__builtin_ctzll(stops));
+            // SS2 and a half-width katakana: the katakana byte alone.
+            std::uint64_t kana = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, Set1(0xA1)), Set1(0xDF - 0xA1));
+            dropped = ss2 & (kana >> 1);
+            std::uint64_t pairLeads = leads & ~dropped;
+            std::uint64_t pairTrails = trails & ~(dropped << 1);
+            // First byte ((a + 1) >> 1) + (a <= 0x5E ? 0x70 : 0xB0), second
+            // b + (a even ? 0x7E : b <= 0x5F ? 0x1F : 0x20), with the high bits off.
+            __m512i a = _mm512_sub_epi8(x, Set1(0x80));
+            __mmask64 low = _mm512_cmple_epu8_mask(a, Set1(0x5E));
+            __m512i first = _mm512_add_epi8(_mm512_avg_epu8(a, _mm512_setzero_si512()),
+                                            _mm512_mask_blend_epi8(low, Set1(0xB0), Set1(0x70)));
+            __m512i before = _mm512_permutex2var_epi8(a, upOne, last);
+            last = a;
+            __mmask64 oddLead = _mm512_test_epi8_mask(before, Set1(1));
+            __mmask64 secondLow = _mm512_cmple_epu8_mask(a, Set1(0x5F));
+            __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, Set1(0x20), Set1(0x1F));
+            __m512i second = _mm512_add_epi8(a, _mm512_mask_blend_epi8(oddLead, Set1(0x7E), oddAdd));
+            y = _mm512_mask_blend_epi8(pairLeads, y, first);
+            y = _mm512_mask_blend_epi8(pairTrails, y, second);
+        }
+        std::uint64_t taken = Below(stop);
+        needCr &= taken;
+        if ((needCr & (needCr - 1)) == 0 && (dropped | ~taken) == 0) {
+            // At most one CR to put in, the usual case: the bytes from its
+            // LF on move up one, and the last one lands past the block
+            // (without a CR, on the next output's first byte, which is
+            // written again later).
+            __mmask64 after = ~((needCr << 1) - 1);
+            __m512i moved = _mm512_mask_permutexvar_epi8(y, after, upOne, y);
+            _mm512_storeu_si512(o + 1, y);
+            _mm512_storeu_si512(o, _mm512_mask_blend_epi8(needCr, moved, Set1(kCr)));
+            o += kWidth + (needCr != 0);
+        } else {
+            o += StoreWithCrs(o, y, taken & ~dropped, needCr);
+        }
+        if (stop == kWidth) {
+            carry = leads >> 63;
+            prev = p[kWidth - 1 - (trails >> 63)];  // matters only when nothing is carried
+            p += kWidth;
+            continue;
+        }
+        // The unit the block stopped at; what stands before it is the first
+        // byte of the unit before.
+        if (stop != 0) prev = p[stop - 1 - ((trails >> (stop - 1)) & 1u)];
+        carry = 0;
+        p += stop;
+        PairState unit{p, s.end, o, prev, s.textEnds};
+        PairUnit<kind>(unit);
+        p = unit.p;
+        o = unit.o;
+        prev = unit.prev;
+    }
+    if (carry) {  // hand the lead and its partner to the one-unit step
+        p -= 1;
+        o -= 1;
+    }
+    s.p = p;
+    s.o = o;
+    s.prev = prev;
+}
+
+void PairBlocksAvx512(PairState& s, PairKind kind) {
+    if (kind == PairKind::kEuc)
+        PairBlocks512<PairKind::kEuc>(s);
+    else
+        PairBlocks512<PairKind::kCopy>(s);
 }
 
 }  // namespace kanji

@@ -1,7 +1,7 @@
 // The converters as the programs call them: block converters for the longest
 // runs that need no decision, the one-unit steps for the rest. The blocks use
-// AVX2 where the processor has it, SSE2 on any other x86-64, and nothing on
-// other targets, where the one-unit steps do all the work.
+// AVX-512 or AVX2 where the processor has it, SSE2 on any other x86-64, and
+// nothing on other targets, where the one-unit steps do all the work.
 #include <cstddef>
 #include <cstring>
 
@@ -64,6 +64,9 @@ BlockPath BestPath() {
 // text or the piece ends.
 void RunPairs(PairState& s, PairKind kind, [[maybe_unused]] BlockPath path) {
     if (s.p == s.end) return;
+#if RUVOK_HAVE_AVX512
+    if (path == BlockPath::kAvx512) PairBlocksAvx512(s, kind);
+#endif
 #if RUVOK_HAVE_AVX2
     if (path == BlockPath::kAvx2 || path == BlockPath::kAvx512) PairBlocksAvx2(s, kind);
 #endif
@@ -182,8 +185,11 @@ int DetectInPieces(const char* in, std::size_t pieceSize) {
 // none, until less than a block is left before s.end (the end of the bytes
 // known to hold no NUL, more of which follow): the rest waits for more.
 void RunPairBlocks(PairState& s, PairKind kind, [[maybe_unused]] BlockPath path) {
+#if RUVOK_HAVE_AVX512
+    if (path == BlockPath::kAvx512) return PairBlocksAvx512(s, kind);
+#endif
 #if RUVOK_HAVE_AVX2
-    if (path == BlockPath::kAvx2 || path == BlockPath::kAvx512) return PairBlocksAvx2(s, kind);
+    if (path == BlockPath::kAvx2) return PairBlocksAvx2(s, kind);
 #endif
 #if RUVOK_HAVE_SSE2
     if (path == BlockPath::kSse2) return PairBlocksSse2(s, kind);

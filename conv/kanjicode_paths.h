@@ -11,7 +11,7 @@ enum class BlockPath {
     kNone,  // the one-unit steps alone
     kSse2,
     kAvx2,  // 32-byte blocks, then 16-byte ones for the rest
-    kAvx512,  // 64-byte JIS blocks, then as kAvx2; other texts as kAvx2
+    kAvx512,  // 64-byte blocks, then as kAvx2 for the rest
 };
 
 // Whether this build on this processor has `path`.

@@ -59,7 +59,8 @@ void PairBlocksSse2(PairState& s, PairKind kind);
 void JisBlocksSse2(JisState& s);
 void PairBlocksAvx2(PairState& s, PairKind kind);
 void JisBlocksAvx2(JisState& s);
-void JisBlocksAvx512(JisState& s);  // JIS text only; the others keep AVX2
+void PairBlocksAvx512(PairState& s, PairKind kind);
+void JisBlocksAvx512(JisState& s);
 
 }  // namespace kanji
 

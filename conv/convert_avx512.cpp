@@ -70,6 +70,19 @@ inline unsigned StoreWithCrs(Byte* o, __m512i y, std::uint64_t keep, std::uint64
     return length + static_cast<unsigned>(__builtin_popcountll(keepHigh));
 }
 
+// As StoreWithCrs, for any `keep`; `needCr` holds only bytes kept. With at
+// most one CR, the usual case, the kept bytes are squeezed together with
+// one compress, and those from the LF on move up one for its CR.
+inline unsigned StoreKept(Byte* o, __m512i y, std::uint64_t keep, std::uint64_t needCr) {
+    if (needCr & (needCr - 1)) return StoreWithCrs(o, y, keep, needCr);
+    __m512i kept = _mm512_maskz_compress_epi8(keep, y);
+    std::uint64_t cr = _pext_u64(needCr, keep);  // the LF's place among the kept bytes
+    __m512i moved = _mm512_mask_permutexvar_epi8(kept, ~((cr << 1) - 1), _mm512_load_si512(kUpOne), kept);
+    _mm512_storeu_si512(o + 1, kept);
+    _mm512_storeu_si512(o, _mm512_mask_blend_epi8(cr, moved, Set1(kCr)));
+    return static_cast<unsigned>(__builtin_popcountll(keep)) + (needCr != 0);
+}
+
 // Which bytes of `high` (the bytes that can start a pair) are lead bytes,
 // when byte 0 starts a unit: every run of them begins at a unit start and
 // alternates lead, partner, lead ...
@@ -216,14 +229,17 @@ void JisBlocksAvx512(JisState& s) {
         __mmask64 secondLow = _mm512_cmple_epu8_mask(x, Set1(0x5F));
         __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, Set1(0x20), Set1(0x1F));
         __m512i second = _mm512_add_epi8(x, _mm512_mask_blend_epi8(oddLead, Set1(0x7E), oddAdd));
-        // Half-width katakana: 0x21 to 0x5F become 0xA1 to 0xDF.
-        __mmask64 kanaRange = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, Set1(0x21)), Set1(0x5F - 0x21));
-        __m512i y = _mm512_mask_blend_epi8(kana & kanaRange, x, _mm512_xor_si512(x, Set1(0x80)));
-        y = _mm512_mask_blend_epi8(leads, y, first);
+        __m512i y = _mm512_mask_blend_epi8(leads, x, first);
         y = _mm512_mask_blend_epi8((leads << 1) | carry, y, second);
-        y = _mm512_mask_blend_epi8(lacking, y, Set1(kGeta[0]));
-        y = _mm512_mask_blend_epi8(lacking << 1, y, Set1(kGeta[1]));
-        unsigned length = StoreWithCrs(o, y, taken & ~sequences, needCr);
+        if (kana) {  // half-width katakana: 0x21 to 0x5F become 0xA1 to 0xDF
+            __mmask64 kanaRange = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, Set1(0x21)), Set1(0x5F - 0x21));
+            y = _mm512_mask_blend_epi8(kana & kanaRange, y, _mm512_xor_si512(x, Set1(0x80)));
+        }
+        if (lacking) {
+            y = _mm512_mask_blend_epi8(lacking, y, Set1(kGeta[0]));
+            y = _mm512_mask_blend_epi8(lacking << 1, y, Set1(kGeta[1]));
+        }
+        unsigned length = StoreKept(o, y, taken & ~sequences, needCr);
         std::uint64_t prevBytes = (single | (sequences & esc)) & taken;
         if (prevBytes) prev = p[63 - __builtin_clzll(prevBytes)];
         if (stop == kWidth) {
@@ -329,7 +345,7 @@ void PairBlocks512(PairState& s) {
             _mm512_storeu_si512(o, _mm512_mask_blend_epi8(needCr, moved, Set1(kCr)));
             o += kWidth + (needCr != 0);
         } else {
-            o += StoreWithCrs(o, y, taken & ~dropped, needCr);
+            o += StoreKept(o, y, taken & ~dropped, needCr);
         }
         if (stop == kWidth) {
             carry = leads >> 63;

@@ -128,7 +128,7 @@ void JisBlocksAvx512(JisState& s) {
         bool pairCut = false;  // whether a pair's first byte ends the block
         bool fast = false;
         // An ESC in the last two bytes, whose sequence the block cuts, ends
-        // the block there.
+        // the block there; the next one starts with it.
         std::uint64_t cut = esc & ~Below(kWidth - 2);
         if (mode != kLackingMode && (esc & ~cut) == whole && (esc & ((esc << 1) | (esc << 2))) == 0) {
             auto fill = [esc](std::uint64_t starts) { return ((esc - starts) ^ esc) & ~esc; };
@@ -243,6 +243,8 @@ void JisBlocksAvx512(JisState& s) {
         std::uint64_t prevBytes = (single | (sequences & esc)) & taken;
         if (prevBytes) prev = p[63 - __builtin_clzll(prevBytes)];
         if (stop == kWidth) {
+            // The whole block: its length, not the masks, moves on to the
+            // next, so that the next load need not wait for them.
             carry = leads >> 63;
             p += kWidth;
             o += length;
@@ -251,6 +253,7 @@ void JisBlocksAvx512(JisState& s) {
         carry = 0;
         p += stop;
         o += length;
+        if (fast) continue;  // up to a sequence the block cuts, with which the next starts
         if (stop == kWidth - 1 && pairCut) continue;  // the pair starts the next block
 
         // The step the block stopped at.

@@ -272,6 +272,8 @@ void JisBlocksAvx512(JisState& s) {
     s = JisState{p, s.end, o, prev, mode, s.textEnds};
 }
 
+namespace {
+
 // Shift_JIS and EUC-JP text in blocks of 64 bytes: the lead bytes from the
 // runs of high bytes, as for the narrower blocks, each pair mapped on the
 // whole block at once, and every LF that starts a unit given its CR with a
@@ -375,6 +377,8 @@ void PairBlocks512(PairState& s) {
     s.o = o;
     s.prev = prev;
 }
+
+}  // namespace
 
 void PairBlocksAvx512(PairState& s, PairKind kind) {
     if (kind == PairKind::kEuc)

@@ -179,8 +179,6 @@ int DetectInPieces(const char* in, std::size_t pieceSize) {
     }
 }
 
-}  // namespace
-
 // The widest blocks of `path` alone, or the one-unit steps where it has
 // none, until less than a block is left before s.end (the end of the bytes
 // known to hold no NUL, more of which follow): the rest waits for more.
@@ -211,6 +209,8 @@ void RunJisBlocks(JisState& s, [[maybe_unused]] BlockPath path) {
 }
 
 static_assert(kFetchAhead == kPieceSize, "the blocks fetch the piece after theirs");
+
+}  // namespace
 
 std::size_t ConvertTextOn(BlockPath path, int code, char* out, const char* in, std::size_t pieceSize) {
     if (!HasBlockPath(path)) path = BlockPath::kNone;

@@ -359,8 +359,9 @@ void PairBlocks512(PairState& s) {
             continue;
         }
         // The unit the block stopped at; what stands before it is the first
-        // byte of the unit before.
-        if (stop != 0) prev = p[stop - 1 - ((trails >> (stop - 1)) & 1u)];
+        // byte of the unit before (a carried partner at stop - 1 has its
+        // lead in the block before).
+        if (stop != 0) prev = *(p + (stop - 1) - ((trails >> (stop - 1)) & 1u));
         carry = 0;
         p += stop;
         PairState unit{p, s.end, o, prev, s.textEnds};

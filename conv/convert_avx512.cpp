@@ -138,7 +138,11 @@ void JisBlocksAvx512(JisState& s) {
             std::uint64_t kanjiStarts = (toKanji << 3) | std::uint64_t{mode == kKanjiMode};
             std::uint64_t kanji = fill(kanjiStarts);
             // After a carried pair the block's first pair starts at byte 1.
-            leads = (fill((kanjiStarts & kEven) & ~carry) & kEven) | (fill((kanjiStarts & kOdd) | carry) & kOdd);
+            // Both ways, so that the carry from the block before only picks one.
+            std::uint64_t evenStarts = kanjiStarts & kEven, oddStarts = kanjiStarts & kOdd;
+            std::uint64_t leadsAfterUnit = (fill(evenStarts) & kEven) | (fill(oddStarts) & kOdd);
+            std::uint64_t leadsAfterCarry = (fill(evenStarts & ~std::uint64_t{1}) & kEven) | (fill(oddStarts | 1) & kOdd);
+            leads = carry ? leadsAfterCarry : leadsAfterUnit;
             kana = fill((toKana << 3) | std::uint64_t{mode == kKatakanaMode});
             single = kana | fill((toAscii << 3) | std::uint64_t{mode == kAsciiMode});
             // No shift among single bytes, no LF where a pair starts, and no

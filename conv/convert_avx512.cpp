@@ -307,7 +307,10 @@ void PairBlocks512(PairState& s) {
             kind == PairKind::kEuc
                 ? _mm512_cmpge_epu8_mask(x, Set1(kFirstPairByte))
                 : _mm512_cmple_epu8_mask(_mm512_sub_epi8(_mm512_xor_si512(x, Set1(0x20)), Set1(0xA1)), Set1(0xDC - 0xA1));
-        std::uint64_t leads = Leads(high & ~carry);
+        // Both ways, so that the carry from the block before only picks one.
+        std::uint64_t leadsAfterUnit = Leads(high);
+        std::uint64_t leadsAfterCarry = Leads(high & ~std::uint64_t{1});
+        std::uint64_t leads = carry ? leadsAfterCarry : leadsAfterUnit;
         std::uint64_t trails = (leads << 1) | carry;
         std::uint64_t singles = ~trails;
         std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, Set1(kLf)) & singles;

@@ -38,6 +38,14 @@ inline unsigned Lowest(std::uint64_t x) { return x == 0 ? 64 : static_cast<unsig
 
 __m512i Set1(unsigned b) { return _mm512_set1_epi8(static_cast<char>(b)); }
 
+// A byte in every place, made once before a loop and kept in a register:
+// the compiler would rather make such a constant again at each use.
+__m512i Kept(unsigned b) {
+    __m512i v = Set1(b);
+    asm("" : "+v"(v));
+    return v;
+}
+
 // Byte i takes byte i - 1 of the block; byte 0 takes the last byte of the
 // block before, the first byte of a carried pair.
 alignas(64) const std::int8_t kUpOne[64] = {
@@ -97,6 +105,10 @@ inline std::uint64_t Leads(std::uint64_t high) {
 void JisBlocksAvx512(JisState& s) {
     constexpr unsigned kWidth = 64;
     const __m512i upOne = _mm512_load_si512(kUpOne);
+    const __m512i escs = Kept(kEsc), lfs = Kept(kLf), crs = Kept(kCr), sos = Kept(kSo), notBit0 = Kept(0xFE);
+    const __m512i dollars = Kept(kDollar), parens = Kept(kParen), kanaFinals = Kept(kKatakanaFinal);
+    const __m512i x5e = Kept(0x5E), x5f = Kept(0x5F), x70 = Kept(0x70), xb0 = Kept(0xB0), ones = Kept(1);
+    const __m512i x1f = Kept(0x1F), x20 = Kept(0x20), x7e = Kept(0x7E);
     // Locals, not the state's fields: the output stores may alias anything.
     const Byte* p = s.p;
     Byte* o = s.o;
@@ -109,12 +121,12 @@ void JisBlocksAvx512(JisState& s) {
     while (s.end - p >= kWidth) {
         FetchAhead(p);
         __m512i x = _mm512_loadu_si512(p);
-        std::uint64_t esc = _mm512_cmpeq_epi8_mask(x, Set1(kEsc));
-        std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, Set1(kLf));
-        std::uint64_t shifts = _mm512_cmpeq_epi8_mask(_mm512_and_si512(x, Set1(0xFE)), Set1(kSo));
-        std::uint64_t dollar = _mm512_cmpeq_epi8_mask(x, Set1(kDollar));
-        std::uint64_t paren = _mm512_cmpeq_epi8_mask(x, Set1(kParen));
-        std::uint64_t kanaFinal = _mm512_cmpeq_epi8_mask(x, Set1(kKatakanaFinal));
+        std::uint64_t esc = _mm512_cmpeq_epi8_mask(x, escs);
+        std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, lfs);
+        std::uint64_t shifts = _mm512_cmpeq_epi8_mask(_mm512_and_si512(x, notBit0), sos);
+        std::uint64_t dollar = _mm512_cmpeq_epi8_mask(x, dollars);
+        std::uint64_t paren = _mm512_cmpeq_epi8_mask(x, parens);
+        std::uint64_t kanaFinal = _mm512_cmpeq_epi8_mask(x, kanaFinals);
         // ESC ( x and ESC $ x (x not a parenthesis) whole in the block.
         std::uint64_t whole = esc & ((paren >> 1) | ((dollar >> 1) & ~(paren >> 2))) & Below(kWidth - 2);
 
@@ -213,7 +225,7 @@ void JisBlocksAvx512(JisState& s) {
 
         // Single-byte LFs whose previous byte is not a single-byte CR take a
         // CR before them.
-        std::uint64_t cr = _mm512_cmpeq_epi8_mask(x, Set1(kCr));
+        std::uint64_t cr = _mm512_cmpeq_epi8_mask(x, crs);
         std::uint64_t needCr = lf & single & ~((cr & single) << 1) & ~std::uint64_t{prev == kCr};
         needCr &= Below(stop);
         std::uint64_t taken = Below(stop);
@@ -224,15 +236,14 @@ void JisBlocksAvx512(JisState& s) {
 
         // Kanji pairs: first byte ((a + 1) >> 1) + (a <= 0x5E ? 0x70 : 0xB0),
         // second b + (a even ? 0x7E : b <= 0x5F ? 0x1F : 0x20).
-        __mmask64 low = _mm512_cmple_epu8_mask(x, Set1(0x5E));
-        __m512i first = _mm512_add_epi8(_mm512_avg_epu8(x, _mm512_setzero_si512()),
-                                        _mm512_mask_blend_epi8(low, Set1(0xB0), Set1(0x70)));
+        __mmask64 low = _mm512_cmple_epu8_mask(x, x5e);
+        __m512i first = _mm512_add_epi8(_mm512_avg_epu8(x, _mm512_setzero_si512()), _mm512_mask_blend_epi8(low, xb0, x70));
         __m512i a = _mm512_permutex2var_epi8(x, upOne, last);
         last = x;
-        __mmask64 oddLead = _mm512_test_epi8_mask(a, Set1(1));
-        __mmask64 secondLow = _mm512_cmple_epu8_mask(x, Set1(0x5F));
-        __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, Set1(0x20), Set1(0x1F));
-        __m512i second = _mm512_add_epi8(x, _mm512_mask_blend_epi8(oddLead, Set1(0x7E), oddAdd));
+        __mmask64 oddLead = _mm512_test_epi8_mask(a, ones);
+        __mmask64 secondLow = _mm512_cmple_epu8_mask(x, x5f);
+        __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, x20, x1f);
+        __m512i second = _mm512_add_epi8(x, _mm512_mask_blend_epi8(oddLead, x7e, oddAdd));
         __m512i y = _mm512_mask_blend_epi8(leads, x, first);
         y = _mm512_mask_blend_epi8((leads << 1) | carry, y, second);
         if (kana) {  // half-width katakana: 0x21 to 0x5F become 0xA1 to 0xDF

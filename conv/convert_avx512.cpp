@@ -300,6 +300,11 @@ template <PairKind kind>
 void PairBlocks512(PairState& s) {
     constexpr unsigned kWidth = 64;
     const __m512i upOne = _mm512_load_si512(kUpOne);
+    const __m512i lfs = Kept(kLf), crs = Kept(kCr), highBits = Kept(0x80), firstPairBytes = Kept(kFirstPairByte);
+    const __m512i bit5 = Kept(0x20), leadsFrom = Kept(0xA1), leadsSpan = Kept(0xDC - 0xA1);
+    const __m512i ss2s = Kept(kSs2), ss3s = Kept(kSs3), kanaFrom = Kept(0xA1), kanaSpan = Kept(0xDF - 0xA1);
+    const __m512i x5e = Kept(0x5E), x5f = Kept(0x5F), x70 = Kept(0x70), xb0 = Kept(0xB0), ones = Kept(1);
+    const __m512i x1f = Kept(0x1F), x7e = Kept(0x7E);
     // Locals, not the state's fields: the output stores may alias anything.
     const Byte* p = s.p;
     Byte* o = s.o;
@@ -316,42 +321,42 @@ void PairBlocks512(PairState& s) {
         // one range 0xA1 to 0xDC.
         std::uint64_t high =
             kind == PairKind::kEuc
-                ? _mm512_cmpge_epu8_mask(x, Set1(kFirstPairByte))
-                : _mm512_cmple_epu8_mask(_mm512_sub_epi8(_mm512_xor_si512(x, Set1(0x20)), Set1(0xA1)), Set1(0xDC - 0xA1));
+                ? _mm512_cmpge_epu8_mask(x, firstPairBytes)
+                : _mm512_cmple_epu8_mask(_mm512_sub_epi8(_mm512_xor_si512(x, bit5), leadsFrom), leadsSpan);
         // Both ways, so that the carry from the block before only picks one.
         std::uint64_t leadsAfterUnit = Leads(high);
         std::uint64_t leadsAfterCarry = Leads(high & ~std::uint64_t{1});
         std::uint64_t leads = carry ? leadsAfterCarry : leadsAfterUnit;
         std::uint64_t trails = (leads << 1) | carry;
         std::uint64_t singles = ~trails;
-        std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, Set1(kLf)) & singles;
-        std::uint64_t cr = _mm512_cmpeq_epi8_mask(x, Set1(kCr)) & singles;
+        std::uint64_t lf = _mm512_cmpeq_epi8_mask(x, lfs) & singles;
+        std::uint64_t cr = _mm512_cmpeq_epi8_mask(x, crs) & singles;
         std::uint64_t needCr = lf & ~((cr << 1) | std::uint64_t{prev == kCr});
         unsigned stop = kWidth;
         std::uint64_t dropped = 0;
         __m512i y = x;
         if (kind == PairKind::kEuc) {
-            std::uint64_t ss2 = leads & _mm512_cmpeq_epi8_mask(x, Set1(kSs2));
-            std::uint64_t ss3 = leads & _mm512_cmpeq_epi8_mask(x, Set1(kSs3));
+            std::uint64_t ss2 = leads & _mm512_cmpeq_epi8_mask(x, ss2s);
+            std::uint64_t ss3 = leads & _mm512_cmpeq_epi8_mask(x, ss3s);
             std::uint64_t stops = ss3 | (ss2 & (std::uint64_t{1} << 63));
             if (stops) stop = static_cast<unsigned>(__builtin_ctzll(stops));
             // SS2 and a half-width katakana: the katakana byte alone.
-            std::uint64_t kana = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, Set1(0xA1)), Set1(0xDF - 0xA1));
+            std::uint64_t kana = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, kanaFrom), kanaSpan);
             dropped = ss2 & (kana >> 1);
             std::uint64_t pairLeads = leads & ~dropped;
             std::uint64_t pairTrails = trails & ~(dropped << 1);
             // First byte ((a + 1) >> 1) + (a <= 0x5E ? 0x70 : 0xB0), second
             // b + (a even ? 0x7E : b <= 0x5F ? 0x1F : 0x20), with the high bits off.
-            __m512i a = _mm512_sub_epi8(x, Set1(0x80));
-            __mmask64 low = _mm512_cmple_epu8_mask(a, Set1(0x5E));
+            __m512i a = _mm512_sub_epi8(x, highBits);
+            __mmask64 low = _mm512_cmple_epu8_mask(a, x5e);
             __m512i first = _mm512_add_epi8(_mm512_avg_epu8(a, _mm512_setzero_si512()),
-                                            _mm512_mask_blend_epi8(low, Set1(0xB0), Set1(0x70)));
+                                            _mm512_mask_blend_epi8(low, xb0, x70));
             __m512i before = _mm512_permutex2var_epi8(a, upOne, last);
             last = a;
-            __mmask64 oddLead = _mm512_test_epi8_mask(before, Set1(1));
-            __mmask64 secondLow = _mm512_cmple_epu8_mask(a, Set1(0x5F));
-            __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, Set1(0x20), Set1(0x1F));
-            __m512i second = _mm512_add_epi8(a, _mm512_mask_blend_epi8(oddLead, Set1(0x7E), oddAdd));
+            __mmask64 oddLead = _mm512_test_epi8_mask(before, ones);
+            __mmask64 secondLow = _mm512_cmple_epu8_mask(a, x5f);
+            __m512i oddAdd = _mm512_mask_blend_epi8(secondLow, bit5, x1f);
+            __m512i second = _mm512_add_epi8(a, _mm512_mask_blend_epi8(oddLead, x7e, oddAdd));
             y = _mm512_mask_blend_epi8(pairLeads, y, first);
             y = _mm512_mask_blend_epi8(pairTrails, y, second);
         }
@@ -365,7 +370,7 @@ void PairBlocks512(PairState& s) {
             __mmask64 after = ~((needCr << 1) - 1);
             __m512i moved = _mm512_mask_permutexvar_epi8(y, after, upOne, y);
             _mm512_storeu_si512(o + 1, y);
-            _mm512_storeu_si512(o, _mm512_mask_blend_epi8(needCr, moved, Set1(kCr)));
+            _mm512_storeu_si512(o, _mm512_mask_blend_epi8(needCr, moved, crs));
             o += kWidth + (needCr != 0);
         } else {
             o += StoreKept(o, y, taken & ~dropped, needCr);

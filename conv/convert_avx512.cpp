@@ -150,10 +150,15 @@ void JisBlocksAvx512(JisState& s) {
             std::uint64_t kanjiStarts = (toKanji << 3) | std::uint64_t{mode == kKanjiMode};
             std::uint64_t kanji = fill(kanjiStarts);
             // After a carried pair the block's first pair starts at byte 1.
-            // Both ways, so that the carry from the block before only picks one.
-            std::uint64_t evenStarts = kanjiStarts & kEven, oddStarts = kanjiStarts & kOdd;
-            std::uint64_t leadsAfterUnit = (fill(evenStarts) & kEven) | (fill(oddStarts) & kOdd);
-            std::uint64_t leadsAfterCarry = (fill(evenStarts & ~std::uint64_t{1}) & kEven) | (fill(oddStarts | 1) & kOdd);
+            // A run of kanji has its leads on the bytes of the same parity
+            // as its first byte; after a carried pair, the run at byte 0 has
+            // them on the odd bytes. Both ways, so that the carry from the
+            // block before only picks one.
+            std::uint64_t oddStarts = kanjiStarts & kOdd;
+            std::uint64_t oddRuns = fill(oddStarts);
+            std::uint64_t oddRunsAfterCarry = fill(oddStarts | 1);
+            std::uint64_t leadsAfterUnit = ((kanji ^ oddRuns) & kEven) | (oddRuns & kOdd);
+            std::uint64_t leadsAfterCarry = ((kanji ^ oddRunsAfterCarry) & kEven) | (oddRunsAfterCarry & kOdd);
             leads = carry ? leadsAfterCarry : leadsAfterUnit;
             kana = fill((toKana << 3) | std::uint64_t{mode == kKatakanaMode});
             single = kana | fill((toAscii << 3) | std::uint64_t{mode == kAsciiMode});

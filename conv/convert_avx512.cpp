@@ -149,7 +149,6 @@ void JisBlocksAvx512(JisState& s) {
             std::uint64_t toAscii = esc & ~toKanji & ~toKana;
             std::uint64_t kanjiStarts = (toKanji << 3) | std::uint64_t{mode == kKanjiMode};
             std::uint64_t kanji = fill(kanjiStarts);
-            // After a carried pair the block's first pair starts at byte 1.
             // A run of kanji has its leads on the bytes of the same parity
             // as its first byte; after a carried pair, the run at byte 0 has
             // them on the odd bytes. Both ways, so that the carry from the

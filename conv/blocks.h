@@ -82,6 +82,7 @@ void PairBlocks(PairState& s) {
     Vec lastA = V::Zero();
     Vec lastLeads = V::Zero();
     while (s.end - p >= kWidth) {
+        FetchAhead(p);
         Vec x = V::Load(p);
         // The bytes that start a pair where a unit starts. After any other
         // byte a unit starts, so each run of these alternates lead, partner.
@@ -171,6 +172,7 @@ void JisBlocks(JisState& s) {
     unsigned prev = s.prev;
     unsigned mode = s.mode;
     while (s.end - p >= kWidth) {
+        FetchAhead(p);
         Vec x = V::Load(p);
         std::uint64_t lineEnds = V::EqMask(x, kLf);
         bool pairs = IsPairMode(mode);

@@ -1,7 +1,7 @@
 // The converters as the programs call them: block converters for the longest
 // runs that need no decision, the one-unit steps for the rest. The blocks use
-// AVX2 where the processor has it, SSE2 on any other x86-64, and nothing on
-// other targets, where the one-unit steps do all the work.
+// AVX-512 or AVX2 where the processor has it, SSE2 on any other x86-64, and
+// nothing on other targets, where the one-unit steps do all the work.
 #include <cstddef>
 #include <cstring>
 
@@ -64,6 +64,9 @@ BlockPath BestPath() {
 // text or the piece ends.
 void RunPairs(PairState& s, PairKind kind, [[maybe_unused]] BlockPath path) {
     if (s.p == s.end) return;
+#if RUVOK_HAVE_AVX512
+    if (path == BlockPath::kAvx512) PairBlocksAvx512(s, kind);
+#endif
 #if RUVOK_HAVE_AVX2
     if (path == BlockPath::kAvx2 || path == BlockPath::kAvx512) PairBlocksAvx2(s, kind);
 #endif
@@ -133,25 +136,6 @@ std::size_t ConvertOn(BlockPath path, int code, char* out, const char* in, std::
 
 }  // namespace kanji
 
-void ConvertSjisText(char* out, const char* in) {
-    kanji::ConvertOn(kanji::BestPath(), KC_SJIS, out, in, std::strlen(in));
-}
-
-void ConvertEucText(char* out, const char* in) {
-    kanji::ConvertOn(kanji::BestPath(), KC_EUC, out, in, std::strlen(in));
-}
-
-void ConvertJisText(char* out, const char* in) {
-    kanji::ConvertOn(kanji::BestPath(), KC_JIS, out, in, std::strlen(in));
-}
-
-std::size_t ConvertToSjisLength(char* out, const char* in, std::size_t n) {
-    int code = kanji::DetectKanjiCodeN(reinterpret_cast<const unsigned char*>(in), n);
-    return kanji::ConvertOn(kanji::BestPath(), code, out, in, n);
-}
-
-void ConvertToSjis(char* out, const char* in) { ConvertToSjisLength(out, in, std::strlen(in)); }
-
 namespace kanji {
 
 std::size_t ConvertPieceOn(BlockPath path, SjisStream& stream, char* out, const char* in, std::size_t n,
@@ -174,7 +158,121 @@ std::size_t ConvertPieceOn(BlockPath path, SjisStream& stream, char* out, const 
     return static_cast<std::size_t>(s.o - o);
 }
 
+namespace {
+
+// The NUL within the `size` bytes from `p`, or null. memchr stops at the
+// first match, so nothing past the NUL is read.
+const char* FindNul(const char* p, std::size_t size) { return static_cast<const char*>(std::memchr(p, 0, size)); }
+
+// The code DetectKanjiCode gives, found a piece at a time.
+int DetectInPieces(const char* in, std::size_t pieceSize) {
+    KanjiDetector detector;
+    StartKanjiDetector(&detector);
+    for (const char* p = in;;) {
+        const char* nul = FindNul(p, pieceSize);
+        std::size_t n = nul ? static_cast<std::size_t>(nul - p) : pieceSize;
+        std::size_t used = 0;
+        int code = DetectInPiece(&detector, p, n, &used);
+        if (code >= 0) return code;
+        if (nul) return FinishDetector(&detector, p + used, n - used);
+        p += used;
+    }
+}
+
+// The widest blocks of `path` alone, or the one-unit steps where it has
+// none, until less than a block is left before s.end (the end of the bytes
+// known to hold no NUL, more of which follow): the rest waits for more.
+void RunPairBlocks(PairState& s, PairKind kind, [[maybe_unused]] BlockPath path) {
+#if RUVOK_HAVE_AVX512
+    if (path == BlockPath::kAvx512) return PairBlocksAvx512(s, kind);
+#endif
+#if RUVOK_HAVE_AVX2
+    if (path == BlockPath::kAvx2) return PairBlocksAvx2(s, kind);
+#endif
+#if RUVOK_HAVE_SSE2
+    if (path == BlockPath::kSse2) return PairBlocksSse2(s, kind);
+#endif
+    RunPairs(s, kind, BlockPath::kNone);
+}
+
+void RunJisBlocks(JisState& s, [[maybe_unused]] BlockPath path) {
+#if RUVOK_HAVE_AVX512
+    if (path == BlockPath::kAvx512) return JisBlocksAvx512(s);
+#endif
+#if RUVOK_HAVE_AVX2
+    if (path == BlockPath::kAvx2) return JisBlocksAvx2(s);
+#endif
+#if RUVOK_HAVE_SSE2
+    if (path == BlockPath::kSse2) return JisBlocksSse2(s);
+#endif
+    RunJis(s, BlockPath::kNone);
+}
+
+static_assert(kFetchAhead == kPieceSize, "the blocks fetch the piece after theirs");
+
+}  // namespace
+
+std::size_t ConvertTextOn(BlockPath path, int code, char* out, const char* in, std::size_t pieceSize) {
+    if (!HasBlockPath(path)) path = BlockPath::kNone;
+    if (pieceSize < kMinPieceSize) pieceSize = kMinPieceSize;
+    if (code == kDetectCode) code = DetectInPieces(in, pieceSize);
+    const Byte* p = Bytes(in);
+    Byte* o = Bytes(out);
+    // The state's end moves on a piece at a time while no NUL is found; the
+    // blocks run up to it, and the last piece, up to the NUL, as a whole text.
+    if (code == KC_JIS) {
+        JisState s{p, p, o, 0, kAsciiMode, false};
+        for (;;) {
+            if (const char* nul = FindNul(reinterpret_cast<const char*>(s.end), pieceSize)) {
+                s.end = Bytes(nul);
+                s.textEnds = true;
+                RunJis(s, path);
+                break;
+            }
+            s.end += pieceSize;
+            RunJisBlocks(s, path);
+        }
+        *s.o = 0;
+        return static_cast<std::size_t>(s.o - o);
+    }
+    PairKind kind = code == KC_EUC ? PairKind::kEuc : PairKind::kCopy;
+    PairState s{p, p, o, 0, false};
+    for (;;) {
+        if (const char* nul = FindNul(reinterpret_cast<const char*>(s.end), pieceSize)) {
+            s.end = Bytes(nul);
+            s.textEnds = true;
+            RunPairs(s, kind, path);
+            break;
+        }
+        s.end += pieceSize;
+        RunPairBlocks(s, kind, path);
+    }
+    *s.o = 0;
+    return static_cast<std::size_t>(s.o - o);
+}
+
 }  // namespace kanji
+
+void ConvertSjisText(char* out, const char* in) {
+    kanji::ConvertTextOn(kanji::BestPath(), KC_SJIS, out, in, kanji::kPieceSize);
+}
+
+void ConvertEucText(char* out, const char* in) {
+    kanji::ConvertTextOn(kanji::BestPath(), KC_EUC, out, in, kanji::kPieceSize);
+}
+
+void ConvertJisText(char* out, const char* in) {
+    kanji::ConvertTextOn(kanji::BestPath(), KC_JIS, out, in, kanji::kPieceSize);
+}
+
+std::size_t ConvertToSjisLength(char* out, const char* in, std::size_t n) {
+    int code = kanji::DetectKanjiCodeN(reinterpret_cast<const unsigned char*>(in), n);
+    return kanji::ConvertOn(kanji::BestPath(), code, out, in, n);
+}
+
+void ConvertToSjis(char* out, const char* in) {
+    kanji::ConvertTextOn(kanji::BestPath(), kanji::kDetectCode, out, in, kanji::kPieceSize);
+}
 
 void StartSjisStream(SjisStream* stream, int code) {
     stream->code = code == KC_JIS || code == KC_EUC ? code : KC_SJIS;

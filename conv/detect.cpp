@@ -79,12 +79,27 @@ int DetectInPiece(KanjiDetector* detector, const char* in, std::size_t n, std::s
     std::size_t body = n < 2 ? 0 : n - 2;
     std::size_t i = 0;
 #if RUVOK_HAVE_SSE2
-    while (body - i >= 16 && detector->pending == 0) {
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        unsigned stop = static_cast<unsigned>(_mm_movemask_epi8(x)) |
-                        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(kanji::kEsc))));
-        if (stop != 0) break;
-        i += 16;
+    // Skip 16-byte blocks of undeciding ASCII; settle the bytes after each
+    // block that stops the skip a few at a time, then skip again (an ESC
+    // that starts no JIS sequence decides nothing).
+    while (body - i >= 16) {
+        if (detector->pending == 0) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            unsigned stop = static_cast<unsigned>(_mm_movemask_epi8(x)) |
+                            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(kanji::kEsc))));
+            if (stop == 0) {
+                i += 16;
+                continue;
+            }
+            i += kanji::CountTrailingZeros(stop);
+        }
+        std::size_t step = body - i < 4 ? body - i : 4;
+        int code = kanji::DetectFrom(text + i, text + i + step, detector->pending);
+        if (code >= 0) {
+            *used = n;
+            return code;
+        }
+        i += step;
     }
 #endif
     int code = kanji::DetectFrom(text + i, text + body, detector->pending);

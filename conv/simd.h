@@ -1,5 +1,5 @@
 // Which block converters the target can have: SSE2 on every x86-64, and AVX2
-// beside it where the compiler can build it, and JIS blocks on AVX-512 where
+// beside it where the compiler can build it, and blocks on AVX-512 where
 // the build has them (both chosen at run time).
 #ifndef RUVOK_CONV_SIMD_H
 #define RUVOK_CONV_SIMD_H

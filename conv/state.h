@@ -3,6 +3,8 @@
 #ifndef RUVOK_CONV_STATE_H
 #define RUVOK_CONV_STATE_H
 
+#include <cstdint>
+
 namespace kanji {
 
 using Byte = unsigned char;
@@ -41,13 +43,24 @@ struct JisState {
     bool textEnds;
 };
 
+// Texts of unknown length are converted a piece at a time, each piece
+// searched for the NUL just before its blocks run (ConvertTextOn). The blocks
+// ask for the bytes one piece (kPieceSize) ahead of them, so that the search
+// finds the next piece in the cache rather than waiting for memory. A hint
+// only: it never faults, wherever the text ends.
+constexpr std::uintptr_t kFetchAhead = 8 * 1024;
+inline void FetchAhead(const Byte* p) {
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) + kFetchAhead));
+}
+
 // The block converters of one instruction set. Each runs while a whole block
 // remains before the NUL and leaves the state at a unit start.
 void PairBlocksSse2(PairState& s, PairKind kind);
 void JisBlocksSse2(JisState& s);
 void PairBlocksAvx2(PairState& s, PairKind kind);
 void JisBlocksAvx2(JisState& s);
-void JisBlocksAvx512(JisState& s);  // JIS text only; the others keep AVX2
+void PairBlocksAvx512(PairState& s, PairKind kind);
+void JisBlocksAvx512(JisState& s);
 
 }  // namespace kanji
 

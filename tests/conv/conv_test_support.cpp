@@ -332,8 +332,9 @@ const PathInfo kPaths[] = {
     {BlockPath::kNone, "no blocks"},
     {BlockPath::kSse2, "SSE2 blocks"},
     {BlockPath::kAvx2, "AVX2 blocks"},
-    {BlockPath::kAvx512, "AVX-512 JIS blocks"},
+    {BlockPath::kAvx512, "AVX-512 blocks"},
 };
+constexpr int kPathCount = 4;
 
 }  // namespace
 
@@ -362,13 +363,17 @@ std::string ContractChecker::Check(const Bytes& text, const std::string& label)
         return fail("DetectKanjiCode gives " + std::to_string(code));
 
     static std::string plainNames[kConverterCount];
-    static std::string pathNames[3][3];
+    static std::string pathNames[kPathCount][3];
+    static std::string pieceNames[kPathCount][4];
     if (plainNames[0].empty()) {
         for (int i = 0; i < kConverterCount; ++i)
             plainNames[i] = std::string("plain::") + kConverters[i].name;
-        for (int p = 0; p < 3; ++p)
+        for (int p = 0; p < kPathCount; ++p) {
             for (int c = 0; c < 3; ++c)
                 pathNames[p][c] = std::string(ConverterFor(c).name) + " on " + kPaths[p].name;
+            for (int c = 0; c < 4; ++c)
+                pieceNames[p][c] = std::string(kConverters[c].name) + " in pieces on " + kPaths[p].name;
+        }
     }
 
     auto plainCall = [](ConvertFn fn) {
@@ -411,7 +416,7 @@ std::string ContractChecker::Check(const Bytes& text, const std::string& label)
                         "\n  plain: " + Hex(ref.substr(0, length + 1)));
         return std::string();
     };
-    for (int p = 0; p < 3; ++p) {
+    for (int p = 0; p < kPathCount; ++p) {
         if (!kanji::HasBlockPath(kPaths[p].path)) continue;
         for (int c = KC_JIS; c <= KC_EUC; ++c) {
             BlockPath path = kPaths[p].path;
@@ -424,6 +429,27 @@ std::string ContractChecker::Check(const Bytes& text, const std::string& label)
                 pathNames[p][c].c_str(), in, n, salt + 3 * p + c, &got, &raw, &length);
             if (err.empty()) err = checkWhole(pathNames[p][c].c_str(), raw, length, plainRaw[1 + c]);
             if (!err.empty()) return fail(err);
+        }
+    }
+    // The converters as they take a text of unknown length, a piece at a
+    // time up to its NUL: pieces of a size that changes from input to input,
+    // from the smallest there is to a few blocks, so that piece ends fall on
+    // every kind of unit, sequence and block edge.
+    const std::size_t piece = kanji::kMinPieceSize + salt * 37 % 193;
+    for (int p = 0; p < kPathCount; ++p) {
+        if (!kanji::HasBlockPath(kPaths[p].path)) continue;
+        for (int c = 0; c < kConverterCount; ++c) {
+            BlockPath path = kPaths[p].path;
+            int code = c == 0 ? kanji::kDetectCode : c - 1;
+            Bytes got, raw;
+            std::size_t length = 0;
+            std::string err = RunOne(
+                [path, code, piece](char* out, const char* src, std::size_t) {
+                    return kanji::ConvertTextOn(path, code, out, src, piece);
+                },
+                pieceNames[p][c].c_str(), in, n, salt + 7 * p + c, &got, &raw, &length);
+            if (err.empty()) err = checkWhole(pieceNames[p][c].c_str(), raw, length, plainRaw[c]);
+            if (!err.empty()) return fail(err + " (pieces of " + std::to_string(piece) + " bytes)");
         }
     }
     {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "conv_test_support.h"
+#include "kanjicode_paths.h"
 #include "text_maker.h"
 
 namespace convtest {
@@ -175,6 +176,60 @@ TEST(FastPath, JisSwitchesInsideBlocks)
     EXPECT_EQ(log.Count(), 0);
 }
 
+// Shift_JIS and EUC-JP blocks that end several lines or hold units shorter or
+// longer than a pair: short runs repeated so that each falls at every offset
+// of a 64-byte block, after pairs of either alignment. Among them the rows
+// that a block cannot take whole (an SS3, an SS2 on a block's last byte, two
+// CRs to put in) and CR LFs and lead bytes across a block's edge.
+TEST(FastPath, PairUnitsInsideBlocks)
+{
+    struct Row {
+        const char* name;
+        int kind;          // the filler before: 1 EUC-JP pairs, 2 Shift_JIS pairs
+        const char* unit;  // repeated
+    };
+    const Row kRows[] = {
+        {"EUC-JP line", 1, "\xb0\xa1\xc4\xea\n"},
+        {"EUC-JP short lines", 1, "\xb0\xa1\na\n\n"},
+        {"EUC-JP CR LF lines", 1, "\xb0\xa1\r\nb\r\n"},
+        {"EUC-JP lone CRs and LFs", 1, "\r\r\n\n\r\xa4\xa2"},
+        {"EUC-JP partner LF", 1, "\xb0\n\n"},
+        {"EUC-JP half-width katakana", 1, "\x8e\xb1\x8e\xdf"},
+        {"EUC-JP SS2 and a line", 1, "\x8e\xb1\n\xb0\xa1"},
+        {"EUC-JP SS2 without katakana", 1, "\x8e\xe0\x8e\x41\x8e\n"},
+        {"EUC-JP SS3", 1, "\x8f\xb0\xa1\xb0\xa1"},
+        {"EUC-JP SS3 cut short", 1, "\x8f\xb0\n\x8f\x41"},
+        {"EUC-JP odd high bytes", 1, "\x81\xff\xa0" "a\xfe"},
+        {"Shift_JIS line", 2, "\x88\x9f\x82\xa0\n"},
+        {"Shift_JIS short lines", 2, "\x88\x9f\na\n\n"},
+        {"Shift_JIS CR LF lines", 2, "\x88\x9f\r\nb\r\n"},
+        {"Shift_JIS partner LF", 2, "\x88\n\n"},
+        {"Shift_JIS katakana", 2, "\xb1\xdf\n\xb1"},
+        {"Shift_JIS lead after katakana", 2, "\xb1\x88\x9f\xe0\x40"},
+    };
+    TextMaker maker(TestSeed(0x9a125));
+    ContractChecker checker(512);
+    FailureLog log;
+    for (const Row& row : kRows)
+        for (bool odd : {false, true})
+            for (std::size_t shift = 0; shift < 64; ++shift)
+                for (std::size_t repeat : {1, 3, 8}) {
+                    // A pair decides the encoding; `odd` starts the filler
+                    // one byte later, so that its pairs straddle even edges.
+                    Bytes text = FillerStart(row.kind == 1 ? 7 : 9);
+                    text += Filler(row.kind, 2, maker);
+                    if (odd) text += "a";
+                    text += Filler(row.kind, shift & ~std::size_t{1}, maker);
+                    if (shift & 1) text += "b";
+                    for (std::size_t r = 0; r < repeat; ++r) text += row.unit;
+                    text += Filler(row.kind, 80, maker);
+                    std::string err = checker.Check(text, std::string(row.name) + (odd ? " odd" : "") + " shift " +
+                                                              std::to_string(shift) + " x" + std::to_string(repeat));
+                    if (!err.empty()) log.Add(err);
+                }
+    EXPECT_EQ(log.Count(), 0);
+}
+
 // JIS texts made of short pieces drawn at random, many switches to a block
 // as in kanji-heavy text: blocks that take several sequences at once, and
 // among them the pieces that make a block stop or give up taking them so.
@@ -269,6 +324,33 @@ TEST(FastPath, LargeTexts)
             text, "large text seed " + std::to_string(seed) + " #" + std::to_string(i));
         if (!err.empty()) log.Add(err);
     }
+    EXPECT_EQ(log.Count(), 0);
+}
+
+// Texts of unknown length are searched for their NUL a piece at a time: the
+// NUL just before, at and after a piece's end, and units, CR LFs and escape
+// sequences cut by it, in texts of a few pieces of every encoding.
+TEST(FastPath, PieceEdgesOfTextsOfUnknownLength)
+{
+    const std::size_t kPiece = kanji::kPieceSize;
+    TextMaker maker(TestSeed(0x91ece));
+    ContractChecker checker(3 * kPiece);
+    FailureLog log;
+    const int kKinds[] = {0, 1, 2, 5, 6, 7, 8};
+    const char* const kCut[] = {"", "\r\n", "\x1b$B", "\x1b(B", "\x1b$(D", "\xb0\xa1", "\x88\x9f", "\x8f\xa1\xa1"};
+    for (int kind : kKinds)
+        for (const char* cut : kCut)
+            for (std::size_t end = kPiece - 5; end <= kPiece + 5; ++end) {
+                // `cut` straddles the first piece's end; the text ends
+                // around the second's.
+                Bytes text = FillerStart(kind);
+                text += Filler(kind, end - text.size() - 1, maker);
+                text += cut;
+                text += Filler(kind, end + kPiece - text.size(), maker);
+                std::string err = checker.Check(text, "filler " + std::to_string(kind) + " cut " + Hex(cut) +
+                                                          " at " + std::to_string(end));
+                if (!err.empty()) log.Add(err);
+            }
     EXPECT_EQ(log.Count(), 0);
 }
 

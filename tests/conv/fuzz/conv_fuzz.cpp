@@ -99,9 +99,9 @@ void FuzzConverter(const Converter& c, const char* text, std::size_t n)
     }
 }
 
-// Every block path this machine has, and ConvertToSjisLength, over the whole
-// length they report (a converted pair may itself be 00), against the plain
-// converter's output.
+// Every block path this machine has, on the text's length and a piece at a
+// time, and ConvertToSjisLength, over the whole length they report (a
+// converted pair may itself be 00), against the plain converter's output.
 void FuzzWholeOutputs(int code, const char* text, std::size_t n)
 {
     const Converter& ref = kConverters[1 + code];
@@ -125,6 +125,11 @@ void FuzzWholeOutputs(int code, const char* text, std::size_t n)
         std::unique_ptr<char[]> out(new char[2 * n + 1]);
         std::memset(out.get(), 0xEE, 2 * n + 1);
         check("a block path", out.get(), kanji::ConvertOn(path, code, out.get(), text, n));
+        // The same up to the NUL a piece at a time, in pieces of a size
+        // that changes with the text.
+        std::memset(out.get(), 0xEE, 2 * n + 1);
+        const std::size_t piece = kanji::kMinPieceSize + n % 97;
+        check("a block path in pieces", out.get(), kanji::ConvertTextOn(path, code, out.get(), text, piece));
     }
 }
 

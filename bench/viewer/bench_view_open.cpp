@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -87,6 +88,7 @@ void WaitFor(const bool& flag)
 
 struct Timings {
     double open = 0;       // to the end of the first paint
+    double whole = 0;      // to the whole text in the view (the rest of a long one follows the paint)
     double keystroke = 0;  // a character typed at the start, to the end of the repaint
 };
 
@@ -116,6 +118,8 @@ Timings OpenInView(const std::string& path)
     WaitFor(view->m_bPainted);
     Timings t;
     t.open = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    QApplication::processEvents();
+    t.whole = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 
     QWidget* edit = view->GetWidget();
     timer.restart();
@@ -169,10 +173,12 @@ long PeakMegabytes()
 // peak memory; the parent only starts them.
 int RunEachInItsOwnProcess(const char* self, bool naive)
 {
-    std::printf("open of a %zu-byte file to the end of the first paint, offscreen, best of 3;\n"
-                "each in its own process, with that process's peak memory (ru_maxrss)\n",
+    std::printf("open of a %zu-byte file to the end of the first paint, and to the whole text in\n"
+                "the view (the target's), offscreen, best of 3; each in its own process, with\n"
+                "that process's peak memory (ru_maxrss)\n",
                 kFileBytes);
-    std::printf("%-28s %10s %8s %8s %8s %12s\n", "file", "ruvok ms", "target", "", "peak MB", "keystroke ms");
+    std::printf("%-28s %10s %10s %8s %8s %8s %12s\n", "file", "painted ms", "whole ms", "target", "",
+                "peak MB", "keystroke ms");
     std::fflush(stdout);
     int failures = 0;
     for (const Case& c : MakeCases()) {
@@ -193,25 +199,28 @@ int main(int argc, char** argv)
         return RunEachInItsOwnProcess(argv[0], naive);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     QTemporaryDir dir;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    QApplication app(argc, argv);
     bool allMet = true;
     for (const Case& c : MakeCases()) {
         if (std::string(c.name) != only)
             continue;
         const std::string path = (dir.path() + QStringLiteral("/case.txt")).toStdString();
         std::ofstream(path, std::ios::binary).write(c.bytes.data(), static_cast<std::streamsize>(c.bytes.size()));
-        Timings best{1e9, 1e9};
+        Timings best{1e9, 1e9, 1e9};
         for (int i = 0; i < 3; ++i) {
             const Timings t = OpenInView(path);
             best.open = std::min(best.open, t.open);
+            best.whole = std::min(best.whole, t.whole);
             best.keystroke = std::min(best.keystroke, t.keystroke);
         }
         const long peak = PeakMegabytes();
-        const bool met = best.open <= c.target && peak < 100;
+        const bool met = best.whole <= c.target && peak < 100;
         allMet = allMet && met;
-        std::printf("%-28s %10.1f %8.0f %8s %8ld %12.1f", c.name, best.open, c.target, met ? "ok" : "MISSED",
-                    peak, best.keystroke);
+        std::printf("%-28s %10.1f %10.1f %8.0f %8s %8ld %12.1f", c.name, best.open, best.whole, c.target,
+                    met ? "ok" : "MISSED", peak, best.keystroke);
         if (naive) {
             const double plain = OpenNaively(path);
             std::printf("   setPlainText of the bytes as Latin-1: %.1f ms", plain);

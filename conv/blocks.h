@@ -142,20 +142,10 @@ void PairBlocks(PairState& s) {
             p += 1;
             prev = kLf;
         } else {
-            PairState unit{p, s.end, o, prev, s.textEnds};
-            PairUnit<kind>(unit);
-            p = unit.p;
-            o = unit.o;
-            prev = unit.prev;
+            PairUnitAt<kind>(s, p, o, prev);
         }
     }
-    if (carry) {  // hand the lead and its partner to the one-unit step
-        p -= 1;
-        o -= 1;
-    }
-    s.p = p;
-    s.o = o;
-    s.prev = prev;
+    EndPairBlocks(s, p, o, prev, carry);
 }
 
 // JIS text. In ASCII and katakana mode a block is taken up to its first ESC,

@@ -391,19 +391,9 @@ void PairBlocks512(PairState& s) {
         if (stop != 0) prev = *(p + (stop - 1) - ((trails >> (stop - 1)) & 1u));
         carry = 0;
         p += stop;
-        PairState unit{p, s.end, o, prev, s.textEnds};
-        PairUnit<kind>(unit);
-        p = unit.p;
-        o = unit.o;
-        prev = unit.prev;
+        PairUnitAt<kind>(s, p, o, prev);
     }
-    if (carry) {  // hand the lead and its partner to the one-unit step
-        p -= 1;
-        o -= 1;
-    }
-    s.p = p;
-    s.o = o;
-    s.prev = prev;
+    EndPairBlocks(s, p, o, prev, carry);
 }
 
 }  // namespace

@@ -57,6 +57,28 @@ inline bool PairUnit(PairState& s) {
     return s.p != s.end;
 }
 
+// For a block loop, which keeps its places in locals: the one-unit step at p.
+template <PairKind kind>
+inline void PairUnitAt(const PairState& s, const Byte*& p, Byte*& o, unsigned& prev) {
+    PairState unit{p, s.end, o, prev, s.textEnds};
+    PairUnit<kind>(unit);
+    p = unit.p;
+    o = unit.o;
+    prev = unit.prev;
+}
+
+// Ends a block loop: a lead it carried goes back, with its partner, to the
+// one-unit step; the state takes the loop's places.
+inline void EndPairBlocks(PairState& s, const Byte* p, Byte* o, unsigned prev, std::uint64_t carry) {
+    if (carry) {
+        p -= 1;
+        o -= 1;
+    }
+    s.p = p;
+    s.o = o;
+    s.prev = prev;
+}
+
 // Whether the JIS step at s.p needs bytes past the end of a piece: an
 // escape sequence, or a pair (an LF's CR waits with it).
 inline bool JisStepCut(const JisState& s) {

@@ -10,12 +10,15 @@
 #include "preview.h"
 #include "printdlgs.h"
 #include "printing.h"
+#include "shellchannel.h"
 #include "statusbar.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QGraphicsView>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
@@ -24,11 +27,19 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
+#include <QUrl>
 
+#include <cstdio>
+#include <functional>
 #include <string>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace doctest;
 using namespace printtest;
+
 
 namespace {
 
@@ -379,15 +390,57 @@ TEST_F(PreviewTest, PrintFromTheBarClosesThePreviewAndPrints)
     EXPECT_EQ(PageCount(pdf), 1);
 }
 
-TEST_F(PreviewTest, OpeningAnotherFileEndsThePreviewFirst)
+// Whatever replaces the document's text ends the preview first: the
+// commands, a file dropped on the window, a file from the shell.
+TEST_F(PreviewTest, AnotherTextEndsThePreviewFirst)
 {
-    SetText(ManyLines(10));
-    ASSERT_NE(Open(), nullptr);
-    ASSERT_TRUE(Frame()->OnCommand(ID_FILE_NEW));
-    Settle();
-    EXPECT_EQ(Preview(), nullptr);
-    EXPECT_EQ(window->centralWidget(), View()->GetWidget());
-    EXPECT_EQ(Text(), "");
+    const std::string other = dir.File("other.txt");
+    WriteFile(other, "other\r\n");
+    Frame()->DragAcceptFiles(TRUE);
+    const struct {
+        const char* how;
+        std::function<void()> replace;
+        std::string text;
+    } rows[] = {
+        {"File New", [this] { ASSERT_TRUE(Frame()->OnCommand(ID_FILE_NEW)); }, ""},
+        {"a file dropped on the window",
+         [&] {
+             QMimeData data;
+             data.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
+             QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(window, &enter);
+             QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(window, &drop);
+         },
+         "other\r\n"},
+        {"a file from the shell",
+         [&] {
+             // the request a second start sends to this viewer's socket
+             const std::string socket = CShellChannel::SocketPath(QStringLiteral("ruvok")).toStdString();
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un addr{};
+             addr.sun_family = AF_UNIX;
+             std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket.c_str());
+             ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << socket;
+             const std::string request =
+                 "open " + QByteArray::fromStdString(other).toPercentEncoding().toStdString() + "\n";
+             ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+                       static_cast<ssize_t>(request.size()));
+             Settle();
+             ::close(fd);
+         },
+         "other\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.how);
+        SetText(ManyLines(10));
+        ASSERT_NE(Open(), nullptr);
+        row.replace();
+        Settle();
+        EXPECT_EQ(Preview(), nullptr);
+        EXPECT_EQ(window->centralWidget(), View()->GetWidget());
+        EXPECT_EQ(Text(), row.text);
+    }
 }
 
 }  // namespace

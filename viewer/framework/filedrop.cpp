@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "frame.h"
+#include "preview.h"
 #include "wnd.h"
 
 #include <QDragEnterEvent>
@@ -163,6 +164,7 @@ void CFrameWnd::OnDropFiles(HDROP hDropInfo)
         std::string name(DragQueryFile(hDropInfo, 0, nullptr, 0) + 1, '\0');
         DragQueryFile(hDropInfo, 0, &name[0], static_cast<UINT>(name.size()));
         name.resize(name.size() - 1);
+        CPreviewView::CloseIn(this);
         pApp->OpenDocumentFile(name.c_str());
     }
     DragFinish(hDropInfo);

@@ -188,6 +188,12 @@ CPreviewView* CPreviewView::GetPreview(CFrameWnd* pFrame)
     return pPreview != nullptr && !pPreview->m_bClosed ? pPreview : nullptr;
 }
 
+void CPreviewView::CloseIn(CFrameWnd* pFrame)
+{
+    if (CPreviewView* pPreview = GetPreview(pFrame))
+        pPreview->Close();
+}
+
 BOOL CPreviewView::Open(CView* pPrintView)
 {
     CFrameWnd* pFrame = AfxGetParentFrame(pPrintView);

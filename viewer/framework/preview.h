@@ -27,6 +27,9 @@ public:
 
     // Closes the preview and gives the frame its view back.
     void Close();
+    // Closes the preview in pFrame, if one shows: before anything replaces
+    // the document's text.
+    static void CloseIn(CFrameWnd* pFrame);
 
     enum ZoomState { kZoomOut = 0, kZoomMiddle = 1, kZoomIn = 2 };
 

@@ -8,6 +8,7 @@
 #include "document.h"
 #include "file.h"
 #include "frame.h"
+#include "preview.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -188,6 +189,7 @@ void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise)
         return;
     }
     // as a file named at start: opened after the save prompt
+    CPreviewView::CloseIn(dynamic_cast<CFrameWnd*>(m_pMainWnd));
     OpenDocumentFile(path.c_str());
 }
 

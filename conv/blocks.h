@@ -214,13 +214,7 @@ void JisBlocks(JisState& s) {
             o += n;
             if (n == kWidth) continue;
         }
-        if (JisQuickStep(p, s.end, o, prev, mode)) continue;
-        s = JisState{p, s.end, o, prev, mode, s.textEnds};
-        if (!JisUnit(s)) return;
-        p = s.p;
-        o = s.o;
-        prev = s.prev;
-        mode = s.mode;
+        if (!JisStepAt(s, p, o, prev, mode)) return;
     }
     s = JisState{p, s.end, o, prev, mode, s.textEnds};
 }

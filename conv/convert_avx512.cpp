@@ -276,13 +276,7 @@ void JisBlocksAvx512(JisState& s) {
         if (stop == kWidth - 1 && pairCut) continue;  // the pair starts the next block
 
         // The step the block stopped at.
-        if (JisQuickStep(p, s.end, o, prev, mode)) continue;
-        s = JisState{p, s.end, o, prev, mode, s.textEnds};
-        if (!JisUnit(s)) return;
-        p = s.p;
-        o = s.o;
-        prev = s.prev;
-        mode = s.mode;
+        if (!JisStepAt(s, p, o, prev, mode)) return;
     }
     if (carry) {  // hand the pair to the one-unit step
         p -= 1;

@@ -183,6 +183,20 @@ inline bool JisUnit(JisState& s) {
     return s.p != s.end;
 }
 
+// For a block loop, which keeps its places in locals: the step the block
+// stopped at, the quick one where it serves; false once the text is done
+// (the state then holds where it ended).
+inline bool JisStepAt(JisState& s, const Byte*& p, Byte*& o, unsigned& prev, unsigned& mode) {
+    if (JisQuickStep(p, s.end, o, prev, mode)) return true;
+    s = JisState{p, s.end, o, prev, mode, s.textEnds};
+    if (!JisUnit(s)) return false;
+    p = s.p;
+    o = s.o;
+    prev = s.prev;
+    mode = s.mode;
+    return true;
+}
+
 }  // namespace
 }  // namespace kanji
 

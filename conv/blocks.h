@@ -135,12 +135,7 @@ void PairBlocks(PairState& s) {
         prev = before;
         carry = 0;
         if ((lineStarts >> n) & 1u) {
-            unsigned cr = before != kCr;
-            o[0] = cr ? kCr : kLf;
-            o[1] = kLf;
-            o += 1 + cr;
-            p += 1;
-            prev = kLf;
+            LfStep(p, o, prev);
         } else {
             PairUnitAt<kind>(s, p, o, prev);
         }

@@ -91,6 +91,16 @@ inline bool JisStepCut(const JisState& s) {
     return IsPairMode(s.mode) && left < 2;
 }
 
+// An LF that starts a unit: CR LF, or the LF alone after a CR.
+inline void LfStep(const Byte*& p, Byte*& o, unsigned& prev) {
+    unsigned cr = prev != kCr;
+    o[0] = cr ? kCr : kLf;
+    o[1] = kLf;
+    o += 1 + cr;
+    p += 1;
+    prev = kLf;
+}
+
 // The steps a JIS block loop stops at most, taken on its locals without a
 // JisState: a whole ESC $ x or ESC ( x, and outside the pair modes an LF, SO
 // or SI. False for anything else, which is JisUnit's.
@@ -108,12 +118,7 @@ inline bool JisQuickStep(const Byte*& p, const Byte* end, Byte*& o, unsigned& pr
     }
     if (IsPairMode(mode)) return false;
     if (c == kLf) {
-        unsigned cr = prev != kCr;
-        o[0] = cr ? kCr : kLf;
-        o[1] = kLf;
-        o += 1 + cr;
-        p += 1;
-        prev = kLf;
+        LfStep(p, o, prev);
         return true;
     }
     if (c == kSo || c == kSi) {  // not written, and the previous byte stays

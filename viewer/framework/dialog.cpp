@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "font.h"
+#include "qstrings.h"
 #include "resources.h"
 
 #include <QDialog>
@@ -32,11 +33,6 @@ constexpr int kIconSize = 32;  // a static icon takes the icon's own size
 int MulDiv(int number, int numerator, int denominator)
 {
     return static_cast<int>(std::lround(static_cast<double>(number) * numerator / denominator));
-}
-
-QString Q(const std::string& s)
-{
-    return QString::fromStdString(s);
 }
 
 // "&N" marks a mnemonic, "&&" is a literal "&".
@@ -166,8 +162,8 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
     if ((tmpl.style & WS_SYSMENU) != 0)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     pDialog->setWindowFlags(flags);
-    pDialog->setWindowTitle(Q(tmpl.caption));
-    pDialog->setAccessibleName(Q(tmpl.caption));
+    pDialog->setWindowTitle(AfxQText(tmpl.caption));
+    pDialog->setAccessibleName(AfxQText(tmpl.caption));
     const RECT client = AfxMapDialogRect(units, 0, 0, tmpl.cx, tmpl.cy);
     pDialog->setFixedSize(client.right, client.bottom);
 
@@ -176,7 +172,7 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
     for (const AfxDlgItemTemplate& item : tmpl.items) {
         const RECT r = AfxMapDialogRect(units, item.x, item.y, item.cx, item.cy);
         const QRect rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        const QString text = Q(item.text);
+        const QString text = AfxQText(item.text);
         const QString plain = WithoutMnemonics(text);
         QWidget* pControl = nullptr;
         if (item.className == "Static") {
@@ -188,7 +184,7 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
                 pLabel->setGeometry(rect.x(), rect.y(), kIconSize, kIconSize);
                 std::string name;
                 AfxExtractSubString(name, AfxLoadString(static_cast<UINT>(item.nTextResource)), 0);
-                pLabel->setAccessibleName(Q(name));
+                pLabel->setAccessibleName(AfxQText(name));
             } else {
                 pLabel->setTextFormat(Qt::PlainText);
                 const bool noPrefix = (item.style & SS_NOPREFIX) != 0;
@@ -259,7 +255,7 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
 
 QFont AfxCreateDialogFont(const std::string& faceName, WORD wPointSize)
 {
-    const QString face = Q(faceName);
+    const QString face = AfxQText(faceName);
     QString family = face;
     if (!QFontDatabase::hasFamily(face)) {
         const bool mincho = face.contains(QStringLiteral("明朝")) ||

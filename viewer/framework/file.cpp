@@ -2,6 +2,7 @@
 #include "file.h"
 
 #include "exceptions.h"
+#include "qstrings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -222,7 +223,7 @@ std::string AfxFullPath(const std::string& path)
 {
     if (path.empty())
         return path;
-    QString p = QString::fromLocal8Bit(path.c_str());
+    QString p = AfxQFileName(path);
     return QDir::cleanPath(QFileInfo(p).absoluteFilePath()).toLocal8Bit().toStdString();
 }
 

@@ -1,6 +1,7 @@
 // The message box and the file dialogs, with their test hooks.
 #include "msgbox.h"
 
+#include "qstrings.h"
 #include "strings_table.h"
 
 #include <QApplication>
@@ -28,16 +29,11 @@ AfxFileDialogHook& FileDialogHook()
     return hook;
 }
 
-QString Q(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
 int RunMessageBox(const std::string& text, UINT nType)
 {
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(Q(AfxLoadString(AFX_IDS_APP_TITLE)));
-    box.setText(Q(text));
+    box.setWindowTitle(AfxQText(AfxLoadString(AFX_IDS_APP_TITLE)));
+    box.setText(AfxQText(text));
     switch (nType & MB_ICONMASK) {
     case MB_ICONHAND:
         box.setIcon(QMessageBox::Critical);
@@ -134,7 +130,7 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     if (FileDialogHook())
         return FileDialogHook()(request);
 
-    QFileDialog dialog(QApplication::activeWindow(), Q(request.title));
+    QFileDialog dialog(QApplication::activeWindow(), AfxQText(request.title));
     dialog.setAcceptMode(request.bOpenFileDialog ? QFileDialog::AcceptOpen
                                                  : QFileDialog::AcceptSave);
     dialog.setFileMode(request.bOpenFileDialog ? QFileDialog::ExistingFile
@@ -152,12 +148,12 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     }
     QStringList filters;
     for (const AfxFileFilter& f : request.filters)
-        filters << Q(f.name) + QLatin1String(" (") + Q(f.pattern) + QLatin1Char(')');
+        filters << AfxQText(f.name) + QLatin1String(" (") + AfxQText(f.pattern) + QLatin1Char(')');
     dialog.setNameFilters(filters);
     if (!request.bOpenFileDialog && !request.defaultExt.empty())
-        dialog.setDefaultSuffix(Q(request.defaultExt));
+        dialog.setDefaultSuffix(AfxQText(request.defaultExt));
     if (!request.fileName.empty())
-        dialog.selectFile(QString::fromLocal8Bit(request.fileName.c_str()));
+        dialog.selectFile(AfxQFileName(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return FALSE;
     request.fileName = dialog.selectedFiles().first().toLocal8Bit().toStdString();

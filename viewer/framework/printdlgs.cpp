@@ -2,21 +2,13 @@
 #include "printdlgs.h"
 
 #include "dialog.h"
+#include "qstrings.h"
 #include "resources.h"
 #include "strings_table.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-
-QString Q(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
-}  // namespace
 
 BOOL AfxCreatePrintTemplateControls(UINT nIDTemplate, QWidget* pParent)
 {
@@ -32,7 +24,7 @@ BOOL AfxCreatePrintTemplateControls(UINT nIDTemplate, QWidget* pParent)
     pParent->setProperty("templateSize", QSize(size.right, size.bottom));
     for (const AfxDlgItemTemplate& item : tmpl.items) {
         const RECT r = AfxMapDialogRect(units, item.x, item.y, item.cx, item.cy);
-        const QString text = Q(item.text);
+        const QString text = AfxQText(item.text);
         QWidget* w;
         if (item.className == "Button") {
             w = new QPushButton(text, pParent);
@@ -99,7 +91,7 @@ void CPrintingDialog::SetPortName(const QString& text)
 
 void CPrintingDialog::SetPage(UINT nPage)
 {
-    QString text = Q(AfxLoadString(AFX_IDS_PRINTPAGENUM));
+    QString text = AfxQText(AfxLoadString(AFX_IDS_PRINTPAGENUM));
     text.replace(QStringLiteral("%u"), QString::number(nPage));
     SetItemText(AFX_IDC_PRINT_PAGENUM, text);
 }

@@ -6,6 +6,7 @@
 #include "frame.h"
 #include "msgbox.h"
 #include "printdlgs.h"
+#include "qstrings.h"
 #include "strings_table.h"
 #include "view.h"
 
@@ -31,11 +32,6 @@ AfxPrintPageHook& PrintPageHook()
 {
     static AfxPrintPageHook hook;
     return hook;
-}
-
-QString Q(const std::string& s)
-{
-    return QString::fromStdString(s);
 }
 
 QWidget* DialogParent()
@@ -86,7 +82,7 @@ BOOL PromptPrintFile(QPrinter& printer)
     }
     if (!AfxDoFileDialog(request))
         return FALSE;
-    printer.setOutputFileName(Q(request.fileName));
+    printer.setOutputFileName(AfxQText(request.fileName));
     return TRUE;
 }
 
@@ -189,7 +185,7 @@ BOOL CView::DoPreparePrinting(CPrintInfo* pInfo)
     QPrinter& printer = *pInfo->m_pPrinter;
     // The dialog names a file to print into after the document.
     if (CDocument* pDoc = GetDocument())
-        printer.setDocName(Q(pDoc->GetTitle()));
+        printer.setDocName(AfxQText(pDoc->GetTitle()));
     printer.setFromTo(0, 0);
     printer.setPrintRange(QPrinter::AllPages);
     return RunPrinterDialog(printer, FALSE);
@@ -207,13 +203,13 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
     QPrinter& printer = AfxGetPrinter();
     info.m_pPrinter = &printer;
     if (pTarget != nullptr) {
-        if (QPrinterInfo::printerInfo(Q(pTarget->printer)).isNull()) {
+        if (QPrinterInfo::printerInfo(AfxQText(pTarget->printer)).isNull()) {
             AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
             return FALSE;
         }
         printer.setOutputFileName(QString());
         printer.setOutputFormat(QPrinter::NativeFormat);
-        printer.setPrinterName(Q(pTarget->printer));
+        printer.setPrinterName(AfxQText(pTarget->printer));
         info.m_strPort = pTarget->port;
     }
     if (!OnPreparePrinting(&info))
@@ -236,21 +232,21 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
 
     // The progress box, with where the output goes.
     QPointer<CPrintingDialog> box = new CPrintingDialog(DialogParent());
-    box->SetDocName(Q(title));
+    box->SetDocName(AfxQText(title));
     QString printerName = job.printerName();
     QString where;
     if (PrintsToFile(job)) {
         if (printerName.isEmpty())
-            printerName = Q(AfxLoadString(AFX_IDS_PRINTCAPTION));
-        where = Q(AfxFormatString1(AFX_IDS_PRINTTOFILE,
+            printerName = AfxQText(AfxLoadString(AFX_IDS_PRINTCAPTION));
+        where = AfxQText(AfxFormatString1(AFX_IDS_PRINTTOFILE,
                                    QFileInfo(job.outputFileName()).fileName().toStdString()));
     } else {
-        QString port = Q(info.m_strPort);
+        QString port = AfxQText(info.m_strPort);
         if (port.isEmpty())
             port = QPrinterInfo(job).location();
         if (port.isEmpty())
             port = printerName;
-        where = Q(AfxFormatString1(AFX_IDS_PRINTONPORT, port.toStdString()));
+        where = AfxQText(AfxFormatString1(AFX_IDS_PRINTONPORT, port.toStdString()));
     }
     box->SetPrinterName(printerName);
     box->SetPortName(where);

@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "frame.h"
+#include "qstrings.h"
 
 #include <QAction>
 #include <QMenu>
@@ -14,16 +15,11 @@
 
 namespace {
 
-QString Q(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.c_str());
-}
-
 }  // namespace
 
 std::string AfxAbbreviateName(const std::string& path, int nMaxLength)
 {
-    const QString full = Q(path);
+    const QString full = AfxQFileName(path);
     if (full.size() <= nMaxLength)
         return path;
 #ifdef _WIN32
@@ -176,9 +172,9 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) const
 
     // Only what changed is touched: the menu is brought up to date at every
     // idle moment.
-    pFirst->setText(Q(GetMenuText(0)));
+    pFirst->setText(AfxQFileName(GetMenuText(0)));
     for (int i = 1; i < GetCount(); ++i) {
-        const QString text = Q(GetMenuText(i));
+        const QString text = AfxQFileName(GetMenuText(i));
         if (i - 1 < rest.size()) {
             QAction* pAction = rest[i - 1];
             if (pAction->text() != text)

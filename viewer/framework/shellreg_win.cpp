@@ -2,6 +2,8 @@
 // user's classes (what HKEY_CLASSES_ROOT shows for this user).
 #include "shellreg.h"
 
+#include "qstrings.h"
+
 #include <QSettings>
 #include <QString>
 
@@ -18,20 +20,15 @@ constexpr unsigned long kMaxPath = 260;
 
 const QString kClasses = QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes");
 
-QString Q(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.c_str());
-}
-
 // The program's path as the shell's commands give it: the short form,
 // which holds no blanks.
 QString ShortPath(const std::string& path)
 {
-    const std::wstring wide = Q(path).toStdWString();
+    const std::wstring wide = AfxQFileName(path).toStdWString();
     wchar_t buf[kMaxPath];
     const unsigned long n = ::GetShortPathNameW(wide.c_str(), buf, kMaxPath);
     if (n == 0 || n >= kMaxPath)
-        return Q(path);
+        return AfxQFileName(path);
     return QString::fromWCharArray(buf, static_cast<int>(n));
 }
 
@@ -42,10 +39,10 @@ struct Entry {
 
 std::vector<Entry> Entries(const AfxShellType& type, bool bCompat)
 {
-    const QString id = Q(type.fileTypeId);
+    const QString id = AfxQText(type.fileTypeId);
     const QString program = ShortPath(type.programPath);
     std::vector<Entry> e;
-    e.push_back({id + QStringLiteral("/."), Q(type.fileTypeName)});
+    e.push_back({id + QStringLiteral("/."), AfxQText(type.fileTypeName)});
     e.push_back({id + QStringLiteral("/shell/open/command/."),
                  program + QStringLiteral(" \"%1\"")});
     if (bCompat) {
@@ -68,8 +65,8 @@ void AfxRegisterShellFileType(const AfxShellType& type, BOOL bCompat)
             classes.setValue(e.key, e.value);
     }
     // The extension is taken only when it has no type, or this one already.
-    const QString ext = Q(type.filterExt);
-    const QString id = Q(type.fileTypeId);
+    const QString ext = AfxQText(type.filterExt);
+    const QString id = AfxQText(type.fileTypeId);
     if (!ext.isEmpty()) {
         QSettings root(QStringLiteral("HKEY_CLASSES_ROOT"), QSettings::NativeFormat);
         const QString current = root.value(ext + QStringLiteral("/.")).toString();
@@ -85,8 +82,8 @@ void AfxRegisterShellFileType(const AfxShellType& type, BOOL bCompat)
 BOOL AfxUnregisterShellFileType(const AfxShellType& type)
 {
     QSettings classes(kClasses, QSettings::NativeFormat);
-    const QString id = Q(type.fileTypeId);
-    const QString ext = Q(type.filterExt);
+    const QString id = AfxQText(type.fileTypeId);
+    const QString ext = AfxQText(type.filterExt);
     // The extension goes only while it still names this type.
     if (!ext.isEmpty() && classes.value(ext + QStringLiteral("/.")).toString() == id) {
         classes.remove(ext + QStringLiteral("/ShellNew"));

@@ -1,6 +1,7 @@
 // Shell registration on freedesktop desktops.
 #include "shellreg.h"
 
+#include "qstrings.h"
 #include "resources.h"
 
 #include <QByteArray>
@@ -24,11 +25,6 @@ namespace {
 
 const QString kDefaultGroup = QStringLiteral("[Default Applications]");
 const QString kTextPlain = QStringLiteral("text/plain");
-
-QString Q(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
 
 QString DataHome()
 {
@@ -76,7 +72,7 @@ struct Manifest {
     bool changed = false;
 
     explicit Manifest(const std::string& appName)
-        : path(DataHome() + QLatin1Char('/') + Q(appName) + QStringLiteral("/shell-entries"))
+        : path(DataHome() + QLatin1Char('/') + AfxQText(appName) + QStringLiteral("/shell-entries"))
     {
         const QList<QByteArray> lines = ReadAll(path).split('\n');
         for (const QByteArray& line : lines) {
@@ -149,7 +145,7 @@ QString ExecArg(const QString& arg)
 // A string value: no line breaks inside.
 QString Value(const std::string& s)
 {
-    QString v = Q(s);
+    QString v = AfxQText(s);
     v.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     v.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     return v;
@@ -157,7 +153,7 @@ QString Value(const std::string& s)
 
 QByteArray DesktopEntry(const AfxShellType& type, bool bCompat)
 {
-    const QString exec = ExecArg(Q(type.programPath));
+    const QString exec = ExecArg(AfxQFileName(type.programPath));
     QString e;
     e += QStringLiteral("[Desktop Entry]\nType=Application\n");
     e += QStringLiteral("Name=") + Value(type.title) + QLatin1Char('\n');
@@ -227,7 +223,7 @@ void MarkCurrent(const QString& path)
 
 QString DesktopFileName(const AfxShellType& type)
 {
-    return Q(type.appName) + QStringLiteral(".desktop");
+    return AfxQText(type.appName) + QStringLiteral(".desktop");
 }
 
 // The files the registration consists of, with their content.
@@ -247,10 +243,10 @@ std::vector<std::pair<QString, QByteArray>> Files(const AfxShellType& type, bool
     };
     for (int size : {16, 32}) {
         const QString dir = data + QStringLiteral("/icons/hicolor/%1x%1/").arg(size);
-        addIcon(dir + QStringLiteral("apps/") + Q(type.appName) + QStringLiteral(".png"),
+        addIcon(dir + QStringLiteral("apps/") + AfxQText(type.appName) + QStringLiteral(".png"),
                 type.nIDAppIcon, size);
         if (bCompat)
-            addIcon(dir + QStringLiteral("mimetypes/") + Q(type.appName) +
+            addIcon(dir + QStringLiteral("mimetypes/") + AfxQText(type.appName) +
                         QStringLiteral("-document.png"),
                     type.nIDDocIcon, size);
     }

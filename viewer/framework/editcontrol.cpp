@@ -62,8 +62,7 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         Realize();
         break;
     default:
-        Realize();
-        CompleteText();
+        RealizeWhole();
         break;
     }
 
@@ -346,6 +345,12 @@ void EditControl::Realize()
     m_bytesValid = false;
     if (!m_rest.isEmpty())
         QTimer::singleShot(0, this, [this] { CompleteText(); });
+}
+
+void EditControl::RealizeWhole()
+{
+    Realize();
+    CompleteText();
 }
 
 void EditControl::CompleteText()

@@ -70,6 +70,8 @@ private:
     // Puts the rest of a new text in after its first screenful; then the
     // whole text is there.
     void CompleteText();
+    // Both: the whole text in the widget, for whatever may look anywhere in it.
+    void RealizeWhole();
     // Inserts code page 932 bytes in place of the selection, as one step the
     // user can undo; false (and nothing changes) past the limit.
     bool InsertBytes(const char* bytes, std::size_t n, bool asUserEdit);

@@ -28,8 +28,7 @@ void EditControl::paintEvent(QPaintEvent* e)
 
 void EditControl::keyPressEvent(QKeyEvent* e)
 {
-    Realize();
-    CompleteText();
+    RealizeWhole();
     if (e == QKeySequence::Paste) {
         m_pView->SendMessage(WM_PASTE);
         return;
@@ -74,8 +73,7 @@ void EditControl::keyPressEvent(QKeyEvent* e)
 
 void EditControl::inputMethodEvent(QInputMethodEvent* e)
 {
-    Realize();
-    CompleteText();
+    RealizeWhole();
     const QString commit = e->commitString();
     if (commit.isEmpty() || isReadOnly()) {
         QPlainTextEdit::inputMethodEvent(e);
@@ -109,8 +107,7 @@ bool EditControl::viewportEvent(QEvent* e)
     case QEvent::Wheel:
     case QEvent::ContextMenu:
     case QEvent::DragEnter:
-        Realize();
-        CompleteText();
+        RealizeWhole();
         break;
     default:
         break;
@@ -158,8 +155,7 @@ void EditControl::dropEvent(QDropEvent* e)
 {
     if (AfxFileDropEvent(this, e))
         return;
-    Realize();
-    CompleteText();
+    RealizeWhole();
     ClipboardRedirect redirect(e->mimeData());
     QPlainTextEdit::dropEvent(e);
 }

@@ -110,20 +110,12 @@ void ShapeOnlyWhereNeeded(QTextDocument* doc, int from, int to)
 QTextDocument* NewDocument(const cp932::Lines& lines, const QTextDocument& like, QObject* parent)
 {
     auto* doc = new QTextDocument(parent);
-    doc->setUndoRedoEnabled(false);
     doc->setDefaultFont(like.defaultFont());
     QTextOption option = like.defaultTextOption();
-    option.setWrapMode(HasOverlongWord(lines.text) ? QTextOption::WrapAnywhere
-                                                   : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     doc->setDefaultTextOption(option);
     doc->setDocumentMargin(like.documentMargin());
-    if (!lines.text.isEmpty()) {
-        QTextCursor cursor(doc);
-        edittext::InsertLines(cursor, lines, QTextCharFormat());
-        ShapeOnlyWhereNeeded(doc, 0, cursor.position());
-    }
-    doc->setUndoRedoEnabled(true);
-    doc->setModified(false);
+    AppendLines(doc, lines);
     return doc;
 }
 

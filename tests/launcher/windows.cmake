@@ -7,4 +7,4 @@ add_dependencies(launcher_win_test launcher ruvok_standin)
 add_custom_command(TARGET launcher_win_test POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:launcher> $<TARGET_FILE_DIR:launcher_win_test>/launcher.exe
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:ruvok_standin> $<TARGET_FILE_DIR:launcher_win_test>/ruvok_standin.exe)
-gtest_discover_tests(launcher_win_test)
+gtest_discover_tests(launcher_win_test DISCOVERY_TIMEOUT ${RUVOK_DISCOVERY_TIMEOUT})

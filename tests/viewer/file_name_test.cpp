@@ -54,6 +54,8 @@ TEST(FileNames, AsFileUris)
         {"/tmp/a.txt", "file:///tmp/a.txt", "ASCII"},
         {"/home/ユーザー/" + kSjisName, "file:///home/ユーザー/%93%FA%96%7B%8C%EA.txt",
          "UTF-8 stays readable; only the other bytes are encoded"},
+        {"/\xb4\xc1\xbb\xfa\xa5\xc6\xa5\xad.txt", "file:///%B4%C1%BB%FA%A5%C6%A5%AD.txt",
+         "EUC-JP whose middle bytes happen to be UTF-8 (C6 A5) is encoded whole"},
         {"/a b/%#?.txt", "file:///a%20b/%25%23%3F.txt", "blanks and the URI's own signs"},
         {"/\x01\x7f", "file:///%01%7F", "control bytes"},
     };
@@ -80,8 +82,9 @@ TEST(FileNames, AsFileUris)
     for (const auto& row : read) {
         std::string path;
         EXPECT_EQ(AfxPathFromFileUri(row.uri, path), row.local) << row.why;
-        if (row.local)
+        if (row.local) {
             EXPECT_EQ(path, row.path) << row.why;
+        }
     }
 
     // Any bytes come back as they were.

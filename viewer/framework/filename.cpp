@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -45,7 +47,7 @@ std::string DecodeLegacyName(const std::string& name)
 
 bool IsUnescapedUriByte(unsigned char c)
 {
-    if (c <= 0x20 || c == 0x7F)
+    if (c <= 0x20 || c >= 0x7F)
         return false;
     return std::strchr("%#?\"<>\\^`{|}[]", c) == nullptr;
 }
@@ -65,8 +67,12 @@ bool IsThisHost(const std::string& host)
 {
     if (host.empty() || host == "localhost")
         return true;
+#ifdef _WIN32
+    return false;
+#else
     char name[256] = {};
     return ::gethostname(name, sizeof name - 1) == 0 && host == name;
+#endif
 }
 
 }  // namespace
@@ -103,27 +109,29 @@ std::string AfxFileUriFromPath(const std::string& path)
 {
     static const char kHex[] = "0123456789ABCDEF";
     std::string uri = "file://";
-    std::size_t i = 0;
-    while (i < path.size()) {
-        const std::size_t valid = i + ValidUtf8Prefix(path.data() + i, path.size() - i);
-        for (; i < valid; ++i) {
-            const auto c = static_cast<unsigned char>(path[i]);
-            if (c >= 0x80 || IsUnescapedUriByte(c)) {
-                uri += path[i];
+    std::size_t start = 0;
+    for (;;) {
+        // A name that is UTF-8 stays readable; in any other, every byte above
+        // ASCII is encoded (some pairs of Shift_JIS or EUC-JP bytes happen to
+        // be UTF-8 too, which would leave stray characters in the text).
+        const std::size_t slash = path.find('/', start);
+        const std::string name = path.substr(start, slash - start);
+        const bool utf8 = AfxIsUtf8(name);
+        for (char ch : name) {
+            const auto c = static_cast<unsigned char>(ch);
+            if ((c >= 0x80 && utf8) || IsUnescapedUriByte(c)) {
+                uri += ch;
             } else {
                 uri += '%';
                 uri += kHex[c >> 4];
                 uri += kHex[c & 0xF];
             }
         }
-        if (i < path.size()) {
-            const auto c = static_cast<unsigned char>(path[i++]);
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 0xF];
-        }
+        if (slash == std::string::npos)
+            return uri;
+        uri += '/';
+        start = slash + 1;
     }
-    return uri;
 }
 
 bool AfxPathFromFileUri(const std::string& uri, std::string& path)

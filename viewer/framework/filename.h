@@ -19,9 +19,9 @@ std::string AfxDisplayName(const std::string& path);
 // Whether the bytes are whole, valid UTF-8 characters throughout.
 bool AfxIsUtf8(const std::string& bytes);
 
-// A local file's URI: "file://" and the path with every byte that is not
-// part of a valid UTF-8 character percent-encoded, and so are '%', blanks,
-// control bytes and the URI's own delimiters. Readable where the path is.
+// A local file's URI: "file://" and the path, percent-encoded: '%', blanks,
+// control bytes and the URI's own delimiters, and each byte above ASCII in a
+// name that is not UTF-8. A UTF-8 name stays as it reads.
 std::string AfxFileUriFromPath(const std::string& path);
 
 // The path of a "file:" URI, percent-decoded to its bytes; false when the

@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -272,6 +273,15 @@ TEST_F(DocTest, TheFileDialogHandsBackTheEntrysOwnBytes)
          [&](FileDialog* p) { Type(p, QStringLiteral("日本語.txt")); enter(p); }, kSjis, {}, 0},
         {"an EUC-JP name typed", TRUE,
          [&](FileDialog* p) { Type(p, QStringLiteral("漢字.txt")); enter(p); }, kEuc, {}, 0},
+        {"a name typed whole, Enter in its completions", TRUE,
+         [&](FileDialog* p) {
+             Type(p, QStringLiteral("漢字.txt"));
+             QCompleter* pCompleter = NameField(p)->completer();
+             pCompleter->complete();
+             QTest::keyClick(pCompleter->popup(), Qt::Key_Return);
+             QApplication::processEvents();
+         },
+         kEuc, {}, 0},
         {"typed, the look-alike whose bytes are the text's", TRUE,
          [&](FileDialog* p) { Type(p, QString::fromStdString(kOddTwin)); enter(p); }, kOddTwin, {}, 0},
         {"chosen, the look-alike with the byte nothing decodes", TRUE,

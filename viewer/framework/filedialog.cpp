@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -166,6 +167,7 @@ FileDialog::FileDialog(const AfxFileDialogRequest& request, QWidget* pParent)
     pCompleter->setCaseSensitivity(Qt::CaseInsensitive);
     pCompleter->setCompletionColumn(CFolderList::kName);
     m_pName->setCompleter(pCompleter);
+    pCompleter->popup()->installEventFilter(this);
 
     auto* pTypesLabel = new QLabel(DialogText("Files of type:"), this);
     m_pTypes = new QComboBox(this);
@@ -501,6 +503,19 @@ bool FileDialog::eventFilter(QObject* pObject, QEvent* pEvent)
         if (pKey->key() == Qt::Key_Backspace && pKey->modifiers() == Qt::NoModifier) {
             GoUp();
             return true;
+        }
+    }
+    // Enter in the completions of a name typed whole takes the name, as
+    // Enter without them would; a completion picked only fills it in.
+    if (m_pName->completer() != nullptr && pObject == m_pName->completer()->popup() &&
+        pEvent->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(pEvent)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const QString typed = m_pName->text();
+            QTimer::singleShot(0, this, [this, typed] {
+                if (m_pName->text() == typed)
+                    accept();
+            });
         }
     }
     return QDialog::eventFilter(pObject, pEvent);

@@ -50,6 +50,16 @@ QString DialogText(const char* text)
     return QtText("QFileDialog", text);
 }
 
+// One of Qt's file dialog messages, about a path named as it reads.
+int Say(const char* text, const std::string& path, UINT nType = MB_OK | MB_ICONEXCLAMATION)
+{
+    return AfxMessageBox(DialogText(text).arg(AfxQText(AfxDisplayName(path))).toStdString(),
+                         nType);
+}
+
+constexpr char kFolderNotFound[] =
+    "%1\nDirectory not found.\nPlease verify the correct directory name was given.";
+
 std::string Child(const std::string& folder, const std::string& name)
 {
     return folder == "/" ? "/" + name : folder + "/" + name;
@@ -262,11 +272,7 @@ void FileDialog::Go(const std::string& folder, bool bRemember)
 {
     const std::string from = m_pList->Folder();
     if (!m_pList->Read(folder)) {
-        AfxMessageBox(DialogText("%1\nDirectory not found.\nPlease verify the correct directory "
-                                 "name was given.")
-                          .arg(AfxQText(AfxDisplayName(folder)))
-                          .toStdString(),
-                      MB_OK | MB_ICONEXCLAMATION);
+        Say(kFolderNotFound, folder);
         return;
     }
     if (bRemember && !from.empty() && from != folder) {
@@ -276,24 +282,25 @@ void FileDialog::Go(const std::string& folder, bool bRemember)
     UpdatePlaces();
 }
 
+// One step back or forward: the folder left goes to the other list.
+void FileDialog::Step(std::vector<std::string>& from, std::vector<std::string>& to)
+{
+    if (from.empty())
+        return;
+    const std::string folder = from.back();
+    from.pop_back();
+    to.push_back(m_pList->Folder());
+    Go(folder, false);
+}
+
 void FileDialog::GoBack()
 {
-    if (m_back.empty())
-        return;
-    const std::string folder = m_back.back();
-    m_back.pop_back();
-    m_forward.push_back(m_pList->Folder());
-    Go(folder, false);
+    Step(m_back, m_forward);
 }
 
 void FileDialog::GoForward()
 {
-    if (m_forward.empty())
-        return;
-    const std::string folder = m_forward.back();
-    m_forward.pop_back();
-    m_back.push_back(m_pList->Folder());
-    Go(folder, false);
+    Step(m_forward, m_back);
 }
 
 void FileDialog::GoUp()
@@ -444,11 +451,8 @@ void FileDialog::accept()
     }
     if (m_bOpen) {
         if (!Exists(path)) {
-            AfxMessageBox(DialogText("%1\nFile not found.\nPlease verify the correct file name "
-                                     "was given.")
-                              .arg(AfxQText(AfxDisplayName(AfxGetFileTitle(path))))
-                              .toStdString(),
-                          MB_OK | MB_ICONEXCLAMATION);
+            Say("%1\nFile not found.\nPlease verify the correct file name was given.",
+                AfxGetFileTitle(path));
             return;
         }
         Finish(path);
@@ -464,18 +468,11 @@ void FileDialog::accept()
     }
     const std::string folder = FolderOf(path);
     if (!IsFolder(folder)) {
-        AfxMessageBox(DialogText("%1\nDirectory not found.\nPlease verify the correct directory "
-                                 "name was given.")
-                          .arg(AfxQText(AfxDisplayName(folder)))
-                          .toStdString(),
-                      MB_OK | MB_ICONEXCLAMATION);
+        Say(kFolderNotFound, folder);
         return;
     }
-    if (Exists(path) &&
-        AfxMessageBox(DialogText("%1 already exists.\nDo you want to replace it?")
-                          .arg(AfxQText(AfxDisplayName(AfxGetFileTitle(path))))
-                          .toStdString(),
-                      MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
+    if (Exists(path) && Say("%1 already exists.\nDo you want to replace it?", AfxGetFileTitle(path),
+                            MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
         return;
     Finish(path);
 }

@@ -45,6 +45,7 @@ protected:
 
 private:
     void Go(const std::string& folder, bool bRemember = true);
+    void Step(std::vector<std::string>& from, std::vector<std::string>& to);
     void GoBack();
     void GoForward();
     void GoUp();

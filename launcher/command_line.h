@@ -1,8 +1,8 @@
 // What the Windows C runtime makes of a process's command line: the tail that
 // its GUI start-up hands to WinMain, and the argv that its console start-up
 // hands to main. The launcher needs the first on Windows (to find its own
-// tail) and the second on POSIX (to give the viewer exactly the arguments it
-// would receive on Windows).
+// tail); the second is what the viewer started there receives, which the
+// tests hold the real runtime to.
 //
 // Both take the ANSI code page's lead-byte test, so that the trail byte of a
 // double-byte character is never read as a double quote or a backslash.

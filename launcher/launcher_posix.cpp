@@ -1,8 +1,11 @@
-// The launcher for POSIX: the same command as on Windows, built from the
-// arguments joined by single blanks, split back into the viewer's arguments by
-// the Windows C runtime's rules, so that the viewer receives exactly what it
-// would receive there. "ruvok" is looked up beside the launcher, then on PATH,
-// and started without waiting, in the launcher's directory and environment.
+// The launcher for POSIX: the arguments joined by single blanks are the tail,
+// which the viewer receives as its one argument, whatever bytes it holds. A
+// POSIX argument is bytes already split by the caller's shell: no quoting
+// rule of the Windows command line applies to it (there, the code page's lead
+// bytes would take a UTF-8 name's last byte with the closing quote), and a
+// double quote is part of a name like any other byte. "ruvok" is looked up
+// beside the launcher, then on PATH, and started without waiting, in the
+// launcher's directory and environment.
 #include <spawn.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -11,9 +14,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include "command.h"
-#include "command_line.h"
 
 extern char** environ;
 
@@ -69,11 +69,7 @@ void StartViewer(const std::vector<std::string>& args)
 
 void Launch(int argc, char** argv)
 {
-    const std::string tail = JoinArguments(argc, argv);
-    std::vector<char> buffer(tail.size() + kCommandBufferExtra);
-    FormatCommand(buffer.data(), CommandFormat(tail.c_str()), tail.c_str());
-    // The viewer's code page is 932, whatever the locale here.
-    StartViewer(SplitCommandLine(buffer.data(), IsCp932LeadByte));
+    StartViewer({kViewerName, JoinArguments(argc, argv)});
 }
 
 }  // namespace

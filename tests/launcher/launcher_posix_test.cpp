@@ -105,26 +105,35 @@ struct PosixCase {
     std::vector<std::string> viewerArgs;  // after argv[0]
 };
 
-TEST_F(PosixLauncher, HandsTheViewerWhatWindowsWould)
+// The viewer gets the tail, the arguments joined by single blanks, as its
+// one argument, byte for byte: on POSIX the caller's shell has split and
+// unquoted the arguments already, so no Windows quoting rule applies.
+TEST_F(PosixLauncher, HandsTheViewerItsTailAsOneArgument)
 {
     const std::vector<PosixCase> cases = {
         {"a path with blanks, no quote", {"/home/u/My Files/a.txt"}, {"/home/u/My Files/a.txt"}},
-        {"quotes at both ends", {"\"/home/u/My Files/a.txt\""}, {"/home/u/My Files/a.txt"}},
-        {"a quote inside: passed unchanged, split by the runtime",
-         {"a", "\"b c\"", "d"}, {"a", "b c", "d"}},
-        {"a quote inside one argument", {"x \"y z\""}, {"x", "y z"}},
+        {"a double quote is part of the name", {"say \"hi\".txt"}, {"say \"hi\".txt"}},
+        {"quotes at both ends stay", {"\"a b.txt\""}, {"\"a b.txt\""}},
+        {"arguments with quotes: one argument still", {"a", "\"b c\"", "d"}, {"a \"b c\" d"}},
         {"two names become one argument", {"a.txt", "b.txt"}, {"a.txt b.txt"}},
         {"no argument: an empty argument", {}, {""}},
         {"one empty argument", {""}, {""}},
         {"blanks at the end are kept", {"a.txt  "}, {"a.txt  "}},
         {"blanks at the start are kept", {"  a.txt"}, {"  a.txt"}},
-        {"a trailing backslash escapes the added quote, as on Windows", {"dir\\"}, {"dir\""}},
+        {"a trailing backslash is a byte like any other", {"dir\\"}, {"dir\\"}},
         {"Shift_JIS bytes pass through", {"\x83\x5c\x83\x74\x83\x67 \x95\x5c.txt"}, {"\x83\x5c\x83\x74\x83\x67 \x95\x5c.txt"}},
-        {"a Shift_JIS trail byte 0x5c does not escape the quote", {"\x95\x5c"}, {"\x95\x5c"}},
+        {"a Shift_JIS trail byte 0x5c", {"\x95\x5c"}, {"\x95\x5c"}},
+        {"a Shift_JIS name ending in a lead byte", {"\x95\x5c\x81"}, {"\x95\x5c\x81"}},
         {"half-width katakana", {"\xc3\xb7\xbd\xc4.txt"}, {"\xc3\xb7\xbd\xc4.txt"}},
+        {"EUC-JP bytes", {"/tmp/\xc6\xfc\xcb\xdc\xb8\xec.txt"}, {"/tmp/\xc6\xfc\xcb\xdc\xb8\xec.txt"}},
+        // UTF-8 names whose last byte is a code page 932 lead byte
+        {"UTF-8 ending in E3 83 88 (ト)", {"/tmp/\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88"},
+         {"/tmp/\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88"}},
+        {"UTF-8 ending in E3 81 82 (あ), blanks inside", {"/tmp/a b \xe3\x81\x82"}, {"/tmp/a b \xe3\x81\x82"}},
+        {"UTF-8 ending in 0x9F (ゟ), before a second argument", {"\xe3\x82\x9f", "x"}, {"\xe3\x82\x9f x"}},
         {"a percent sign is text", {"%s%n.txt"}, {"%s%n.txt"}},
         {"a tail over 1,024 bytes reaches the viewer whole", {std::string(5000, 'x')}, {std::string(5000, 'x')}},
-        {"a long tail with a quote", {"\"" + std::string(2000, 'y') + "\" z"}, {std::string(2000, 'y'), "z"}},
+        {"a long tail with a quote", {"\"" + std::string(2000, 'y') + "\" z"}, {"\"" + std::string(2000, 'y') + "\" z"}},
     };
     PutViewer(bin_);
     for (const PosixCase& c : cases) {

@@ -4,6 +4,7 @@
 #include "doc_fixture.h"
 #include "print_support.h"
 
+#include "app.h"
 #include "dc.h"
 #include "document.h"
 #include "editview.h"
@@ -308,6 +309,43 @@ TEST_F(PrintTest, PrintingToAFileWithoutANameAsksForOne)
     GetPrompts().CancelDialog();
     EXPECT_FALSE(View()->RunPrintJob(FALSE));
     EXPECT_TRUE(GetPrompts().messages.empty());
+}
+
+// The job of a Shift_JIS-named document is titled with the name as it reads.
+TEST_F(PrintTest, AJobIsTitledWithTheNameAsItReads)
+{
+    const std::string path = dir.File("\x93\xfa\x96\x7b\x8c\xea.txt");  // 日本語.txt
+    WriteFile(path, "abc\r\n");
+    ASSERT_NE(AfxGetApp()->OpenDocumentFile(path.c_str()), nullptr);
+    QString docName;
+    AfxSetPrintPageHook([&](CPrintingDialog& box, UINT) {
+        docName = box.Item(AFX_IDC_PRINT_DOCNAME)->text();
+    });
+    ASSERT_TRUE(View()->RunPrintJob(FALSE));
+    AfxSetPrintPageHook(nullptr);
+    EXPECT_EQ(docName, QStringLiteral("日本語.txt"));
+}
+
+// A file name the printer can't hold as it is (it is not UTF-8) is refused
+// with the message, rather than printed into the file its decoded name is.
+TEST_F(PrintTest, APrintFileOfALegacyNameIsRefusedNotWrittenElsewhere)
+{
+    SetText("abc\r\n");
+    AfxSetPrintDialogHook([](QPrinter& printer, BOOL) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString());
+        return TRUE;
+    });
+    const std::string legacy = dir.File("\x88\xf3\x8d\xfc.pdf");  // 印刷.pdf in Shift_JIS
+    const std::string lost = dir.File(QString::fromUtf8("\x88\xf3\x8d\xfc.pdf").toStdString());
+    WriteFile(lost, "another file");
+    GetPrompts().AnswerDialogWith(legacy);
+    EXPECT_FALSE(View()->RunPrintJob(FALSE));
+    ASSERT_EQ(GetPrompts().messages.size(), 1u);
+    EXPECT_EQ(GetPrompts().messages[0].text, AfxFormatString1(0xF1A3, dir.File("印刷.pdf")));
+    EXPECT_EQ(ReadFile(lost), "another file");
+    EXPECT_FALSE(FileExists(legacy));
+    AfxGetPrinter().setOutputFileName(QString());
 }
 
 TEST_F(PrintTest, PrintCommandsAreEnabledAndRunThroughTheFrame)

@@ -34,7 +34,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <csignal>
 #include <fstream>
+#include <spawn.h>
 #include <functional>
 #include <iterator>
 #include <sstream>
@@ -44,6 +46,8 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -704,6 +708,166 @@ TEST(Start, AFileFromTheShellWaitsForTheDialogTheUserHasOpen)
         return during + "|" + MainFrame()->GetActiveDocument()->GetPathName();
     });
     EXPECT_EQ(s.extra, "exit 0||" + scratch.File("sent.txt"));
+}
+
+// Runs the real program with arguments of any bytes (QProcess would decode
+// them) and waits for it while this process's viewer keeps answering.
+std::string RunProgramWithBytes(const std::vector<std::string>& args)
+{
+    std::vector<std::string> store{RUVOK_PATH};
+    store.insert(store.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : store)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    pid_t pid;
+    if (::posix_spawn(&pid, RUVOK_PATH, nullptr, nullptr, argv.data(), environ) != 0)
+        return "not started";
+    for (int waited = 0; waited < 10000; waited += 10) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        Settle(10);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return "still running";
+}
+
+// 日本語.txt in Shift_JIS and 漢字.txt in EUC-JP, each beside the name a lossy
+// decoding makes of it (U+FFFD for each byte it could not read), which must
+// never be opened in its place.
+struct LegacyFile {
+    std::string bytes;
+    std::string shown;
+};
+const LegacyFile kLegacy[] = {
+    {"\x93\xfa\x96\x7b\x8c\xea.txt", "日本語.txt"},
+    {"\xb4\xc1\xbb\xfa.txt", "漢字.txt"},
+};
+
+std::string Lost(const std::string& bytes)
+{
+    return QString::fromUtf8(bytes).toStdString();
+}
+
+void WriteLegacyFiles(const Scratch& scratch, const std::string& text)
+{
+    for (const LegacyFile& f : kLegacy) {
+        WriteFile(scratch.File(f.bytes), text);
+        WriteFile(scratch.File(Lost(f.bytes)), "another file\n");
+    }
+}
+
+TEST(Start, LegacyNamesFromTheCommandLineAndASecondStart)
+{
+    Scratch scratch;
+    const std::string euc = "\xa4\xb3\xa4\xf3\n";
+    WriteLegacyFiles(scratch, euc);
+    for (const LegacyFile& f : kLegacy) {
+        SCOPED_TRACE(f.shown);
+        Start s = RunStart(scratch.Home(), {scratch.File(f.bytes)},
+                           [] { return MainFrame()->GetActiveDocument()->GetPathName(); });
+        EXPECT_TRUE(s.running);
+        EXPECT_EQ(s.title, f.shown + " - ﾃｷｽﾄﾌｧｲﾙ表示");
+        EXPECT_EQ(s.text, Converted(euc));
+        EXPECT_EQ(s.extra, scratch.File(f.bytes));
+        EXPECT_TRUE(s.messages.empty());
+
+        // A second start hands the name's bytes to the running viewer.
+        Start second = RunStart(scratch.Home(), {}, [&] {
+            std::string r = RunProgramWithBytes({scratch.File(f.bytes)});
+            Settle(100);
+            return r + "|" + MainFrame()->GetActiveDocument()->GetPathName() + "|" +
+                   MainFrame()->GetWindowText();
+        });
+        EXPECT_EQ(second.extra, "exit 0|" + scratch.File(f.bytes) + "|" + f.shown +
+                                    " - ﾃｷｽﾄﾌｧｲﾙ表示");
+    }
+
+    // A name that is not there is named in the message as it reads.
+    const std::string missing = scratch.File("\x8e\x91\x97\xbf.txt");  // 資料.txt
+    Start s = RunStart(scratch.Home(), {missing});
+    EXPECT_FALSE(s.running);
+    EXPECT_EQ(s.exitCode, 1);
+    EXPECT_EQ(s.messages, std::vector<std::string>{AfxFormatString1(0xF1A2, scratch.File("資料.txt"))});
+}
+
+TEST(Start, LegacyNamesDropped)
+{
+    Scratch scratch;
+    WriteLegacyFiles(scratch, "dropped\n");
+    Start s = RunStart(scratch.Home(), {}, [&] {
+        std::string out;
+        for (const LegacyFile& f : kLegacy) {
+            // a drag source's list: the path's bytes percent-encoded
+            QByteArray list = "# from a file manager\r\nfile://";
+            list += QByteArray::fromStdString(scratch.File(f.bytes)).toPercentEncoding("/");
+            list += "\r\n";
+            auto* pData = new QMimeData;
+            pData->setData(QStringLiteral("text/uri-list"), list);
+            QWidget* pTarget = MainFrame()->GetWidget();
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, pData, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(pTarget, &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, pData, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pTarget, &drop);
+            Settle();
+            delete pData;
+            out += MainFrame()->GetActiveDocument()->GetPathName() + "|" +
+                   MainFrame()->GetWindowText() + "|";
+        }
+        return out;
+    });
+    std::string expected;
+    for (const LegacyFile& f : kLegacy)
+        expected += scratch.File(f.bytes) + "|" + f.shown + " - ﾃｷｽﾄﾌｧｲﾙ表示|";
+    EXPECT_EQ(s.extra, expected);
+}
+
+// The recent files keep each name's bytes across a restart, and the settings
+// stay a text file: a UTF-8 path as it is, any other as a file: URI.
+TEST(Start, LegacyRecentFilesSurviveARestart)
+{
+    Scratch scratch;
+    WriteLegacyFiles(scratch, "recent\n");
+    const std::string utf8 = scratch.File("ユーティーエフ.txt");
+    WriteFile(utf8, "utf-8\n");
+    RunStart(scratch.Home(), {}, [&] {
+        for (const LegacyFile& f : kLegacy)
+            AfxGetApp()->OpenDocumentFile(scratch.File(f.bytes).c_str());
+        AfxGetApp()->OpenDocumentFile(utf8.c_str());
+        return std::string();
+    });
+    const QByteArray settings = QByteArray::fromStdString(ReadFile(scratch.Config()));
+    EXPECT_TRUE(QString::fromUtf8(settings).toUtf8() == settings) << "not UTF-8 text";
+    EXPECT_NE(settings.indexOf(QByteArray::fromStdString("File1=" + utf8)), -1) << settings.data();
+    EXPECT_NE(settings.indexOf("File2=file://"), -1) << settings.data();
+    EXPECT_NE(settings.indexOf("%B4%C1%BB%FA.txt"), -1) << settings.data();
+    EXPECT_NE(settings.indexOf("%93%FA%96%7B%8C%EA.txt"), -1) << settings.data();
+
+    Start second = RunStart(scratch.Home(), {}, [&] {
+        QMenu* pMenu = MainFrame()->GetMainWindow()->menuBar()->actions().first()->menu();
+        emit pMenu->aboutToShow();
+        std::string out;
+        for (QAction* a : pMenu->actions()) {
+            if (a->text().startsWith(QLatin1Char('&')) && a->text().at(2) == QLatin1Char(' '))
+                out += a->text().toStdString() + "|";
+        }
+        // the third entry, the Shift_JIS file, opens that file
+        for (QAction* a : pMenu->actions()) {
+            if (a->text().startsWith(QStringLiteral("&3 ")))
+                a->trigger();
+        }
+        Settle();
+        return out + MainFrame()->GetActiveDocument()->GetPathName() + "|" + ViewText();
+    });
+    EXPECT_EQ(second.extra, "&1 " + AfxAbbreviateName(utf8, 30) + "|&2 " +
+                                AfxAbbreviateName(scratch.File(kLegacy[1].bytes), 30) + "|&3 " +
+                                AfxAbbreviateName(scratch.File(kLegacy[0].bytes), 30) + "|" +
+                                scratch.File(kLegacy[0].bytes) + "|recent\r\n");
+    EXPECT_NE(second.extra.find("日本語.txt"), std::string::npos);
+    EXPECT_NE(second.extra.find("漢字.txt"), std::string::npos);
 }
 
 TEST(Start, OneViewerADisplay)

@@ -7,6 +7,7 @@
 #include "doctemplate.h"
 #include "exceptions.h"
 #include "file.h"
+#include "filename.h"
 #include "frame.h"
 #include "msgbox.h"
 #include "strings_table.h"
@@ -76,7 +77,8 @@ void CDocument::SetTitle(LPCTSTR lpszTitle)
 void CDocument::SetPathName(LPCTSTR lpszPathName, BOOL bAddToMRU)
 {
     m_strPathName = AfxFullPath(lpszPathName != nullptr ? lpszPathName : "");
-    SetTitle(AfxGetFileTitle(m_strPathName).c_str());
+    // the title is text to read; the path stays the file's bytes
+    SetTitle(AfxDisplayName(AfxGetFileTitle(m_strPathName)).c_str());
     CWinApp* pApp = AfxGetApp();
     if (bAddToMRU && pApp != nullptr && !m_strPathName.empty())
         pApp->AddToRecentFileList(m_strPathName.c_str());
@@ -146,7 +148,7 @@ BOOL CDocument::SaveModified()
         if (name.empty())
             name = AfxLoadString(AFX_IDS_UNTITLED);
     } else {
-        name = AfxGetFileTitle(m_strPathName);
+        name = AfxDisplayName(AfxGetFileTitle(m_strPathName));
     }
 
     switch (AfxMessageBox(AfxFormatString1(AFX_IDP_ASK_TO_SAVE, name), MB_YESNOCANCEL,

@@ -27,7 +27,8 @@ public:
     const std::string& GetTitle() const { return m_strTitle; }
     virtual void SetTitle(LPCTSTR lpszTitle);
     const std::string& GetPathName() const { return m_strPathName; }
-    // Sets the path and takes the title from the file's name.
+    // Sets the path and takes the title from the file's name. The path is
+    // the file's bytes; the title is text (UTF-8), the name as it reads.
     virtual void SetPathName(LPCTSTR lpszPathName, BOOL bAddToMRU = TRUE);
     CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
 

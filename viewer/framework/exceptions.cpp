@@ -1,6 +1,7 @@
 // The framework's exceptions and the texts they report.
 #include "exceptions.h"
 
+#include "filename.h"
 #include "strings_table.h"
 
 #include <cerrno>
@@ -72,7 +73,8 @@ BOOL CFileException::GetErrorMessage(std::string& rMessage) const
         rMessage.clear();
         return FALSE;
     }
-    std::string name = m_strFileName.empty() ? AfxLoadString(AFX_IDS_UNNAMED_FILE) : m_strFileName;
+    std::string name = m_strFileName.empty() ? AfxLoadString(AFX_IDS_UNNAMED_FILE)
+                                             : AfxDisplayName(m_strFileName);
     rMessage = AfxFormatString1(AFX_IDP_FILE_NONE + static_cast<UINT>(m_cause), name);
     return !rMessage.empty();
 }

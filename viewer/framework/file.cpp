@@ -1,15 +1,11 @@
-// CFile over POSIX files and QSaveFile, and the file-name helpers.
+// CFile over POSIX files and CSaveFile, and the file-name helpers.
 #include "file.h"
 
 #include "exceptions.h"
-#include "qstrings.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QString>
+#include "savefile.h"
 
 #include <cerrno>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,9 +100,9 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
         SetError(pError, EINVAL, m_strFileName);
         return FALSE;
     }
-    m_pSaveFile = new QSaveFile(QString::fromLocal8Bit(path));
+    m_pSaveFile = new CSaveFile(m_strFileName);
     errno = 0;
-    if (!m_pSaveFile->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!m_pSaveFile->Open()) {
         int err = errno != 0 ? errno : EACCES;
         delete m_pSaveFile;
         m_pSaveFile = nullptr;
@@ -138,11 +134,8 @@ UINT CFile::Read(void* lpBuf, UINT nCount)
 
 void CFile::ThrowWriteError(int osError)
 {
-    if (osError == 0) {
-        osError = m_pSaveFile != nullptr && m_pSaveFile->error() == QFileDevice::ResourceError
-                      ? ENOSPC
-                      : EIO;
-    }
+    if (osError == 0)
+        osError = EIO;
     CFileException::ThrowOsError(osError, m_strFileName);
 }
 
@@ -151,13 +144,13 @@ void CFile::Write(const void* lpBuf, UINT nCount)
     if (m_pSaveFile == nullptr)
         AfxThrowFileException(CFileException::accessDenied, EBADF, m_strFileName);
     const char* p = static_cast<const char*>(lpBuf);
-    qint64 done = 0;
-    while (done < static_cast<qint64>(nCount)) {
+    UINT done = 0;
+    while (done < nCount) {
         errno = 0;
-        qint64 n = m_pSaveFile->write(p + done, static_cast<qint64>(nCount) - done);
+        long long n = m_pSaveFile->Write(p + done, static_cast<std::size_t>(nCount - done));
         if (n <= 0)
             ThrowWriteError(errno);
-        done += n;
+        done += static_cast<UINT>(n);
     }
 }
 
@@ -167,7 +160,7 @@ std::uint64_t CFile::GetLength() const
     if (m_hFile >= 0 && ::fstat(m_hFile, &st) == 0)
         return static_cast<std::uint64_t>(st.st_size);
     if (m_pSaveFile != nullptr)
-        return static_cast<std::uint64_t>(m_pSaveFile->size());
+        return m_pSaveFile->Size();
     return 0;
 }
 
@@ -181,14 +174,13 @@ void CFile::Close()
     }
     if (m_pSaveFile != nullptr) {
         errno = 0;
-        bool ok = m_pSaveFile->commit();
+        bool ok = m_pSaveFile->Commit();
         int err = errno;
-        QFileDevice::FileError qerr = m_pSaveFile->error();
         delete m_pSaveFile;
         m_pSaveFile = nullptr;
         if (!ok) {
             if (err == 0)
-                err = qerr == QFileDevice::ResourceError ? ENOSPC : EIO;
+                err = EIO;
             CFileException::ThrowOsError(err, m_strFileName);
         }
     }
@@ -201,7 +193,6 @@ void CFile::Abort()
         m_hFile = -1;
     }
     if (m_pSaveFile != nullptr) {
-        m_pSaveFile->cancelWriting();
         delete m_pSaveFile;  // discards the temporary file
         m_pSaveFile = nullptr;
     }
@@ -223,8 +214,39 @@ std::string AfxFullPath(const std::string& path)
 {
     if (path.empty())
         return path;
-    QString p = AfxQFileName(path);
-    return QDir::cleanPath(QFileInfo(p).absoluteFilePath()).toLocal8Bit().toStdString();
+    std::string full;
+    if (path[0] != '/') {
+        std::vector<char> folder(256);
+        while (::getcwd(folder.data(), folder.size()) == nullptr) {
+            if (errno != ERANGE)
+                return path;  // no current folder to go by
+            folder.resize(folder.size() * 2);
+        }
+        full = folder.data();
+    }
+    full += '/';
+    full += path;
+    // "." and ".." and doubled slashes go, as the names say; the bytes of
+    // each name stay as they are.
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= full.size()) {
+        std::size_t slash = full.find('/', start);
+        if (slash == std::string::npos)
+            slash = full.size();
+        const std::string name = full.substr(start, slash - start);
+        if (name == "..") {
+            if (!names.empty())
+                names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+        start = slash + 1;
+    }
+    std::string clean;
+    for (const std::string& name : names)
+        clean += '/' + name;
+    return clean.empty() ? "/" : clean;
 }
 
 bool AfxIsReadOnlyOrMissing(const std::string& path)

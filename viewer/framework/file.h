@@ -11,7 +11,7 @@
 #include <string>
 
 class CFileException;
-class QSaveFile;
+class CSaveFile;
 
 class CFile : public CObject {
     DECLARE_DYNAMIC(CFile)
@@ -57,7 +57,7 @@ public:
 
 private:
     int m_hFile = -1;
-    QSaveFile* m_pSaveFile = nullptr;
+    CSaveFile* m_pSaveFile = nullptr;
     std::string m_strFileName;
 
     [[noreturn]] void ThrowWriteError(int osError);
@@ -65,7 +65,8 @@ private:
 
 // The name of a path without its folders ("a/b/c.txt" gives "c.txt").
 std::string AfxGetFileTitle(const std::string& path);
-// An absolute, normalised path for a path given relative to the current folder.
+// An absolute, normalised path for a path given relative to the current
+// folder: "." and ".." taken away by name, the names' bytes as they are.
 std::string AfxFullPath(const std::string& path);
 // Whether saving over path in place would be refused: the file is gone, is
 // not a plain file, or may not be written.

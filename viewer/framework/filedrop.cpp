@@ -2,6 +2,7 @@
 #include "filedrop.h"
 
 #include "app.h"
+#include "filename.h"
 #include "frame.h"
 #include "preview.h"
 #include "wnd.h"
@@ -10,7 +11,9 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPointer>
+#ifdef _WIN32
 #include <QUrl>
+#endif
 #include <QWidget>
 
 #include <algorithm>
@@ -18,15 +21,28 @@
 
 namespace {
 
+// The local files of a drop, as their bytes: the list's URIs are taken as
+// the drag source wrote them and percent-decoded, where Qt's URLs would
+// decode each path as UTF-8 and lose a Shift_JIS or EUC-JP name.
 std::vector<std::string> LocalFiles(const QMimeData* pData)
 {
     std::vector<std::string> files;
     if (pData == nullptr || !pData->hasUrls())
         return files;
+#ifdef _WIN32
     for (const QUrl& url : pData->urls()) {
         if (url.isLocalFile())
             files.push_back(url.toLocalFile().toLocal8Bit().toStdString());
     }
+#else
+    const QByteArray list = pData->data(QStringLiteral("text/uri-list"));
+    for (const QByteArray& line : list.split('\n')) {
+        const QByteArray uri = line.trimmed();
+        std::string path;
+        if (!uri.isEmpty() && !uri.startsWith('#') && AfxPathFromFileUri(uri.toStdString(), path))
+            files.push_back(path);
+    }
+#endif
     return files;
 }
 

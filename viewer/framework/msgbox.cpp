@@ -1,19 +1,12 @@
 // The message box and the file dialogs, with their test hooks.
 #include "msgbox.h"
 
+#include "filedialog.h"
 #include "qstrings.h"
 #include "strings_table.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <QFileDialog>
-#include <QFileSystemModel>
-#include <QHeaderView>
-#include <QTreeView>
-#include <QIdentityProxyModel>
-#include <QLocale>
 #include <QMessageBox>
-#include <QStringList>
 
 namespace {
 
@@ -60,6 +53,8 @@ int RunMessageBox(const std::string& text, UINT nType)
         break;
     case MB_YESNO:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        if ((nType & MB_DEFMASK) == MB_DEFBUTTON2)
+            box.setDefaultButton(QMessageBox::No);
         break;
     default:
         box.setStandardButtons(QMessageBox::Ok);
@@ -76,30 +71,6 @@ int RunMessageBox(const std::string& text, UINT nType)
         return IDOK;
     }
 }
-
-// The file dialog's list with sizes and dates in Japanese: Qt writes them in
-// the system's locale (English where none is set), not the program's.
-class JapaneseDetailsModel : public QIdentityProxyModel {
-public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        auto* pModel = qobject_cast<QFileSystemModel*>(sourceModel());
-        if (role != Qt::DisplayRole || pModel == nullptr ||
-            (index.column() != kSize && index.column() != kDate))
-            return QIdentityProxyModel::data(index, role);
-        const QModelIndex source = mapToSource(index);
-        if (index.column() == kSize)
-            return pModel->isDir(source) ? QString()
-                                         : QLocale().formattedDataSize(pModel->size(source));
-        return QLocale().toString(pModel->lastModified(source), QLocale::ShortFormat);
-    }
-
-private:
-    static constexpr int kSize = 1;
-    static constexpr int kDate = 3;
-};
 
 }  // namespace
 
@@ -130,33 +101,10 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     if (FileDialogHook())
         return FileDialogHook()(request);
 
-    QFileDialog dialog(QApplication::activeWindow(), AfxQText(request.title));
-    dialog.setAcceptMode(request.bOpenFileDialog ? QFileDialog::AcceptOpen
-                                                 : QFileDialog::AcceptSave);
-    dialog.setFileMode(request.bOpenFileDialog ? QFileDialog::ExistingFile
-                                               : QFileDialog::AnyFile);
-    // Each filter is shown by its own name only; the pattern Qt matches is
-    // added behind it and hidden, so "(*.*)" can stand for every file.
-    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setProxyModel(new JapaneseDetailsModel(&dialog));
-    // wide enough for the sizes and dates in full
-    dialog.resize(dialog.sizeHint().expandedTo(QSize(780, 440)));
-    if (auto* pList = dialog.findChild<QTreeView*>()) {
-        for (int column = 1; column <= 3; ++column)
-            pList->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    }
-    QStringList filters;
-    for (const AfxFileFilter& f : request.filters)
-        filters << AfxQText(f.name) + QLatin1String(" (") + AfxQText(f.pattern) + QLatin1Char(')');
-    dialog.setNameFilters(filters);
-    if (!request.bOpenFileDialog && !request.defaultExt.empty())
-        dialog.setDefaultSuffix(AfxQText(request.defaultExt));
-    if (!request.fileName.empty())
-        dialog.selectFile(AfxQFileName(request.fileName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    FileDialog dialog(request, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
         return FALSE;
-    request.fileName = dialog.selectedFiles().first().toLocal8Bit().toStdString();
+    request.fileName = dialog.PathName();
     return TRUE;
 }
 

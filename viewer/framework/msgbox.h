@@ -34,8 +34,8 @@ struct AfxFileDialogRequest {
     std::string defaultExt;  // added to a typed name without one, e.g. "txt"
 };
 
-// Runs an open or save dialog; TRUE with rFileName set to the chosen path, or
-// FALSE when cancelled.
+// Runs an open or save dialog; TRUE with request.fileName set to the chosen
+// path (the bytes the file system names it by), or FALSE when cancelled.
 BOOL AfxDoFileDialog(AfxFileDialogRequest& request);
 
 // Receives the request and answers for the user: TRUE and a path in

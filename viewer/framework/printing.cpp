@@ -3,6 +3,8 @@
 
 #include "app.h"
 #include "document.h"
+#include "exceptions.h"
+#include "filename.h"
 #include "frame.h"
 #include "msgbox.h"
 #include "printdlgs.h"
@@ -18,6 +20,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -82,6 +85,16 @@ BOOL PromptPrintFile(QPrinter& printer)
     }
     if (!AfxDoFileDialog(request))
         return FALSE;
+#ifndef _WIN32
+    // The printer writes under a decoded name: a name that is not UTF-8
+    // would become another file's, which the job would write over.
+    if (!AfxIsUtf8(request.fileName)) {
+        std::string message;
+        CFileException(CFileException::badPath, EINVAL, request.fileName).GetErrorMessage(message);
+        AfxMessageBox(message, MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+#endif
     printer.setOutputFileName(AfxQText(request.fileName));
     return TRUE;
 }

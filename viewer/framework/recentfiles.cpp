@@ -2,6 +2,7 @@
 #include "recentfiles.h"
 
 #include "app.h"
+#include "filename.h"
 #include "frame.h"
 #include "qstrings.h"
 
@@ -13,15 +14,11 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-}  // namespace
-
 std::string AfxAbbreviateName(const std::string& path, int nMaxLength)
 {
-    const QString full = AfxQFileName(path);
+    const QString full = AfxQText(AfxDisplayName(path));
     if (full.size() <= nMaxLength)
-        return path;
+        return full.toStdString();
 #ifdef _WIN32
     const QChar sep = QLatin1Char('\\');
 #else
@@ -30,7 +27,7 @@ std::string AfxAbbreviateName(const std::string& path, int nMaxLength)
     QStringList parts = full.split(sep);
     const QString name = parts.last();
     if (parts.size() < 3 || name.size() + 4 > nMaxLength)
-        return name.toLocal8Bit().toStdString();  // the name alone, never cut
+        return name.toStdString();  // the name alone, never cut
 
     // The first folder stays ("/home", "C:\Users"), then "...", then as many
     // of the last folders as fit before the name.
@@ -45,7 +42,7 @@ std::string AfxAbbreviateName(const std::string& path, int nMaxLength)
     if (prefix.size() + 1 + ellipsis.size() + 1 + tail.size() > nMaxLength) {
         prefix.clear();  // "...\name" where even the first folder is too long
         if (ellipsis.size() + 1 + tail.size() > nMaxLength)
-            return name.toLocal8Bit().toStdString();
+            return name.toStdString();
     }
     const QString start = prefix.isEmpty() ? ellipsis : prefix + sep + ellipsis;
     for (int i = parts.size() - 2; i >= head; --i) {
@@ -54,7 +51,7 @@ std::string AfxAbbreviateName(const std::string& path, int nMaxLength)
             break;
         tail = longer;
     }
-    return (start + sep + tail).toLocal8Bit().toStdString();
+    return (start + sep + tail).toStdString();
 }
 
 CRecentFileList::CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat,
@@ -108,6 +105,26 @@ QString EntryName(const std::string& format, int n)
     return QString::fromLatin1(buf);
 }
 
+// A path that is not UTF-8 is kept as a file: URI, so that the settings stay
+// a text file and the path's bytes come back as they were; an absolute path
+// never starts with "file:".
+std::string SettingFromPath(const std::string& path)
+{
+#ifdef _WIN32
+    return path;  // the registry holds the code page's characters
+#else
+    return AfxIsUtf8(path) ? path : AfxFileUriFromPath(path);
+#endif
+}
+
+std::string PathFromSetting(const std::string& value)
+{
+    std::string path;
+    if (value.compare(0, 5, "file:") == 0 && AfxPathFromFileUri(value, path))
+        return path;
+    return value;
+}
+
 }  // namespace
 
 void CRecentFileList::ReadList()
@@ -115,10 +132,9 @@ void CRecentFileList::ReadList()
     CWinApp* pApp = AfxGetApp();
     m_arrNames.clear();
     for (int i = 1; i <= m_nSize; ++i) {
-        std::string name = pApp->GetProfileString(m_strSectionName.c_str(),
-                                                  EntryName(m_strEntryFormat, i)
-                                                      .toLatin1()
-                                                      .constData());
+        std::string name = PathFromSetting(
+            pApp->GetProfileString(m_strSectionName.c_str(),
+                                   EntryName(m_strEntryFormat, i).toLatin1().constData()));
         if (!name.empty() &&
             std::find(m_arrNames.begin(), m_arrNames.end(), name) == m_arrNames.end())
             m_arrNames.push_back(name);
@@ -128,11 +144,14 @@ void CRecentFileList::ReadList()
 void CRecentFileList::WriteList()
 {
     CWinApp* pApp = AfxGetApp();
+    std::vector<std::string> values;
+    for (int i = 1; i <= GetCount(); ++i)
+        values.push_back(SettingFromPath(m_arrNames[i - 1]));
     std::vector<std::pair<std::string, const char*>> entries;
     for (int i = 1; i <= m_nSize; ++i) {
         // an unused entry is removed rather than left empty
         entries.emplace_back(EntryName(m_strEntryFormat, i).toLatin1().toStdString(),
-                             i <= GetCount() ? m_arrNames[i - 1].c_str() : nullptr);
+                             i <= GetCount() ? values[i - 1].c_str() : nullptr);
     }
     pApp->WriteProfileStrings(m_strSectionName.c_str(), entries);
 }
@@ -172,9 +191,9 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) const
 
     // Only what changed is touched: the menu is brought up to date at every
     // idle moment.
-    pFirst->setText(AfxQFileName(GetMenuText(0)));
+    pFirst->setText(AfxQText(GetMenuText(0)));
     for (int i = 1; i < GetCount(); ++i) {
-        const QString text = AfxQFileName(GetMenuText(i));
+        const QString text = AfxQText(GetMenuText(i));
         if (i - 1 < rest.size()) {
             QAction* pAction = rest[i - 1];
             if (pAction->text() != text)

@@ -1,6 +1,7 @@
 // The recent-file list: the last files opened or saved, newest first, kept
 // in the settings and shown in the File menu in place of its first entry's
-// item ("&1 " and the name cut to fit).
+// item ("&1 " and the name cut to fit). A path that is not UTF-8 is kept in
+// the settings as a file: URI, so that its bytes come back as they were.
 #ifndef RUVOK_RECENTFILES_H
 #define RUVOK_RECENTFILES_H
 
@@ -26,8 +27,9 @@ public:
     virtual void Add(LPCTSTR lpszPathName);
     virtual void Remove(int nIndex);
 
-    // The text of entry nIndex in the menu: "&1 " and the name, cut to fit
-    // and with its own "&" doubled; empty for an unused entry.
+    // The text of entry nIndex in the menu (UTF-8): "&1 " and the name as it
+    // reads, cut to fit and with its own "&" doubled; empty for an unused
+    // entry.
     std::string GetMenuText(int nIndex) const;
 
     virtual void ReadList();
@@ -49,8 +51,9 @@ protected:
     mutable std::string m_strPlaceHolder;  // the first item's text as the menu had it
 };
 
-// A path shortened to at most nMaxLength characters as users know it: the
-// file's name is kept whole, and folders from the middle give way to "...".
+// A path as the user reads it (UTF-8), shortened to at most nMaxLength
+// characters as users know it: the file's name is kept whole, and folders
+// from the middle give way to "...".
 std::string AfxAbbreviateName(const std::string& path, int nMaxLength);
 
 #endif

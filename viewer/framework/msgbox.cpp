@@ -1,6 +1,7 @@
 // The message box and the file dialogs, with their test hooks.
 #include "msgbox.h"
 
+#include "dialogplace.h"
 #include "qstrings.h"
 #include "strings_table.h"
 
@@ -31,7 +32,7 @@ AfxFileDialogHook& FileDialogHook()
 
 int RunMessageBox(const std::string& text, UINT nType)
 {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(AfxGetDialogOwner());
     box.setWindowTitle(AfxQText(AfxLoadString(AFX_IDS_APP_TITLE)));
     box.setText(AfxQText(text));
     switch (nType & MB_ICONMASK) {
@@ -130,7 +131,7 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     if (FileDialogHook())
         return FileDialogHook()(request);
 
-    QFileDialog dialog(QApplication::activeWindow(), AfxQText(request.title));
+    QFileDialog dialog(AfxGetDialogOwner(), AfxQText(request.title));
     dialog.setAcceptMode(request.bOpenFileDialog ? QFileDialog::AcceptOpen
                                                  : QFileDialog::AcceptSave);
     dialog.setFileMode(request.bOpenFileDialog ? QFileDialog::ExistingFile
@@ -142,6 +143,7 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     dialog.setProxyModel(new JapaneseDetailsModel(&dialog));
     // wide enough for the sizes and dates in full
     dialog.resize(dialog.sizeHint().expandedTo(QSize(780, 440)));
+    AfxFitDialogToScreen(&dialog);
     if (auto* pList = dialog.findChild<QTreeView*>()) {
         for (int column = 1; column <= 3; ++column)
             pList->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);

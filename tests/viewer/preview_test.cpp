@@ -269,6 +269,26 @@ TEST_F(PreviewTest, TwoPagesSideBySide)
     }
 }
 
+// Print Setup while the preview shows: the pages are laid out anew.
+TEST_F(PreviewTest, ThePagesFollowThePaperChangedMeanwhile)
+{
+    SetText(ManyLines(400));
+    CPreviewView* p = Open();
+    ASSERT_NE(p, nullptr);
+    AfxPreviewPages* pages = p->GetPagesWidget();
+    const UINT upright = p->GetPageCount();
+    QRect page = pages->PageRects().value(0);
+    EXPECT_LT(page.width(), page.height());
+    AfxGetPrinter().setPageOrientation(QPageLayout::Landscape);
+    pages->viewport()->repaint();
+    Settle();
+    pages->viewport()->repaint();
+    page = pages->PageRects().value(0);
+    EXPECT_GT(page.width(), page.height());
+    EXPECT_GT(p->GetPageCount(), upright) << "fewer lines a page across";
+    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 1"));
+}
+
 TEST_F(PreviewTest, ZoomInAndOutWithTheMagnifierOverThePage)
 {
     SetText(ManyLines(100));

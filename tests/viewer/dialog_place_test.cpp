@@ -148,6 +148,7 @@ TEST_F(DialogPlace, EveryDialogFitsTheScreenWithItsButtons)
              request.filters = {{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "*.txt"}, {"すべてのﾌｧｲﾙ (*.*)", "*"}};
              AfxDoFileDialog(request);
          }},
+        {"Print", [] { Frame()->OnCommand(ID_FILE_PRINT); }},
         {"Print Setup", [] { Frame()->OnCommand(ID_FILE_PRINT_SETUP); }},
         {"About", [] { Frame()->OnCommand(ID_APP_ABOUT); }},
         {"a message", [] { AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT); }},

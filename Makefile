@@ -1,10 +1,11 @@
 # make run   installs what is missing, builds, and opens the viewer on a sample file
 # make test  installs what is missing, builds, and runs every test
 # make bench installs what is missing, builds the benchmarks, and runs them
+# make package builds ruvok_<version>_<architecture>.deb and checks it with lintian
 BUILD ?= build
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test test-native test-fuzz test-windows bench clean
+.PHONY: all deps build run test test-native test-fuzz test-windows bench package clean
 
 all: build
 
@@ -31,6 +32,10 @@ test-windows: deps
 
 bench: deps
 	@bash scripts/run-bench.sh
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
+	@lintian --fail-on error $(BUILD)/ruvok_*.deb
 
 clean:
 	rm -rf build build-*

@@ -14,7 +14,13 @@ packages=(
   xvfb xauth xdotool xclip imagemagick poppler-utils
   nkf icu-devtools manpages-ja
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
+  dpkg-dev lintian desktop-file-utils appstream
 )
+# The 32-bit Windows build's tests run under 32-bit wine, where the machine
+# runs 32-bit programs at all.
+if bash "$(dirname "$0")/runs-32-bit.sh"; then
+  packages+=(wine32:i386)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,12 +8,13 @@
 #include "byte_io.h"
 #include "cp932_utf8.h"
 #include "kanjicode.h"
+#include "ruvok_version.h"
 #include "text_stream.h"
 
 namespace {
 
 constexpr char kProgram[] = "ruvok-conv";
-constexpr char kVersion[] = "1.0.0.1";
+constexpr char kVersion[] = RUVOK_VERSION_STRING;
 
 enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 enum class Mode { kConvert, kDetect, kUtf8 };

@@ -531,6 +531,79 @@ TEST_F(MainFrame, MenuPromptsAndTheIdleText)
     EXPECT_TRUE(pStatus->findChildren<QLabel*>().value(0)->isVisible());
 }
 
+// F10 and a lone Alt take the keyboard to the menu bar with its first popup
+// highlighted; Enter or Down opens it, Esc goes back; nothing reaches the text.
+TEST_F(MainFrame, F10AndALoneAltTakeTheKeyboardToTheMenuBar)
+{
+    QMainWindow* pWindow = Frame()->GetMainWindow();
+    pWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pWindow));
+    QMenuBar* pBar = pWindow->menuBar();
+    QAction* pFirst = pBar->actions().value(0);
+    ASSERT_NE(pFirst, nullptr);
+    QWidget* pEdit = View()->GetWidget();
+    const auto press = [](Qt::Key key) {
+        QWidget* pTarget = QApplication::focusWidget();
+        if (key == Qt::Key_Alt) {
+            // a lone Alt as the window system reports it
+            QTest::keyPress(pTarget, Qt::Key_Alt, Qt::AltModifier);
+            QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt, Qt::NoModifier);
+        } else {
+            QTest::keyClick(pTarget, key);
+        }
+        QTest::qWait(20);
+    };
+    struct Row {
+        const char* name;
+        std::vector<Qt::Key> keys;
+        bool barActive;  // the first popup highlighted, the menu bar with the keys
+        bool menuOpen;   // the first popup's menu open
+    };
+    const Row rows[] = {
+        {"F10", {Qt::Key_F10}, true, false},
+        {"Alt", {Qt::Key_Alt}, true, false},
+        {"F10, Esc", {Qt::Key_F10, Qt::Key_Escape}, false, false},
+        {"F10, F10", {Qt::Key_F10, Qt::Key_F10}, false, false},
+        {"Alt, Esc", {Qt::Key_Alt, Qt::Key_Escape}, false, false},
+        {"F10, Enter", {Qt::Key_F10, Qt::Key_Return}, true, true},
+        {"F10, Down", {Qt::Key_F10, Qt::Key_Down}, true, true},
+        {"Alt, Down", {Qt::Key_Alt, Qt::Key_Down}, true, true},
+        {"F10, Enter, Esc, Esc", {Qt::Key_F10, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Escape},
+         false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetText("ab");
+        View()->SetFocus();
+        ASSERT_EQ(QApplication::focusWidget(), pEdit);
+        for (Qt::Key key : row.keys)
+            press(key);
+        QWidget* pPopup = QApplication::activePopupWidget();
+        EXPECT_EQ(pBar->activeAction() == pFirst, row.barActive);
+        EXPECT_EQ(pPopup != nullptr && pPopup == pFirst->menu(), row.menuOpen);
+        if (!row.barActive) {
+            EXPECT_EQ(QApplication::focusWidget(), pEdit) << "the keyboard is back in the text";
+        }
+        // leave the menus
+        while (QApplication::activePopupWidget() != nullptr)
+            press(Qt::Key_Escape);
+        if (pBar->activeAction() != nullptr)
+            press(Qt::Key_Escape);
+        EXPECT_EQ(pBar->activeAction(), nullptr);
+        EXPECT_EQ(Text(), "ab") << "a key reached the text";
+        EXPECT_TRUE(GetPrompts().dialogs.empty());
+    }
+    Doc()->SetModifiedFlag(FALSE);
+}
+
+// The frame asks for its size only: where it goes is the window manager's.
+TEST_F(MainFrame, TheWindowManagerPlacesTheFrame)
+{
+    QMainWindow* pWindow = Frame()->GetMainWindow();
+    EXPECT_FALSE(pWindow->testAttribute(Qt::WA_Moved));
+    EXPECT_GT(pWindow->width(), 0);
+}
+
 TEST_F(MainFrame, TheStatusBarsPanesAndTheLockKeys)
 {
     CStatusBar* pStatus = StatusBar();

@@ -1,9 +1,11 @@
 // Pieces of the framework on their own, without the viewer: the file
 // helpers, a file whose status can't be had, freed memory handles, the
-// application's name, and the calls message maps make to their handlers.
+// application's name, an installed program told from a built one, and the
+// calls message maps make to their handlers.
 #include "app.h"
 #include "exceptions.h"
 #include "file.h"
+#include "shellreg.h"
 #include "strings_table.h"
 #include "winapi.h"
 #include "wnd.h"
@@ -12,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -197,6 +200,38 @@ BEGIN_MESSAGE_MAP(Handlers, CWnd)
     ON_WM_CREATE()
     ON_MESSAGE(kUser, OnUser)
 END_MESSAGE_MAP()
+
+// An installed program's desktop entry and icons come with the
+// installation: the program is in a bin folder beside a share folder that
+// holds its entry. Anything else is a program run where it was built.
+TEST(FrameworkShell, AnInstalledProgramIsToldFromABuiltOne)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString base = root.path();
+    struct Row {
+        const char* what;
+        const char* program;  // under the folder
+        const char* entry;    // made there; "" for none
+        bool installed;
+    } rows[] = {
+        {"installed", "usr/bin/ruvok", "usr/share/applications/ruvok.desktop", true},
+        {"in another prefix", "opt/x/bin/ruvok", "opt/x/share/applications/ruvok.desktop", true},
+        {"no entry beside it", "local/bin/ruvok", "", false},
+        {"another program's entry", "other/bin/ruvok", "other/share/applications/viewer.desktop",
+         false},
+        {"a build folder", "build/viewer/ruvok", "build/share/applications/ruvok.desktop", false},
+    };
+    for (const Row& r : rows) {
+        if (*r.entry != '\0') {
+            const QString entry = base + QLatin1Char('/') + QString::fromUtf8(r.entry);
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(entry).absolutePath()));
+            std::ofstream(entry.toStdString()) << "[Desktop Entry]\n";
+        }
+        const std::string program = (base + QLatin1Char('/') + QString::fromUtf8(r.program)).toStdString();
+        EXPECT_EQ(AfxIsInstalledProgram(program, "ruvok"), r.installed) << r.what;
+    }
+}
 
 TEST(FrameworkMessageMap, EachHandlerIsCalledWithItsOwnArguments)
 {

@@ -8,6 +8,7 @@
 #include "editview.h"
 #include "frame.h"
 #include "preview.h"
+#include "previewpages.h"
 #include "printdlgs.h"
 #include "printing.h"
 #include "shellchannel.h"
@@ -16,10 +17,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
-#include <QGraphicsView>
 #include <QMainWindow>
 #include <QMimeData>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -218,28 +217,76 @@ TEST_F(PreviewTest, PagesAsPrintedTurnedByKeysAndButtons)
     EXPECT_TRUE(Enabled(AFX_ID_PREVIEW_PREV));
 }
 
+// Two pages are pages n and n+1 side by side, fitted to the window, in
+// either orientation; the keys turn one page at a time.
 TEST_F(PreviewTest, TwoPagesSideBySide)
+{
+    SetText(ManyLines(400));
+    for (QPageLayout::Orientation orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+        SCOPED_TRACE(orientation == QPageLayout::Portrait ? "portrait" : "landscape");
+        AfxGetPrinter().setPageOrientation(orientation);
+        CPreviewView* p = Open();
+        ASSERT_NE(p, nullptr);
+        AfxPreviewPages* pages = p->GetPagesWidget();
+        ASSERT_NE(pages, nullptr);
+        ASSERT_GE(p->GetPageCount(), 5u);
+        EXPECT_EQ(pages->PageRects().size(), 1);
+        Click(AFX_ID_PREVIEW_NUMPAGE);
+        EXPECT_EQ(p->GetNumPages(), 2u);
+        EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_NUMPAGE)->text(), QStringLiteral("1 ﾍﾟｰｼﾞ(&O)"));
+        const QList<QRect> rects = pages->PageRects();
+        ASSERT_EQ(rects.size(), 2) << "two pages, never a grid of more";
+        EXPECT_LT(rects[0].right(), rects[1].left()) << "side by side, the first on the left";
+        EXPECT_EQ(rects[0].top(), rects[1].top());
+        EXPECT_EQ(rects[0].size(), rects[1].size());
+        EXPECT_EQ(rects[0].width() > rects[0].height(), orientation == QPageLayout::Landscape);
+        const QRect room = pages->viewport()->rect();
+        EXPECT_TRUE(room.contains(rects[0]) && room.contains(rects[1])) << "both whole in the window";
+        struct Step {
+            Qt::Key key;
+            const char* indicator;
+        } steps[] = {
+            {Qt::Key_unknown, "ﾍﾟｰｼﾞ 1-2"}, {Qt::Key_PageDown, "ﾍﾟｰｼﾞ 2-3"},
+            {Qt::Key_PageDown, "ﾍﾟｰｼﾞ 3-4"},  {Qt::Key_PageUp, "ﾍﾟｰｼﾞ 2-3"},
+        };
+        for (const Step& step : steps) {
+            if (step.key != Qt::Key_unknown)
+                Key(step.key);
+            EXPECT_EQ(Indicator(), QString::fromUtf8(step.indicator));
+        }
+        // To the end: the last pair is the last two pages.
+        for (UINT i = 0; i < p->GetPageCount() + 2; ++i)
+            Key(Qt::Key_PageDown);
+        EXPECT_EQ(p->GetCurrentPage(), p->GetPageCount() - 1);
+        EXPECT_FALSE(Enabled(AFX_ID_PREVIEW_NEXT));
+        Click(AFX_ID_PREVIEW_NUMPAGE);
+        EXPECT_EQ(p->GetNumPages(), 1u);
+        EXPECT_EQ(pages->PageRects().size(), 1);
+        EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_NUMPAGE)->text(), QStringLiteral("2 ﾍﾟｰｼﾞ(&T)"));
+        EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ %1").arg(p->GetPageCount() - 1));
+        EXPECT_TRUE(Enabled(AFX_ID_PREVIEW_NEXT));
+        Key(Qt::Key_Escape);
+    }
+}
+
+// Print Setup while the preview shows: the pages are laid out anew.
+TEST_F(PreviewTest, ThePagesFollowThePaperChangedMeanwhile)
 {
     SetText(ManyLines(400));
     CPreviewView* p = Open();
     ASSERT_NE(p, nullptr);
-    Click(AFX_ID_PREVIEW_NUMPAGE);
-    EXPECT_EQ(p->GetNumPages(), 2u);
-    EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_NUMPAGE)->text(), QStringLiteral("1 ﾍﾟｰｼﾞ(&O)"));
-    EXPECT_EQ(p->GetPreviewWidget()->viewMode(), QPrintPreviewWidget::FacingPagesView);
-    // As in a book: the first page alone, then two by two.
+    AfxPreviewPages* pages = p->GetPagesWidget();
+    const UINT upright = p->GetPageCount();
+    QRect page = pages->PageRects().value(0);
+    EXPECT_LT(page.width(), page.height());
+    AfxGetPrinter().setPageOrientation(QPageLayout::Landscape);
+    pages->viewport()->repaint();
+    Settle();
+    pages->viewport()->repaint();
+    page = pages->PageRects().value(0);
+    EXPECT_GT(page.width(), page.height());
+    EXPECT_GT(p->GetPageCount(), upright) << "fewer lines a page across";
     EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 1"));
-    Key(Qt::Key_PageDown);
-    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 2-3"));
-    Key(Qt::Key_PageDown);
-    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 4-5"));
-    Key(Qt::Key_PageUp);
-    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 2-3"));
-    Click(AFX_ID_PREVIEW_NUMPAGE);
-    EXPECT_EQ(p->GetNumPages(), 1u);
-    EXPECT_EQ(p->GetButton(AFX_ID_PREVIEW_NUMPAGE)->text(), QStringLiteral("2 ﾍﾟｰｼﾞ(&T)"));
-    EXPECT_EQ(p->GetPreviewWidget()->viewMode(), QPrintPreviewWidget::SinglePageView);
-    EXPECT_EQ(Indicator(), QStringLiteral("ﾍﾟｰｼﾞ 2"));
 }
 
 TEST_F(PreviewTest, ZoomInAndOutWithTheMagnifierOverThePage)
@@ -247,11 +294,13 @@ TEST_F(PreviewTest, ZoomInAndOutWithTheMagnifierOverThePage)
     SetText(ManyLines(100));
     CPreviewView* p = Open();
     ASSERT_NE(p, nullptr);
-    auto* view = p->GetPreviewWidget()->findChild<QGraphicsView*>();
-    ASSERT_NE(view, nullptr);
-    QWidget* viewport = view->viewport();
+    AfxPreviewPages* pages = p->GetPagesWidget();
+    ASSERT_NE(pages, nullptr);
+    QWidget* viewport = pages->viewport();
     const QPoint middle = viewport->rect().center();
-    ASSERT_NE(view->itemAt(middle), nullptr) << "no page in the middle";
+    unsigned page = 0;
+    QPointF at;
+    ASSERT_TRUE(pages->PagePointAt(middle, page, at)) << "no page in the middle";
 
     struct Row {
         const char* what;
@@ -268,27 +317,84 @@ TEST_F(PreviewTest, ZoomInAndOutWithTheMagnifierOverThePage)
         {"click again", 0, CPreviewView::kZoomIn, false, true, false, false},
         {"click at the largest", 0, CPreviewView::kZoomOut, true, false, true, true},
     };
-    qreal factor = p->GetPreviewWidget()->zoomFactor();
+    double scale = pages->Scale();
     for (const Row& r : rows) {
-        const qreal before = factor;
+        const double before = scale;
         if (r.command == 0)
-            QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, viewport->rect().center());
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, middle);
         else if (r.command != ~0u)
             Click(r.command);
         Settle();
-        factor = p->GetPreviewWidget()->zoomFactor();
+        scale = pages->Scale();
         EXPECT_EQ(p->GetZoomState(), r.state) << r.what;
         if (r.command != ~0u) {
-            EXPECT_NE(factor, before) << r.what;
+            EXPECT_NE(scale, before) << r.what;
         }
         EXPECT_EQ(Enabled(AFX_ID_PREVIEW_ZOOMIN), r.zoomIn) << r.what;
         EXPECT_EQ(Enabled(AFX_ID_PREVIEW_ZOOMOUT), r.zoomOut) << r.what;
         EXPECT_EQ(Enabled(AFX_ID_PREVIEW_NUMPAGE), r.numPage) << r.what;
-        QMouseEvent move(QEvent::MouseMove, QPointF(viewport->rect().center()),
-                         QPointF(viewport->mapToGlobal(viewport->rect().center())), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(middle), QPointF(viewport->mapToGlobal(middle)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &move);
         EXPECT_EQ(viewport->cursor().shape() == Qt::BitmapCursor, r.magnifier) << r.what;
+    }
+}
+
+// A click zooms in on the point clicked: after it, that point of the page
+// is in the middle of the window (as far as the page reaches), on the page
+// that was clicked, also the second of two.
+TEST_F(PreviewTest, AClickZoomsOnThePointClicked)
+{
+    SetText(ManyLines(400));
+    window->resize(640, 520);
+    Settle();
+    struct Row {
+        const char* what;
+        UINT pages;   // shown before the clicks
+        int slot;     // which of them is clicked
+        QPointF first, second;  // where on the page the two clicks go
+    } rows[] = {
+        {"one page, lower middle", 1, 0, {0.5, 0.6}, {0.45, 0.7}},
+        {"one page, upper left", 1, 0, {0.3, 0.35}, {0.45, 0.3}},
+        {"the second of two", 2, 1, {0.5, 0.65}, {0.55, 0.6}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        CPreviewView* p = Open();
+        ASSERT_NE(p, nullptr);
+        if (p->GetNumPages() != r.pages)
+            Click(AFX_ID_PREVIEW_NUMPAGE);
+        ASSERT_EQ(p->GetNumPages(), r.pages);
+        AfxPreviewPages* pages = p->GetPagesWidget();
+        QWidget* viewport = pages->viewport();
+        const UINT wantedPage = p->GetCurrentPage() + static_cast<UINT>(r.slot);
+        for (const QPointF& where : {r.first, r.second}) {
+            const QList<QRect> rects = pages->PageRects();
+            const QRect& rect = rects[p->GetZoomState() == CPreviewView::kZoomOut ? r.slot : 0];
+            const QPoint click(rect.left() + static_cast<int>(where.x() * rect.width()),
+                               rect.top() + static_cast<int>(where.y() * rect.height()));
+            ASSERT_TRUE(viewport->rect().contains(click)) << "the point to click is not in view";
+            unsigned clickedPage = 0;
+            QPointF clicked;
+            ASSERT_TRUE(pages->PagePointAt(click, clickedPage, clicked));
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, click);
+            Settle();
+            EXPECT_EQ(p->GetCurrentPage(), wantedPage);
+            unsigned centrePage = 0;
+            QPointF centre;
+            ASSERT_TRUE(pages->PagePointAt(viewport->rect().center(), centrePage, centre));
+            EXPECT_EQ(centrePage, wantedPage);
+            // Along an axis the page overfills, the point clicked is the
+            // middle now; along one it fits, the page is in the middle.
+            const QRect zoomed = pages->PageRects().value(0);
+            const double expect[2] = {
+                zoomed.width() > viewport->width() ? clicked.x() : 0.5,
+                zoomed.height() > viewport->height() ? clicked.y() : 0.5};
+            EXPECT_NEAR(centre.x(), expect[0], 0.02) << "across, zoom " << p->GetZoomState();
+            EXPECT_NEAR(centre.y(), expect[1], 0.02) << "down, zoom " << p->GetZoomState();
+        }
+        EXPECT_EQ(p->GetZoomState(), CPreviewView::kZoomIn);
+        Key(Qt::Key_Escape);
     }
 }
 

@@ -83,6 +83,7 @@ struct Channel {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(run.path()));
         channel = std::make_unique<CShellChannel>(QStringLiteral("channeltest"));
         channel->m_onOpen = [this](const std::string& p) { opened.push_back(p); };
+        channel->m_onPrint = [this](const std::string& p) { opened.push_back("print " + p); };
         path = CShellChannel::SocketPath(QStringLiteral("channeltest")).toStdString();
     }
 };
@@ -108,7 +109,9 @@ TEST(ShellChannel, TakesWholeRequestsOnlyAndKeepsListening)
     } rows[] = {
         {"open /tmp/a%20b.txt\n", "ok\n", "/tmp/a b.txt", "a request"},
         {"open /tmp/%E6%97%A5.txt\r\n", "ok\n", "/tmp/\xE6\x97\xA5.txt", "a line end of CR LF"},
+        {"print /tmp/c%20d.txt\n", "ok\n", "print /tmp/c d.txt", "a print request"},
         {"close /tmp/d.txt\n", "", nullptr, "not a request"},
+        {"printer /tmp/d.txt\n", "", nullptr, "not a print request"},
         {"open /tmp/e.txt", "", nullptr, "cut before its line end"},
         {std::string(70 * 1024, 'x'), "", nullptr, "longer than any request"},
         {"", "", nullptr, "nothing"},

@@ -11,6 +11,7 @@
 #include "frame.h"
 #include "kanjicode.h"
 #include "msgbox.h"
+#include "printing.h"
 #include "recentfiles.h"
 #include "ruvokapp.h"
 #include "shellchannel.h"
@@ -30,6 +31,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
@@ -688,6 +690,46 @@ TEST(Start, ASecondStartHandsItsFileToTheRunningViewer)
                (ViewText() == Converted(euc) ? "converted" : "not converted");
     });
     EXPECT_EQ(s.extra, "exit 0|" + scratch.File("sent.txt") + "|converted");
+}
+
+// "/p" with a viewer running: that viewer prints the file, on the printer
+// and paper its Print Setup left (here: into a file, across the page;
+// printed without a dialog into a file, it asks where first).
+TEST(Start, ASecondStartsPrintIsTheRunningViewersOnItsPrinter)
+{
+    Scratch scratch;
+    WriteFile(scratch.File("sent.txt"), "\xa4\xb3\xa4\xf3\n");
+    const std::string pdf = scratch.File("out.pdf");
+    Start s = RunStart(scratch.Home(), {}, [&] {
+        QPrinter& printer = AfxGetPrinter();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(scratch.File("last.pdf")));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        std::string asked;
+        AfxSetFileDialogHook([&](AfxFileDialogRequest& request) {
+            asked = request.title;
+            request.fileName = pdf;
+            return TRUE;
+        });
+        std::string r = RunProgram({"/p", scratch.File("sent.txt")});
+        for (int i = 0; i < 50 && !Exists(pdf); ++i)
+            Settle(100);
+        Settle(200);
+        return r + "|" + asked + "|" + MainFrame()->GetActiveDocument()->GetPathName();
+    });
+    EXPECT_EQ(s.extra, "exit 0|" + AfxLoadString(0xF048) + "|" + scratch.File("sent.txt"));
+    FILE* info = ::popen(("pdfinfo '" + pdf + "' 2>&1").c_str(), "r");
+    ASSERT_NE(info, nullptr);
+    std::string text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, info) != nullptr)
+        text += buffer;
+    ::pclose(info);
+    double width = 0, height = 0;
+    const size_t at = text.find("Page size:");
+    ASSERT_NE(at, std::string::npos) << text;
+    std::sscanf(text.c_str() + at, "Page size: %lf x %lf", &width, &height);
+    EXPECT_GT(width, height) << "printed across, as Print Setup left it";
 }
 
 TEST(Start, AFileFromTheShellWaitsForTheDialogTheUserHasOpen)

@@ -100,11 +100,12 @@ protected:
     // Some shell entries could not be removed by UnregisterShellFileTypes.
     BOOL m_bShellEntriesLeft = FALSE;
 
-    // With shell open enabled: hands a file to a viewer that runs already
-    // (TRUE when it took it), and takes such requests from now on.
-    BOOL ForwardToRunningInstance(const std::string& fileName);
+    // With shell open enabled: hands a file to a viewer that runs already,
+    // to open or to print (TRUE when it took it), and takes such requests
+    // from now on.
+    BOOL ForwardToRunningInstance(const std::string& fileName, BOOL bPrint = FALSE);
     void ListenForShellRequests();
-    void OpenFromShell(const std::string& path, BOOL bRaise);
+    void OpenFromShell(const std::string& path, BOOL bRaise, BOOL bPrint = FALSE);
 
     friend void AfxWinInit(int argc, char* argv[]);
 

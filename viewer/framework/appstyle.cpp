@@ -16,12 +16,40 @@
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QString>
+#include <QStyleOptionMenuItem>
 #include <QWidget>
 
 namespace {
 
 class AppStyle : public QProxyStyle {
 public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        // A lone Alt takes the keyboard to the menu bar, as on Windows.
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        // The menu bar's item the keyboard is on (after Alt or F10) is drawn
+        // highlighted, as an open one is; the platform style shows it no
+        // differently from the rest.
+        if (element == CE_MenuBarItem && widget != nullptr && widget->hasFocus()
+            && (option->state & State_Selected) != 0 && (option->state & State_Sunken) == 0) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem highlighted(*item);
+                highlighted.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &highlighted, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
     QIcon standardIcon(StandardPixmap sp, const QStyleOption* option,
                        const QWidget* widget) const override
     {

@@ -164,6 +164,11 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
 
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo: {
+        // A viewer that runs already prints it on the printer Print Setup
+        // left it (a printer named here is this start's own).
+        if (rCmdInfo.m_nShellCommand == CCommandLineInfo::FilePrint
+            && ForwardToRunningInstance(rCmdInfo.m_strFileName, TRUE))
+            return FALSE;
         // printed without showing the window
         m_nCmdShow = SW_HIDE;
         CDocument* pDoc =

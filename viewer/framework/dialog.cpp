@@ -6,16 +6,21 @@
 #include "qstrings.h"
 #include "resources.h"
 
+#include <QButtonGroup>
+#include <QComboBox>
 #include <QDialog>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 
+#include <algorithm>
 #include <cmath>
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
@@ -169,6 +174,7 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
 
     QList<QLabel*> mnemonicLabels;
     QString lastLabelName;
+    QButtonGroup* pRadioGroup = nullptr;
     for (const AfxDlgItemTemplate& item : tmpl.items) {
         const RECT r = AfxMapDialogRect(units, item.x, item.y, item.cx, item.cy);
         const QRect rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -204,6 +210,22 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
                 pLabel->setGeometry(rect);
             }
             pControl = pLabel;
+        } else if (item.className == "Button" && (item.style & BS_TYPEMASK) == BS_GROUPBOX) {
+            QGroupBox* pGroup = new QGroupBox(plain, pDialog);
+            pGroup->setAccessibleName(plain);
+            pGroup->setGeometry(rect);
+            pGroup->lower();  // a frame behind the controls it holds
+            pControl = pGroup;
+        } else if (item.className == "Button"
+                   && (item.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON) {
+            QRadioButton* pRadio = new QRadioButton(text, pDialog);
+            pRadio->setAccessibleName(plain);
+            // WS_GROUP starts a new set of buttons of which one is on.
+            if (pRadioGroup == nullptr || (item.style & WS_GROUP) != 0)
+                pRadioGroup = new QButtonGroup(pDialog);
+            pRadioGroup->addButton(pRadio);
+            pRadio->setGeometry(rect);
+            pControl = pRadio;
         } else if (item.className == "Button") {
             QPushButton* pButton = new QPushButton(text, pDialog);
             pButton->setAccessibleName(plain);
@@ -214,6 +236,15 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
             });
             pButton->setGeometry(rect);
             pControl = pButton;
+        } else if (item.className == "ComboBox") {
+            // The template's height is the dropped-down list's: the box
+            // itself is one line high.
+            QComboBox* pCombo = new QComboBox(pDialog);
+            if (!text.isEmpty())
+                pCombo->addItems(text.split(QLatin1Char('\n')));
+            pCombo->setGeometry(rect.x(), rect.y(), rect.width(),
+                                std::min(rect.height(), pCombo->sizeHint().height()));
+            pControl = pCombo;
         } else if (item.className == "ListBox") {
             QListWidget* pList = new QListWidget(pDialog);
             pList->setVerticalScrollBarPolicy((item.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded

@@ -85,6 +85,26 @@ private:
     CFrameWnd* m_pFrame;
 };
 
+// F10 takes the keyboard to the menu bar, as a lone Alt does: the first
+// popup highlighted, Enter or Down opens it, Esc (or F10 again) leaves. The
+// menu bar does this itself for Alt; F10 is given to it as a lone Alt.
+static void ToggleMenuBarKeyboard(QWidget* pWindow)
+{
+    auto* pMainWindow = qobject_cast<QMainWindow*>(pWindow);
+    if (pMainWindow == nullptr || pMainWindow->menuWidget() == nullptr
+        || !pMainWindow->menuWidget()->isVisible())
+        return;
+    QWidget* pFocus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : pWindow;
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(pFocus, &override);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(pFocus, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
+                                                                       : pWindow,
+                                &release);
+}
+
 // Keys of the frame's accelerator table are commands before the focused
 // control sees them, in the frame and in its floating bars alike.
 class AcceleratorFilter : public QObject {
@@ -105,6 +125,11 @@ protected:
                               && pTop->parentWidget() == m_pWindow);
         if (!ours || QApplication::activePopupWidget() != nullptr)
             return false;
+        const auto* pKey = static_cast<QKeyEvent*>(e);
+        if (pKey->key() == Qt::Key_F10 && pKey->modifiers() == Qt::NoModifier) {
+            ToggleMenuBarKeyboard(m_pWindow);
+            return true;
+        }
         const UINT nID = AfxTranslateAccelerator(AfxLoadAccelerators(m_pFrame->m_nIDHelp),
                                                  *static_cast<QKeyEvent*>(e));
         if (nID == 0)

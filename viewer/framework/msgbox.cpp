@@ -1,6 +1,7 @@
 // The message box and the file dialogs, with their test hooks.
 #include "msgbox.h"
 
+#include "dialogplace.h"
 #include "filedialog.h"
 #include "qstrings.h"
 #include "strings_table.h"
@@ -24,7 +25,7 @@ AfxFileDialogHook& FileDialogHook()
 
 int RunMessageBox(const std::string& text, UINT nType)
 {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(AfxGetDialogOwner());
     box.setWindowTitle(AfxQText(AfxLoadString(AFX_IDS_APP_TITLE)));
     box.setText(AfxQText(text));
     switch (nType & MB_ICONMASK) {
@@ -101,7 +102,8 @@ BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
     if (FileDialogHook())
         return FileDialogHook()(request);
 
-    FileDialog dialog(request, QApplication::activeWindow());
+    FileDialog dialog(request, AfxGetDialogOwner());
+    AfxFitDialogToScreen(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return FALSE;
     request.fileName = dialog.PathName();

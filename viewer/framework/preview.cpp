@@ -7,6 +7,7 @@
 #include "frame.h"
 #include "printdlgs.h"
 #include "accelerators.h"
+#include "previewpages.h"
 #include "printing.h"
 #include "resources.h"
 #include "strings_table.h"
@@ -14,13 +15,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QGraphicsView>
 #include <QMainWindow>
-#include <QMouseEvent>
-#include <QPrintPreviewWidget>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSettings>
 #include <QKeyEvent>
 #include <QToolBar>
@@ -46,49 +44,16 @@ const QString kPreviewPagesKey = QStringLiteral("Settings/PreviewPages");
 
 }  // namespace
 
-// Over a page the magnifier shows while the page can be zoomed in; a click
-// there zooms in, and at the largest size back to the whole page.
-class PreviewMouse : public QObject {
+// The printer's context on the preview's painter: the view prints a page
+// onto the window as it would onto paper, in the printer's pixels.
+class PreviewDC : public CDC {
 public:
-    PreviewMouse(CPreviewView* pPreview, QGraphicsView* pView)
-        : QObject(pView), m_pPreview(pPreview), m_pView(pView), m_magnifier(AfxLoadCursorResource(AFX_IDC_MAGNIFY))
+    PreviewDC(QPrinter* pPrinter, QPainter* pPainter)
     {
-        pView->viewport()->setMouseTracking(true);
-        pView->viewport()->installEventFilter(this);
+        CreatePrinterDC(pPrinter, TRUE);
+        m_pPainter = pPainter;
     }
-
-    bool OverPage(const QPoint& pos) const { return m_pView->itemAt(pos) != nullptr; }
-
-    void UpdateCursor(const QPoint& pos)
-    {
-        if (OverPage(pos) && m_pPreview->GetZoomState() != CPreviewView::kZoomIn)
-            m_pView->viewport()->setCursor(m_magnifier);
-        else
-            m_pView->viewport()->unsetCursor();
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::MouseMove) {
-            UpdateCursor(static_cast<QMouseEvent*>(e)->position().toPoint());
-        } else if (e->type() == QEvent::MouseButtonPress) {
-            auto* me = static_cast<QMouseEvent*>(e);
-            if (me->button() == Qt::LeftButton && OverPage(me->position().toPoint())) {
-                m_pPreview->SetZoom(m_pPreview->GetZoomState() == CPreviewView::kZoomIn
-                                        ? CPreviewView::kZoomOut
-                                        : m_pPreview->GetZoomState() + 1);
-                UpdateCursor(me->position().toPoint());
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    CPreviewView* m_pPreview;
-    QGraphicsView* m_pView;
-    QCursor m_magnifier;
+    ~PreviewDC() override { m_pPainter = nullptr; }  // the window's painter, not ours
 };
 
 // While the preview shows, its own keys are the frame's accelerators: they
@@ -234,8 +199,9 @@ BOOL CPreviewView::Open(CView* pPrintView)
     }
 
     pFrame->SetActiveView(pPreview, FALSE);
+    pPreview->PreparePages();
     pPreview->SetNumPages(pPreview->m_nPages);
-    pPreview->m_pPreview->setFocus();
+    pPreview->m_pPages->setFocus();
     pPreview->UpdateControls();
     return TRUE;
 }
@@ -272,18 +238,15 @@ QWidget* CPreviewView::CreateWidget(const CREATESTRUCT&, QWidget* pParent)
     }
     pLayout->addWidget(m_pBar);
 
-    m_pPreview = new QPrintPreviewWidget(&AfxGetPrinter(), pContainer);
-    m_pPreview->setObjectName(QStringLiteral("AfxPreviewPages"));
-    QObject::connect(m_pPreview, &QPrintPreviewWidget::paintRequested, m_pPreview,
-                     [this](QPrinter* pPrinter) { RenderPages(pPrinter); });
-    QObject::connect(m_pPreview, &QPrintPreviewWidget::previewChanged, m_pPreview,
+    m_pPages = new AfxPreviewPages(pContainer);
+    m_pPages->setObjectName(QStringLiteral("AfxPreviewPages"));
+    m_pPages->SetMagnifier(AfxLoadCursorResource(AFX_IDC_MAGNIFY));
+    m_pPages->SetDrawPage([this](QPainter& painter, unsigned nPage) { DrawPage(painter, nPage); });
+    QObject::connect(m_pPages, &AfxPreviewPages::currentPageChanged, m_pPages,
                      [this] { UpdateControls(); });
-    if (auto* pView = m_pPreview->findChild<QGraphicsView*>()) {
-        new PreviewMouse(this, pView);
-        QObject::connect(pView->verticalScrollBar(), &QScrollBar::valueChanged, m_pPreview,
-                         [this] { UpdateControls(); });
-    }
-    pLayout->addWidget(m_pPreview, 1);
+    QObject::connect(m_pPages, &AfxPreviewPages::pageClicked, m_pPages,
+                     [this](unsigned nPage, QPointF fraction) { OnPageClicked(nPage, fraction); });
+    pLayout->addWidget(m_pPages, 1);
 
     m_pKeys = new PreviewKeys(m_pFrame, pContainer);
     return pContainer;
@@ -294,34 +257,82 @@ void CPreviewView::PostCommand(UINT nID)
     AfxPostCommand(m_pFrame, nID);
 }
 
-void CPreviewView::RenderPages(QPrinter* pPrinter)
+void CPreviewView::PreparePages()
 {
     CView* pView = m_pPrintView;
-    if (pView == nullptr)
+    if (pView == nullptr || m_pPages == nullptr)
         return;
-    CPrintInfo info;
-    info.m_bPreview = TRUE;
-    info.m_pPrinter = pPrinter;
-    info.m_nNumPreviewPages = m_nPages;
-    if (!pView->OnPreparePrinting(&info))
-        return;
-    CDC dc;
-    dc.CreatePrinterDC(pPrinter, TRUE);
-    pView->OnBeginPrinting(&dc, &info);
-    if (dc.StartDoc(nullptr) != SP_ERROR) {
-        for (info.m_nCurPage = info.GetMinPage(); info.m_nCurPage <= info.GetMaxPage();
-             ++info.m_nCurPage) {
-            pView->OnPrepareDC(&dc, &info);
-            if (!info.m_bContinuePrinting)
-                break;
-            info.m_rectDraw = {0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES)};
-            dc.StartPage();
-            pView->OnPrint(&dc, &info);
-            dc.EndPage();
+    EndPages();
+    QPrinter& printer = AfxGetPrinter();
+    m_pInfo = std::make_unique<CPrintInfo>();
+    m_pInfo->m_bPreview = TRUE;
+    m_pInfo->m_pPrinter = &printer;
+    m_pInfo->m_nNumPreviewPages = m_nPages;
+    m_layout = printer.pageLayout();
+    UINT nPages = 1;
+    if (pView->OnPreparePrinting(m_pInfo.get())) {
+        CDC dc;
+        dc.CreatePrinterDC(&printer, TRUE);
+        pView->OnBeginPrinting(&dc, m_pInfo.get());
+        // A view that does not count its pages says at which one it stops.
+        nPages = m_pInfo->GetMaxPage();
+        if (nPages == 0xFFFF) {
+            for (m_pInfo->m_nCurPage = m_pInfo->GetMinPage(); m_pInfo->m_nCurPage < 0xFFFF;
+                 ++m_pInfo->m_nCurPage) {
+                m_pInfo->m_bContinuePrinting = TRUE;
+                pView->OnPrepareDC(&dc, m_pInfo.get());
+                if (!m_pInfo->m_bContinuePrinting)
+                    break;
+            }
+            nPages = std::max(1u, m_pInfo->m_nCurPage - 1);
         }
-        dc.EndDoc();
+    } else {
+        m_pInfo.reset();
     }
-    pView->OnEndPrinting(&dc, &info);
+    m_pPages->SetPaper(printer.paperRect(QPrinter::DevicePixel).size(),
+                       printer.pageRect(QPrinter::DevicePixel), printer.resolution());
+    m_pPages->SetPageCount(nPages);
+}
+
+void CPreviewView::EndPages()
+{
+    if (m_pInfo == nullptr)
+        return;
+    if (m_pPrintView != nullptr) {
+        CDC dc;
+        dc.CreatePrinterDC(m_pInfo->m_pPrinter, TRUE);
+        m_pPrintView->OnEndPrinting(&dc, m_pInfo.get());
+    }
+    m_pInfo.reset();
+}
+
+void CPreviewView::DrawPage(QPainter& painter, UINT nPage)
+{
+    // Print Setup changed the paper meanwhile: the pages are laid out anew
+    // and drawn once that is done.
+    if (!(AfxGetPrinter().pageLayout() == m_layout)) {
+        QMetaObject::invokeMethod(
+            m_pPages,
+            [this] {
+                if (!m_bClosed) {
+                    PreparePages();
+                    UpdateControls();
+                }
+            },
+            Qt::QueuedConnection);
+        m_layout = AfxGetPrinter().pageLayout();
+        return;
+    }
+    if (m_pInfo == nullptr || m_pPrintView == nullptr)
+        return;
+    PreviewDC dc(m_pInfo->m_pPrinter, &painter);
+    m_pInfo->m_nCurPage = nPage;
+    m_pInfo->m_bContinuePrinting = TRUE;
+    m_pPrintView->OnPrepareDC(&dc, m_pInfo.get());
+    if (!m_pInfo->m_bContinuePrinting)
+        return;
+    m_pInfo->m_rectDraw = {0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES)};
+    m_pPrintView->OnPrint(&dc, m_pInfo.get());
 }
 
 void CPreviewView::OnDraw(CDC*) {}
@@ -346,23 +357,15 @@ QPushButton* CPreviewView::GetButton(UINT nID) const
 
 UINT CPreviewView::GetCurrentPage() const
 {
-    return m_pPreview != nullptr ? static_cast<UINT>(std::max(1, m_pPreview->currentPage())) : 1;
+    return m_pPages != nullptr ? m_pPages->GetCurrentPage() : 1;
 }
 
 UINT CPreviewView::GetPageCount() const
 {
-    return m_pPreview != nullptr ? static_cast<UINT>(std::max(1, m_pPreview->pageCount())) : 1;
+    return m_pPages != nullptr ? m_pPages->GetPageCount() : 1;
 }
 
-// Two pages side by side go as a book's: the first alone, then 2 and 3,
-// 4 and 5, and so on.
-namespace {
-UINT FirstOfPair(UINT nPage)
-{
-    return nPage <= 1 ? 1 : (nPage % 2 == 0 ? nPage : nPage - 1);
-}
-}  // namespace
-
+// Pages n and n+1 while two show; n alone when n is the last.
 QString CPreviewView::GetPageDescription() const
 {
     const std::string full = AfxLoadString(AFX_IDS_PREVIEWPAGEDESC);
@@ -372,17 +375,11 @@ QString CPreviewView::GetPageDescription() const
     AfxExtractSubString(two, full, 1);
     const UINT page = GetCurrentPage();
     QString text;
-    if (m_nPages == 2 && m_nZoomState == kZoomOut) {
-        const UINT first = FirstOfPair(page);
-        const UINT last = first == 1 ? 1 : std::min(first + 1, GetPageCount());
-        if (last > first) {
-            text = QString::fromStdString(two);
-            text.replace(text.indexOf(QLatin1String("%u")), 2, QString::number(first));
-            text.replace(text.indexOf(QLatin1String("%u")), 2, QString::number(last));
-            return text;
-        }
-        text = QString::fromStdString(one);
-        return text.replace(QLatin1String("%u"), QString::number(first));
+    if (m_pPages != nullptr && m_pPages->GetPagesShown() == 2 && page < GetPageCount()) {
+        text = QString::fromStdString(two);
+        text.replace(text.indexOf(QLatin1String("%u")), 2, QString::number(page));
+        text.replace(text.indexOf(QLatin1String("%u")), 2, QString::number(page + 1));
+        return text;
     }
     text = QString::fromStdString(one);
     return text.replace(QLatin1String("%u"), QString::number(page));
@@ -390,41 +387,36 @@ QString CPreviewView::GetPageDescription() const
 
 void CPreviewView::SetCurrentPage(UINT nPage)
 {
-    nPage = std::clamp(nPage, 1u, GetPageCount());
-    m_pPreview->setCurrentPage(static_cast<int>(nPage));
+    m_pPages->SetCurrentPage(nPage);
     UpdateControls();
 }
 
 void CPreviewView::SetNumPages(UINT nPages)
 {
     m_nPages = nPages == 2 ? 2 : 1;
-    const UINT page = GetCurrentPage();
-    if (m_nPages == 2 && m_nZoomState == kZoomOut)
-        m_pPreview->setFacingPagesViewMode();
-    else
-        m_pPreview->setSinglePageViewMode();
-    m_pPreview->fitInView();
-    m_pPreview->setCurrentPage(static_cast<int>(page));
+    m_pPages->SetPagesShown(m_nPages);
     UpdateControls();
 }
 
-void CPreviewView::SetZoom(int nState)
+// Zoomed, one page at a time: halfway to its real size, then real size.
+void CPreviewView::SetZoom(int nState, const QPointF* pFraction)
 {
-    const UINT page = GetCurrentPage();
-    nState = std::clamp(nState, static_cast<int>(kZoomOut), static_cast<int>(kZoomIn));
-    m_nZoomState = nState;
-    if (nState == kZoomOut) {
-        SetNumPages(m_nPages);
+    m_nZoomState = std::clamp(nState, static_cast<int>(kZoomOut), static_cast<int>(kZoomIn));
+    m_pPages->SetZoom(m_nZoomState, pFraction);
+    UpdateControls();
+}
+
+// A click on a page zooms in on the point clicked; at the largest size it
+// goes back to the whole page.
+void CPreviewView::OnPageClicked(UINT nPage, QPointF fraction)
+{
+    if (m_nZoomState == kZoomIn) {
+        SetZoom(kZoomOut);
         return;
     }
-    // Zoomed, one page at a time: halfway to its real size, then real size.
-    m_pPreview->setSinglePageViewMode();
-    m_pPreview->fitInView();
-    const qreal fit = m_pPreview->zoomFactor();
-    const qreal full = std::max(1.0, fit * 2);
-    m_pPreview->setZoomFactor(nState == kZoomIn ? full : (fit + full) / 2);
-    m_pPreview->setCurrentPage(static_cast<int>(page));
-    UpdateControls();
+    if (nPage != GetCurrentPage())
+        m_pPages->SetCurrentPage(nPage);
+    SetZoom(m_nZoomState + 1, &fraction);
 }
 
 void CPreviewView::UpdateControls()
@@ -476,8 +468,9 @@ void CPreviewView::Close()
     // This object may be in the middle of routing the command that closed
     // it; it goes once that is over.
     QWidget* pWidget = GetWidget();
+    EndPages();
     m_pBar = nullptr;
-    m_pPreview = nullptr;
+    m_pPages = nullptr;
     if (pWidget != nullptr) {
         pWidget->hide();
         pWidget->deleteLater();  // OnWidgetDestroyed deletes this
@@ -511,22 +504,12 @@ void CPreviewView::OnPreviewPrint()
 
 void CPreviewView::OnNextPage()
 {
-    if (m_nPages == 2 && m_nZoomState == kZoomOut) {
-        const UINT first = FirstOfPair(GetCurrentPage());
-        SetCurrentPage(first == 1 ? 2 : first + 2);
-    } else {
-        SetCurrentPage(GetCurrentPage() + 1);
-    }
+    SetCurrentPage(GetCurrentPage() + 1);
 }
 
 void CPreviewView::OnPrevPage()
 {
-    if (m_nPages == 2 && m_nZoomState == kZoomOut) {
-        const UINT first = FirstOfPair(GetCurrentPage());
-        SetCurrentPage(first <= 2 ? 1 : first - 2);
-    } else {
-        SetCurrentPage(GetCurrentPage() - 1);
-    }
+    SetCurrentPage(GetCurrentPage() - 1);
 }
 
 void CPreviewView::OnNumPageChange()
@@ -546,12 +529,9 @@ void CPreviewView::OnZoomOut()
 
 void CPreviewView::OnUpdateNextPage(CCmdUI* pCmdUI)
 {
-    UINT last = GetCurrentPage();
-    if (m_nPages == 2 && m_nZoomState == kZoomOut) {
-        const UINT first = FirstOfPair(last);
-        last = first == 1 ? 1 : first + 1;
-    }
-    pCmdUI->Enable(last < GetPageCount());
+    // enabled while the last page shown is not the document's last
+    const UINT shown = m_pPages != nullptr ? m_pPages->GetPagesShown() : 1;
+    pCmdUI->Enable(GetCurrentPage() + shown - 1 < GetPageCount());
 }
 
 void CPreviewView::OnUpdatePrevPage(CCmdUI* pCmdUI)

@@ -7,12 +7,17 @@
 #include "view.h"
 
 #include <QList>
+#include <QPageLayout>
+#include <QPointF>
 #include <QPointer>
+
+#include <memory>
 
 class CFrameWnd;
 class QAction;
-class QPrinter;
-class QPrintPreviewWidget;
+class AfxPreviewPages;
+class CPrintInfo;
+class QPainter;
 class QPushButton;
 class QToolBar;
 
@@ -38,7 +43,7 @@ public:
     UINT GetNumPages() const { return m_nPages; }  // 1 or 2 on the screen
     int GetZoomState() const { return m_nZoomState; }
     QPushButton* GetButton(UINT nID) const;
-    QPrintPreviewWidget* GetPreviewWidget() const { return m_pPreview; }
+    AfxPreviewPages* GetPagesWidget() const { return m_pPages; }
     // The page indicator as the status bar shows it.
     QString GetPageDescription() const;
 
@@ -68,11 +73,15 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend class PreviewMouse;
     friend class PreviewClosePrompt;
-    void RenderPages(QPrinter* pPrinter);
+    // Lays the view's pages out for the printer as it is set up now (again
+    // when Print Setup changes it); the layout lasts until the preview closes.
+    void PreparePages();
+    void EndPages();
+    void DrawPage(QPainter& painter, UINT nPage);
+    void OnPageClicked(UINT nPage, QPointF fraction);
     void SetCurrentPage(UINT nPage);
-    void SetZoom(int nState);
+    void SetZoom(int nState, const QPointF* pFraction = nullptr);
     void SetNumPages(UINT nPages);
     void UpdateControls();
     // Posts command nID to the frame, as a key or a button does.
@@ -81,7 +90,9 @@ private:
     CFrameWnd* m_pFrame = nullptr;
     CView* m_pPrintView = nullptr;
     QPointer<QWidget> m_pViewWidget;  // the view's own widget, out of the frame meanwhile
-    QPrintPreviewWidget* m_pPreview = nullptr;
+    AfxPreviewPages* m_pPages = nullptr;
+    std::unique_ptr<CPrintInfo> m_pInfo;  // the view's printing state while it shows
+    QPageLayout m_layout;                 // the printer's, as the pages were laid out for
     QWidget* m_pBar = nullptr;
     QPointer<QObject> m_pKeys;  // the preview's keys, while it shows
     UINT m_nPages = 1;

@@ -2,19 +2,20 @@
 #include "printing.h"
 
 #include "app.h"
+#include "dialogplace.h"
 #include "document.h"
 #include "exceptions.h"
 #include "filename.h"
 #include "frame.h"
 #include "msgbox.h"
 #include "printdlgs.h"
+#include "printsetup.h"
 #include "qstrings.h"
 #include "strings_table.h"
 #include "view.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QPageSetupDialog>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -39,8 +40,7 @@ AfxPrintPageHook& PrintPageHook()
 
 QWidget* DialogParent()
 {
-    CWnd* pMain = AfxGetMainWnd();
-    return pMain != nullptr ? pMain->GetWidget() : QApplication::activeWindow();
+    return AfxGetDialogOwner();
 }
 
 // The print dialog or Print Setup, through the hook when there is one.
@@ -49,12 +49,13 @@ BOOL RunPrinterDialog(QPrinter& printer, BOOL bSetup)
     if (PrintDialogHook())
         return PrintDialogHook()(printer, bSetup);
     if (bSetup) {
-        QPageSetupDialog dialog(&printer, DialogParent());
-        return dialog.exec() == QDialog::Accepted;
+        CPrintSetupDialog dialog(printer);
+        return dialog.DoModal() == IDOK;
     }
     QPrintDialog dialog(&printer, DialogParent());
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
                       | QAbstractPrintDialog::PrintShowPageSize);
+    AfxFitDialogToScreen(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -57,7 +57,7 @@ QCursor AfxLoadCursorResource(UINT nID);  // with its hot spot; Qt::ArrowCursor 
 // Dialog templates, in dialog units.
 
 struct AfxDlgItemTemplate {
-    std::string className;  // "Button", "Static", "ListBox", "Edit"
+    std::string className;  // "Button", "Static", "ListBox", "ComboBox", "Edit"
     DWORD style = 0;
     DWORD dwExtendedStyle = 0;
     short x = 0;
@@ -65,7 +65,7 @@ struct AfxDlgItemTemplate {
     short cx = 0;
     short cy = 0;
     int id = -1;                // -1: a static that nobody addresses
-    std::string text;           // UTF-8, "&" marking the mnemonic
+    std::string text;           // UTF-8, "&" marking the mnemonic; a combo box's items, "\n" between
     int nTextResource = -1;     // an icon's or bitmap's id in place of text; -1 if none
 };
 

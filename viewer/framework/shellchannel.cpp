@@ -9,6 +9,7 @@
 #include "file.h"
 #include "frame.h"
 #include "preview.h"
+#include "printing.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -30,9 +31,11 @@
 
 namespace {
 
-// One request a connection: "open " and the path, percent-encoded, then a
-// line end; the answer "ok" and a line end once it is taken.
+// One request a connection: "open " (or "print ") and the path,
+// percent-encoded, then a line end; the answer "ok" and a line end once it
+// is taken.
 const QByteArray kOpen("open ");
+const QByteArray kPrint("print ");
 const QByteArray kOk("ok\n");
 constexpr int kLockMs = 3000;
 
@@ -86,9 +89,10 @@ QString CShellChannel::SocketPath(const QString& name)
 #endif
 }
 
-QByteArray CShellChannel::RequestFor(const std::string& path)
+QByteArray CShellChannel::RequestFor(const std::string& path, BOOL bPrint)
 {
-    return kOpen + QByteArray::fromStdString(AfxFullPath(path)).toPercentEncoding() + '\n';
+    return (bPrint ? kPrint : kOpen) + QByteArray::fromStdString(AfxFullPath(path)).toPercentEncoding()
+           + '\n';
 }
 
 const QByteArray& CShellChannel::Answer()
@@ -99,13 +103,19 @@ const QByteArray& CShellChannel::Answer()
 bool CShellChannel::Take(const QByteArray& line)
 {
     const QByteArray request = line.trimmed();
-    if (!request.startsWith(kOpen))
+    const bool print = request.startsWith(kPrint);
+    if (!print && !request.startsWith(kOpen))
         return false;
-    const std::string path = QByteArray::fromPercentEncoding(request.mid(kOpen.size())).toStdString();
+    const qsizetype at = print ? kPrint.size() : kOpen.size();
+    const std::string path = QByteArray::fromPercentEncoding(request.mid(at)).toStdString();
     // Opened from the event loop: the save prompt may come first.
     QPointer<CShellChannel> self(this);
-    QTimer::singleShot(0, this, [self, path] {
-        if (self && self->m_onOpen)
+    QTimer::singleShot(0, this, [self, path, print] {
+        if (!self)
+            return;
+        if (print && self->m_onPrint)
+            self->m_onPrint(path);
+        else if (!print && self->m_onOpen)
             self->m_onOpen(path);
     });
     return true;
@@ -170,9 +180,11 @@ void CWinApp::EnableShellOpen()
                                                                     ? m_pszAppName
                                                                     : "ruvok"));
     m_pShellChannel->m_onOpen = [this](const std::string& path) { OpenFromShell(path, TRUE); };
+    // "/p" of a second start prints here, on the printer Print Setup chose.
+    m_pShellChannel->m_onPrint = [this](const std::string& path) { OpenFromShell(path, FALSE, TRUE); };
 }
 
-void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise)
+void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise, BOOL bPrint)
 {
     QWidget* pWidget = m_pMainWnd != nullptr ? m_pMainWnd->GetWidget() : nullptr;
     if (pWidget != nullptr && bRaise) {
@@ -185,17 +197,20 @@ void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise)
     // A dialog the user has open (a prompt, the file dialog) is answered
     // first: the file waits for it rather than opening from inside it.
     if (QApplication::activeModalWidget() != nullptr) {
-        QTimer::singleShot(200, m_pShellChannel, [this, path] { OpenFromShell(path, FALSE); });
+        QTimer::singleShot(200, m_pShellChannel,
+                           [this, path, bPrint] { OpenFromShell(path, FALSE, bPrint); });
         return;
     }
     // as a file named at start: opened after the save prompt
     CPreviewView::CloseIn(dynamic_cast<CFrameWnd*>(m_pMainWnd));
-    OpenDocumentFile(path.c_str());
+    CDocument* pDoc = OpenDocumentFile(path.c_str());
+    if (pDoc != nullptr && bPrint)
+        AfxPrintDocument(pDoc);
 }
 
-BOOL CWinApp::ForwardToRunningInstance(const std::string& fileName)
+BOOL CWinApp::ForwardToRunningInstance(const std::string& fileName, BOOL bPrint)
 {
-    return m_pShellChannel != nullptr && m_pShellChannel->Forward(fileName);
+    return m_pShellChannel != nullptr && m_pShellChannel->Forward(fileName, bPrint);
 }
 
 void CWinApp::ListenForShellRequests()

@@ -34,21 +34,23 @@ public:
     // display.
     static QString SocketPath(const QString& name);
 
-    // Hands the path to a running viewer; TRUE when it acknowledged it.
-    BOOL Forward(const std::string& path);
+    // Hands the path to a running viewer, to open or (bPrint) to print on
+    // its printer; TRUE when it acknowledged it.
+    BOOL Forward(const std::string& path, BOOL bPrint = FALSE);
     // Starts listening unless another viewer does; TRUE when this one does.
     BOOL Listen();
     BOOL IsListening() const;
 
-    // What a request runs: the path (absolute) to open.
+    // What a request runs: the path (absolute) to open, or to print.
     std::function<void(const std::string&)> m_onOpen;
+    std::function<void(const std::string&)> m_onPrint;
 
 private:
     // The channel's words: the request for path, the answer to one.
     static constexpr int kMaxRequest = 64 * 1024;
     static constexpr int kConnectMs = 1000;
     static constexpr int kAnswerMs = 5000;
-    static QByteArray RequestFor(const std::string& path);
+    static QByteArray RequestFor(const std::string& path, BOOL bPrint = FALSE);
     static const QByteArray& Answer();
     // Takes a request line; false when it is none. Its file opens from the
     // event loop.

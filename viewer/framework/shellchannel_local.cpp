@@ -13,7 +13,7 @@ CShellChannel::~CShellChannel()
     UnlockSocket();
 }
 
-BOOL CShellChannel::Forward(const std::string& path)
+BOOL CShellChannel::Forward(const std::string& path, BOOL bPrint)
 {
     if (m_path.isEmpty())
         return FALSE;
@@ -25,7 +25,7 @@ BOOL CShellChannel::Forward(const std::string& path)
     socket.connectToServer(m_path);
     if (!socket.waitForConnected(kConnectMs))
         return FALSE;  // nobody listens, or a dead viewer's socket
-    socket.write(RequestFor(path));
+    socket.write(RequestFor(path, bPrint));
     if (!socket.waitForBytesWritten(kAnswerMs))
         return FALSE;
     QByteArray answer;

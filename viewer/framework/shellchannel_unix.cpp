@@ -146,7 +146,7 @@ CShellChannel::~CShellChannel()
     UnlockSocket();
 }
 
-BOOL CShellChannel::Forward(const std::string& path)
+BOOL CShellChannel::Forward(const std::string& path, BOOL bPrint)
 {
     sockaddr_un addr;
     if (!AddressOf(m_path, addr))
@@ -160,7 +160,7 @@ BOOL CShellChannel::Forward(const std::string& path)
         return FALSE;
     SetTimeouts(fd, kAnswerMs);
     QByteArray answer;
-    if (SendAll(fd, RequestFor(path))) {
+    if (SendAll(fd, RequestFor(path, bPrint))) {
         char buffer[16];
         while (!answer.contains('\n') && answer.size() < 16) {
             const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -34,10 +35,23 @@ AfxShellType ShellTypeOf(const CWinApp& app, CDocTemplate* pTemplate)
     type.printToName = type.printToName.substr(0, type.printToName.find('\n'));
     type.nIDAppIcon = pTemplate->GetResourceID();
     type.nIDDocIcon = IDR_TEXTTYPE;
+    type.bInstalled = AfxIsInstalledProgram(
+        QCoreApplication::applicationFilePath().toStdString(), type.appName);
     return type;
 }
 
 }  // namespace
+
+bool AfxIsInstalledProgram(const std::string& programPath, const std::string& appName)
+{
+    const QFileInfo program(QString::fromStdString(programPath));
+    QDir dir = program.absoluteDir();
+    if (dir.dirName() != QStringLiteral("bin") || !dir.cdUp())
+        return false;
+    return QFileInfo::exists(dir.filePath(QStringLiteral("share/applications/")
+                                          + QString::fromStdString(appName)
+                                          + QStringLiteral(".desktop")));
+}
 
 void CWinApp::RegisterShellFileTypes(BOOL bCompat)
 {

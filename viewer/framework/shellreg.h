@@ -24,7 +24,15 @@ struct AfxShellType {
     std::string printToName;  // the print-to action's name
     UINT nIDAppIcon;          // the program's icon
     UINT nIDDocIcon;          // the document type's icon
+    // An installed program: its installation brings the desktop entry and
+    // the icons, which the user's folders then do without.
+    bool bInstalled = false;
 };
+
+// Whether the program at programPath is an installed one: in a bin folder
+// whose share folder holds the desktop entry of appName (as "cmake
+// --install" and the package put them), rather than where it was built.
+bool AfxIsInstalledProgram(const std::string& programPath, const std::string& appName);
 
 // Writes what is missing or out of date; leaves alone what the user has.
 // With bCompat the icon, print commands and the extension's new-file entry.

@@ -230,6 +230,8 @@ QString DesktopFileName(const AfxShellType& type)
 std::vector<std::pair<QString, QByteArray>> Files(const AfxShellType& type, bool bCompat)
 {
     std::vector<std::pair<QString, QByteArray>> files;
+    if (type.bInstalled)
+        return files;  // the installation's own entry and icons serve
     const QString data = DataHome();
     files.emplace_back(data + QStringLiteral("/applications/") + DesktopFileName(type),
                        DesktopEntry(type, bCompat));

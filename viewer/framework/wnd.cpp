@@ -85,7 +85,12 @@ BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
         m_hWnd = nullptr;
         OnWidgetDestroyed();
     });
-    if (cs.cx > 0 && cs.cy > 0)
+    // A top-level window takes only its size: where it goes is the window
+    // manager's choice (a position given here would be a user-specified
+    // one, which it honours even off the screen).
+    if (cs.cx > 0 && cs.cy > 0 && widget->isWindow())
+        widget->resize(cs.cx, cs.cy);
+    else if (cs.cx > 0 && cs.cy > 0)
         widget->setGeometry(cs.x, cs.y, cs.cx, cs.cy);
 
     if (WindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {

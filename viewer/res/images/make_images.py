@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the viewer's bitmaps, icons and cursors and writes them as .bmp, .ico
-and .cur files next to this script. The pictures are character grids, one
+and .cur files next to this script, and the two icons also as the PNG files
+the desktop's icon theme takes when the program is installed. The pictures are character grids, one
 character a pixel, in the 16-colour palette below; run it again after changing
 a picture and commit its output with it.
 
@@ -10,6 +11,7 @@ a picture and commit its output with it.
 import os
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -595,6 +597,24 @@ def controls_3d():
             row(lambda s, f, m: check_box(13, s, f, m), three))
 
 
+def png(rows):
+    """An RGBA PNG of the grid, " " transparent."""
+    width, height = len(rows[0]), len(rows)
+    raw = bytearray()
+    for r in rows:
+        raw.append(0)  # no filter
+        for ch in r:
+            raw += bytes((0, 0, 0, 0)) if ch == " " else bytes(PALETTE[INDEX[ch]][1]) + b"\xff"
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + \
+            struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + \
+        chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+
+
 # ---------------------------------------------------------------------------
 
 def outputs():
@@ -611,6 +631,11 @@ def outputs():
         "checklist13.bmp": bmp(check_list(13)),
         "checklist11.bmp": bmp(check_list(11)),
         "controls3d.bmp": bmp(controls_3d()),
+        # for the icon theme of an installed program
+        "ruvok-32.png": png(notepad(32)),
+        "ruvok-16.png": png(notepad(16)),
+        "ruvok-document-32.png": png(grid(DOCUMENT_32, 32, 32, "document 32")),
+        "ruvok-document-16.png": png(grid(DOCUMENT_16, 16, 16, "document 16")),
     }
 
 

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Exits 0 when this machine runs 32-bit x86 programs (the kernel's IA-32
+# emulation), which 32-bit wine needs; non-zero when it does not (some virtual
+# machines' kernels leave it out), where installing wine32:i386 would only
+# stop the 64-bit wine from starting.
+set -u
+probe=$(mktemp "${TMPDIR:-/tmp}/ruvok-i386.XXXXXX") || exit 1
+trap 'rm -f "$probe"' EXIT
+# A whole 32-bit program, 93 bytes: an ELF header, one loaded segment, and
+# exit(0) through int 0x80.
+printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+chmod +x "$probe"
+"$probe" 2>/dev/null

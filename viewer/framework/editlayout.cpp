@@ -1,10 +1,10 @@
 // How the edit control lays its text out (see editlayout.h).
 #include "editlayout.h"
 
+#include "editrows.h"
 #include "edittext.h"
 
 #include <QFontMetrics>
-#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QTextBlock>
@@ -28,9 +28,14 @@ constexpr qsizetype kLongestWrappableWord = 2048;
 // marks a duplicate code (with the character it follows), the stand-in for
 // an undecodable byte, a control character, a user-defined one. Shaping
 // draws those as boxes, or not at all where they should not show; without
-// it they would vanish or show as boxes wrongly. So a long line is laid out
+// it they would vanish or show as boxes wrongly. So a long line (one held in
+// several blocks, or a block longer than edittext::kLongLine) is laid out
 // unshaped but for those.
-constexpr int kLongLine = 4096;  // characters
+bool IsLong(const QTextBlock& block)
+{
+    return block.length() > edittext::kLongLine || edittext::GoesOnFromBefore(block)
+           || edittext::GoesOnAfter(block);
+}
 
 }  // namespace
 
@@ -76,7 +81,7 @@ void ShapeOnlyWhereNeeded(QTextDocument* doc, int from, int to)
     QTextCursor c(doc);
     for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        if (block.length() <= kLongLine)
+        if (!IsLong(block))
             continue;
         const int base = block.position();
         const int first = std::max(from, base) - base;
@@ -164,7 +169,7 @@ void MoveIntoWidget(QPlainTextEdit& widget, QTextDocument* doc, qreal tabStopDis
     c.insertBlock();
     c.setPosition(doc->characterCount() - 1);
     c.insertText(QString(lines, QLatin1Char('\n')));
-    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+    doc->setDocumentLayout(new EditRowsLayout(doc));
     widget.setDocument(doc);
     widget.setWordWrapMode(wrap);
     // By position: a cursor that moves by characters or lines lays out

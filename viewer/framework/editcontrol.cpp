@@ -390,11 +390,13 @@ bool EditControl::InsertBytes(const char* bytes, std::size_t n, bool asUserEdit)
         ++m_internal;
     c.beginEditBlock();
     c.removeSelectedText();
-    if (editlayout::HasOverlongWord(lines.text))
+    const bool anywhere = editlayout::HasOverlongWord(lines.text);
+    if (anywhere)
         setWordWrapMode(QTextOption::WrapAnywhere);
     // The line the cursor was in keeps its own end, after the text.
     const int start = c.position();
-    edittext::InsertLines(c, lines, editlayout::Shaped(c.charFormat()));
+    edittext::InsertLines(c, lines, editlayout::Shaped(c.charFormat()),
+                          !anywhere && wordWrapMode() != QTextOption::WrapAnywhere);
     editlayout::ShapeOnlyWhereNeeded(document(), start, c.position());
     c.endEditBlock();
     if (!asUserEdit)

@@ -25,7 +25,7 @@ EditRowsLayout* EditControl::Rows() const
 
 bool EditControl::HasJoins() const
 {
-    return m_pPending == nullptr && Rows() != nullptr && edittext::HasOddLineEnds(*document());
+    return m_pPending == nullptr && Rows() != nullptr && edittext::HasJoinedLines(*document());
 }
 
 bool EditControl::IsBeforeJoin(int pos) const
@@ -143,6 +143,34 @@ void EditControl::SettleAfterKey(QKeyEvent* e, int before, int changesBefore,
     QTextCursor c = textCursor();
     const bool shift = (e->modifiers() & Qt::ShiftModifier) != 0;
     const auto mode = shift ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    const bool byWord = (e->modifiers() & Qt::ControlModifier) != 0
+                        && (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right);
+    if (byWord && m_changes == changesBefore) {
+        // Qt stops a move by words at a block's ends; across a break inside
+        // a line, the move is the one the two blocks' text as one gives.
+        const int at = c.position();
+        QTextBlock after;
+        if (IsBeforeJoin(at))
+            after = document()->findBlock(at).next();
+        else if (c.atBlockStart() && edittext::GoesOnFromBefore(c.block()))
+            after = c.block();
+        const QTextBlock first = after.previous();
+        if (after.isValid() && (first.contains(before) || after.contains(before))) {
+            const QString text = first.text() + after.text();
+            const int split = first.length() - 1;
+            const int from = first.contains(before) && before - first.position() <= split
+                                 ? before - first.position()
+                                 : split + before - after.position();
+            QTextLayout words(text);
+            const int to = e->key() == Qt::Key_Right
+                               ? words.nextCursorPosition(from, QTextLayout::SkipWords)
+                               : words.previousCursorPosition(from, QTextLayout::SkipWords);
+            if (to > 0 && to < text.size()) {
+                c.setPosition(to < split ? first.position() + to : after.position() + to - split, mode);
+                setTextCursor(c);
+            }
+        }
+    }
     int pos = c.position();
     if (rowBefore.size() > 1) {
         // Home and End go to the ends of the row on screen.
@@ -195,7 +223,21 @@ void EditControl::SettleAfterKey(QKeyEvent* e, int before, int changesBefore,
 int EditControl::PositionAt(const QPointF& point) const
 {
     const QTextCursor hit = cursorForPosition(point.toPoint());
-    const std::vector<EditRowsLayout::Part> row = RowAt(hit.position());
+    const QTextBlock block = hit.block();
+    if (!edittext::GoesOnFromBefore(block) && !edittext::GoesOnAfter(block))
+        return hit.position();
+    // The row under the point, by its height: a position at a row's end
+    // is the next row's start.
+    const qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
+    const QTextLayout* tl = block.layout();
+    int line = -1;
+    for (int i = 0; i < tl->lineCount() && line < 0; ++i) {
+        const QTextLine l = tl->lineAt(i);
+        if (point.y() < top + l.y() + l.height())
+            line = i;
+    }
+    const std::vector<EditRowsLayout::Part> row =
+        Rows()->RowOf(block, line < 0 ? tl->lineCount() - 1 : line);
     if (row.size() < 2)
         return PastJoin(hit.position());
     return PositionInRow(row, point.x() - contentOffset().x());

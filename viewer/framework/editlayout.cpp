@@ -31,10 +31,10 @@ constexpr qsizetype kLongestWrappableWord = 2048;
 // it they would vanish or show as boxes wrongly. So a long line (one held in
 // several blocks, or a block longer than edittext::kLongLine) is laid out
 // unshaped but for those.
-bool IsLong(const QTextBlock& block)
+bool IsLong(const QTextBlock& block, bool joins)
 {
-    return block.length() > edittext::kLongLine || edittext::GoesOnFromBefore(block)
-           || edittext::GoesOnAfter(block);
+    return block.length() > edittext::kLongLine
+           || (joins && (edittext::GoesOnFromBefore(block) || edittext::GoesOnAfter(block)));
 }
 
 }  // namespace
@@ -78,10 +78,11 @@ void ShapeOnlyWhereNeeded(QTextDocument* doc, int from, int to)
     QTextCharFormat unshaped;
     unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
     const QTextCharFormat shaped = Shaped();
+    const bool joins = edittext::HasJoinedLines(*doc);
     QTextCursor c(doc);
     for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        if (!IsLong(block))
+        if (!IsLong(block, joins))
             continue;
         const int base = block.position();
         const int first = std::max(from, base) - base;
@@ -128,7 +129,8 @@ void AppendLines(QTextDocument* doc, const cp932::Lines& lines)
 {
     if (lines.text.isEmpty())
         return;
-    if (HasOverlongWord(lines.text)) {
+    const bool anywhere = HasOverlongWord(lines.text);
+    if (anywhere) {
         QTextOption option = doc->defaultTextOption();
         option.setWrapMode(QTextOption::WrapAnywhere);
         doc->setDefaultTextOption(option);
@@ -139,7 +141,8 @@ void AppendLines(QTextDocument* doc, const cp932::Lines& lines)
     cursor.movePosition(QTextCursor::End);
     const int from = cursor.position();
     cursor.beginEditBlock();
-    edittext::InsertLines(cursor, lines, QTextCharFormat());
+    edittext::InsertLines(cursor, lines, QTextCharFormat(),
+                          !anywhere && doc->defaultTextOption().wrapMode() != QTextOption::WrapAnywhere);
     cursor.endEditBlock();
     ShapeOnlyWhereNeeded(doc, from, cursor.position());
     doc->setUndoRedoEnabled(true);

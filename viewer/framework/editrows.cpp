@@ -3,6 +3,7 @@
 
 #include "edittext.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -18,6 +19,12 @@ namespace {
 // characters for any row.
 constexpr int kAhead = 640;
 
+// The blocks of a line laid out at once to reach one asked for: about a
+// frame's work. A block further on is laid out from where the blocks before
+// it were last found to end, and again once they are all laid out.
+constexpr int kChainAtOnce = 12;
+constexpr qint64 kSliceNs = 6'000'000;
+
 }  // namespace
 
 EditRowsLayout::EditRowsLayout(QTextDocument* doc)
@@ -28,7 +35,7 @@ EditRowsLayout::EditRowsLayout(QTextDocument* doc)
 bool EditRowsLayout::IsJoined(const QTextBlock& block) const
 {
     if (m_joinsEpoch != m_epoch) {
-        m_hasJoins = edittext::HasOddLineEnds(*document());
+        m_hasJoins = edittext::HasJoinedLines(*document());
         m_joinsEpoch = m_epoch;
     }
     return m_hasJoins && (edittext::GoesOnFromBefore(block) || edittext::GoesOnAfter(block));
@@ -80,7 +87,7 @@ QRectF EditRowsLayout::blockBoundingRect(const QTextBlock& block) const
 bool EditRowsLayout::IsGood(const QTextBlock& block, const State* state) const
 {
     const QTextLayout* tl = block.layout();
-    if (state == nullptr || tl->lineCount() == 0)
+    if (state == nullptr || tl->lineCount() == 0 || state->provisional)
         return false;
     if (state->epoch == m_epoch)
         return true;
@@ -92,16 +99,6 @@ bool EditRowsLayout::IsGood(const QTextBlock& block, const State* state) const
         entry = m_states.value(block.previous().layout()).exit;
     if (entry != state->entry)
         return false;
-    if (state->recheckAhead) {
-        // The next block's start changed: the last row may end elsewhere.
-        const QTextLine last = tl->lineAt(tl->lineCount() - 1);
-        const int ahead = block.length() - 1 - last.textStart();
-        const int end = RowEnd(block, last.textStart(), tl->lineCount() == 1 ? state->entry : 0);
-        const bool hangs = end < 0 || end > ahead;
-        if (hangs != state->hangs || (!hangs && end != ahead))
-            return false;
-        const_cast<State*>(state)->recheckAhead = false;
-    }
     const_cast<State*>(state)->epoch = m_epoch;
     return true;
 }
@@ -110,12 +107,21 @@ void EditRowsLayout::Ensure(const QTextBlock& block) const
 {
     // Back to the first block of the line that needs nothing, then forward.
     QTextBlock first = block;
+    int chain = 0;
     while (edittext::GoesOnFromBefore(first)) {
         const QTextBlock before = first.previous();
         const auto it = m_states.constFind(before.layout());
-        if (it != m_states.constEnd() && it->epoch == m_epoch && before.layout()->lineCount() > 0)
+        if (it != m_states.constEnd() && it->epoch == m_epoch && !it->provisional
+            && before.layout()->lineCount() > 0)
             break;
         first = before;
+        if (++chain > kChainAtOnce && !m_completing) {
+            const auto own = m_states.constFind(block.layout());
+            if (own == m_states.constEnd() || block.layout()->lineCount() == 0 || !own->provisional)
+                LayOut(block, true);
+            CompleteLater();
+            return;
+        }
     }
     for (QTextBlock b = first;; b = b.next()) {
         const auto it = m_states.constFind(b.layout());
@@ -173,7 +179,42 @@ int EditRowsLayout::RowEnd(const QTextBlock& block, int start, qreal x) const
 // Qt's plain text layout of a block, but for a joined line: the first row
 // starts where the block before ends, and the last one ends where the
 // line's row would, which may be before the block's end.
-void EditRowsLayout::LayOut(const QTextBlock& block) const
+void EditRowsLayout::CompleteLater() const
+{
+    if (m_completionPending)
+        return;
+    m_completionPending = true;
+    auto* self = const_cast<EditRowsLayout*>(this);
+    QMetaObject::invokeMethod(self, [self] { self->Complete(); }, Qt::QueuedConnection);
+}
+
+void EditRowsLayout::Complete()
+{
+    m_completionPending = false;
+    QElapsedTimer timer;
+    timer.start();
+    m_completing = true;
+    bool more = false;
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        if (!IsJoined(b))
+            continue;
+        const auto it = m_states.constFind(b.layout());
+        if (it != m_states.constEnd() && it->epoch == m_epoch && !it->provisional && b.layout()->lineCount() > 0)
+            continue;
+        if (timer.nsecsElapsed() > kSliceNs) {
+            more = true;
+            break;
+        }
+        Ensure(b);
+    }
+    m_completing = false;
+    emit update(QRectF(0., -document()->documentMargin(), 1000000000., 1000000000.));
+    emit documentSizeChanged(documentSize());
+    if (more)
+        CompleteLater();
+}
+
+void EditRowsLayout::LayOut(const QTextBlock& block, bool provisional) const
 {
     const QTextDocument* doc = document();
     const qreal margin = doc->documentMargin();
@@ -245,6 +286,7 @@ void EditRowsLayout::LayOut(const QTextBlock& block) const
     state.lines = tl->lineCount();
     state.lastStart = state.lines > 0 ? tl->lineAt(state.lines - 1).textStart() : 0;
     state.epoch = m_epoch;
+    state.provisional = provisional;
     m_states.insert(tl, state);
 
     const int owned = std::max(0, state.lines - (state.hangs ? 1 : 0));
@@ -284,11 +326,8 @@ void EditRowsLayout::documentChanged(int from, int removed, int added)
         return;
     }
     // The block before looks into the start of this one for its last row.
-    if (edittext::GoesOnFromBefore(first)) {
-        auto it = m_states.find(first.previous().layout());
-        if (it != m_states.end())
-            it->recheckAhead = true;
-    }
+    if (edittext::GoesOnFromBefore(first) && from - first.position() < kAhead)
+        QTextBlock(first.previous()).clearLayout();
     if (m_states.size() > 2 * blocks + 64) {
         // Layouts of blocks that are gone.
         QHash<const QTextLayout*, State> kept;

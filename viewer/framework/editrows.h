@@ -50,7 +50,7 @@ private:
         int lines = 0;       // as laid out, to tell a layout of Qt's own
         int lastStart = 0;
         bool hangs = false;
-        bool recheckAhead = false;  // the next block's start changed
+        bool provisional = false;   // laid out before the blocks before it
     };
 
     bool IsJoined(const QTextBlock& block) const;
@@ -59,7 +59,11 @@ private:
     // it in the line first.
     void Ensure(const QTextBlock& block) const;
     bool IsGood(const QTextBlock& block, const State* state) const;
-    void LayOut(const QTextBlock& block) const;
+    void LayOut(const QTextBlock& block, bool provisional = false) const;
+    // Lays out, a few at a time while nothing else waits, the blocks that
+    // were laid out before the blocks before them; then repaints.
+    void CompleteLater() const;
+    void Complete();
     // Where the row that starts at position start of block and x (from the
     // margin) ends, counted from start, looking on into the next block;
     // -1 where the whole rest of block and the next one's start fit.
@@ -70,6 +74,8 @@ private:
     mutable bool m_hasJoins = false;
     mutable quint64 m_joinsEpoch = 0;
     mutable bool m_sizeChangePending = false;
+    mutable bool m_completionPending = false;
+    bool m_completing = false;
     int m_blockCount = 1;
 };
 

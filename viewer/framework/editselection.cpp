@@ -32,10 +32,10 @@ SelectionText::SelectionText(const QTextDocument& doc, int from, int to)
     if (breaks == 0)
         return;
     m_ends.reserve(static_cast<std::size_t>(breaks));
-    const bool odd = edittext::HasOddLineEnds(doc);
+    const edittext::LineEnds ends(doc);
     for (QTextBlock block = doc.findBlock(from); m_ends.size() < static_cast<std::size_t>(breaks);
          block = block.next())
-        m_ends.push_back(odd ? edittext::EndOf(block) : cp932::LineEnd::CrLf);
+        m_ends.push_back(ends.After(block));
 }
 
 QStringList SelectionText::formats() const

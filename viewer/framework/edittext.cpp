@@ -56,11 +56,13 @@ bool IsJoinPlace(QStringView text, qsizetype i)
 
 // Inserts one line (no line end in it), in blocks of about kJoinedBlock
 // characters where it is long.
-void InsertLine(QTextCursor& cursor, QStringView line, const QTextCharFormat& plain)
+void InsertLine(QTextCursor& cursor, QStringView line, const QTextCharFormat& plain, bool join)
 {
     constexpr qsizetype kSearch = 512;  // characters past the ideal place to look for one
     qsizetype from = 0;
-    if (line.size() > kLongLine) {
+    // A tab's width depends on where its row starts, which the blocks of a
+    // line do not keep.
+    if (join && line.size() > kLongLine && !line.contains(QLatin1Char('\t'))) {
         const QTextCharFormat none = Marked(plain, cp932::LineEnd::None);
         qsizetype at = kJoinedBlock;
         while (at + kJoinedBlock / 2 < line.size()) {
@@ -104,7 +106,7 @@ void ForgetBytes(const QTextDocument& doc, int position, int added)
 
 // Inserts text whose LFs are CR LF line ends (Qt makes each a block), each
 // long line of it in several blocks.
-void InsertText(QTextCursor& cursor, QStringView text, const QTextCharFormat& plain)
+void InsertText(QTextCursor& cursor, QStringView text, const QTextCharFormat& plain, bool join)
 {
     qsizetype from = 0;
     qsizetype start = 0;
@@ -114,7 +116,7 @@ void InsertText(QTextCursor& cursor, QStringView text, const QTextCharFormat& pl
         if (i - start > kLongLine) {
             if (start > from)
                 cursor.insertText(text.mid(from, start - from).toString(), plain);
-            InsertLine(cursor, text.mid(start, i - start), plain);
+            InsertLine(cursor, text.mid(start, i - start), plain, join);
             from = i;
         }
         start = i + 1;
@@ -162,6 +164,46 @@ bool HasOddLineEnds(const QTextDocument& doc)
                        [](const QTextFormat& f) { return f.intProperty(kLineEndMark) != 0; });
 }
 
+bool HasJoinedLines(const QTextDocument& doc)
+{
+    const QList<QTextFormat> formats = doc.allFormats();
+    return std::any_of(formats.begin(), formats.end(),
+                       [](const QTextFormat& f) { return f.intProperty(kLineEndMark) == kMarkNone; });
+}
+
+LineEnds::LineEnds(const QTextDocument& doc)
+{
+    const QList<QTextFormat> formats = doc.allFormats();
+    m_byFormat.reserve(static_cast<std::size_t>(formats.size()));
+    for (const QTextFormat& f : formats) {
+        switch (f.intProperty(kLineEndMark)) {
+        case kMarkCr:
+            m_byFormat.push_back(cp932::LineEnd::Cr);
+            break;
+        case kMarkLf:
+            m_byFormat.push_back(cp932::LineEnd::Lf);
+            break;
+        case kMarkNone:
+            m_byFormat.push_back(cp932::LineEnd::None);
+            break;
+        default:
+            m_byFormat.push_back(cp932::LineEnd::CrLf);
+            break;
+        }
+    }
+}
+
+cp932::LineEnd LineEnds::After(const QTextBlock& block) const
+{
+    const QTextBlock next = block.next();
+    if (!next.isValid())
+        return cp932::LineEnd::CrLf;
+    const int index = next.charFormatIndex();
+    return index >= 0 && static_cast<std::size_t>(index) < m_byFormat.size()
+               ? m_byFormat[static_cast<std::size_t>(index)]
+               : EndOf(block);
+}
+
 // format, marked for a separator that stands for end.
 QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end)
 {
@@ -184,7 +226,8 @@ QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end)
 
 // Inserts decoded lines at the cursor in format, each separator marked with
 // its own line end.
-void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format)
+void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format,
+                 bool join)
 {
     const QTextCharFormat plain = Marked(format, cp932::LineEnd::CrLf);
     const QString& text = lines.text;
@@ -196,7 +239,7 @@ void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextChar
             continue;
         if (odd->line == line) {
             if (i > from)
-                InsertText(cursor, QStringView(text).mid(from, i - from), plain);
+                InsertText(cursor, QStringView(text).mid(from, i - from), plain, join);
             cursor.insertBlock(cursor.blockFormat(), Marked(plain, odd->end));
             from = i + 1;
             ++odd;
@@ -204,9 +247,9 @@ void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextChar
         ++line;
     }
     if (from == 0)
-        InsertText(cursor, text, plain);
+        InsertText(cursor, text, plain, join);
     else if (from < text.size())
-        InsertText(cursor, QStringView(text).mid(from), plain);
+        InsertText(cursor, QStringView(text).mid(from), plain, join);
 }
 
 // A text of very many lines costs the document a block per line, which
@@ -258,7 +301,7 @@ std::size_t LeadingLinesLength(const char* bytes, std::size_t n)
 void AppendBytes(const QTextDocument& doc, QByteArray& out)
 {
     out.reserve(out.size() + doc.characterCount() + doc.characterCount() / 4);
-    const bool odd = HasOddLineEnds(doc);
+    const LineEnds ends(doc);
     const bool keep = doc.property(kTracked).toBool();
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         if (const auto* kept = static_cast<const BlockBytes*>(block.userData())) {
@@ -268,7 +311,7 @@ void AppendBytes(const QTextDocument& doc, QByteArray& out)
         QByteArray bytes;
         cp932::Encode(block.text(), bytes);
         if (block.next().isValid())
-            bytes.append(cp932::LineEndBytes(odd ? EndOf(block) : cp932::LineEnd::CrLf));
+            bytes.append(cp932::LineEndBytes(ends.After(block)));
         out.append(bytes);
         if (keep)
             QTextBlock(block).setUserData(new BlockBytes(std::move(bytes)));
@@ -332,7 +375,7 @@ int PositionOfByteOffset(const QTextDocument& doc, int offset)
 int LineCount(const QTextDocument& doc)
 {
     int joined = 0;
-    if (HasOddLineEnds(doc)) {
+    if (HasJoinedLines(doc)) {
         for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
             joined += IsMarkedNone(block) && block.previous().isValid() ? 1 : 0;
     }

@@ -21,6 +21,7 @@
 #include <QTextCursor>
 
 #include <cstddef>
+#include <vector>
 
 class QTextDocument;
 
@@ -40,15 +41,31 @@ constexpr int kLongLine = 4096;
 constexpr int kJoinedBlock = 2048;
 
 // Whether any block break of doc stands for a line end other than CR LF:
-// where none does, no block needs looking at for its end.
+// where none does, no block needs looking at for its end. Whether any
+// stands for none at all (a long line held in several blocks).
 bool HasOddLineEnds(const QTextDocument& doc);
+bool HasJoinedLines(const QTextDocument& doc);
+
+// The line ends of a document's blocks, read from its few formats once
+// rather than from each block's format.
+class LineEnds {
+public:
+    explicit LineEnds(const QTextDocument& doc);
+    cp932::LineEnd After(const QTextBlock& block) const;
+
+private:
+    std::vector<cp932::LineEnd> m_byFormat;
+};
 
 // format, marked for a separator that stands for end.
 QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end);
 
 // Inserts decoded lines at the cursor in format, each separator marked with
-// its own line end; a long line goes in as several blocks.
-void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format);
+// its own line end; a long line goes in as several blocks where join is
+// true (not in a text that wraps anywhere, whose rows the blocks would not
+// keep), unless it holds a tab.
+void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format,
+                 bool join = true);
 
 // Joins short CR LF lines of a text of very many lines into shared blocks.
 void GroupShortLines(cp932::Lines& lines);

@@ -176,11 +176,18 @@ Text OneLine(const std::string& pages, std::size_t bytes)
 // ---------------------------------------------------------------------------
 // The display
 
-struct Screen {
+struct Bench {
     Display* display = nullptr;
     int damageEvent = 0;
     std::map<Window, Damage> damages;
 };
+
+// Windows come and go (and some take no drawing at all): errors about them
+// are no concern here.
+int IgnoreErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
 
 // A repaint worth counting: wider or taller than a cursor.
 bool Significant(const XRectangle& r)
@@ -190,7 +197,7 @@ bool Significant(const XRectangle& r)
 
 // Waits for the next repaint of w (any top-level window when w is 0)
 // until the deadline; its time, or -1.
-double NextRepaint(Screen& s, Window w, double deadline, bool anySize = false)
+double NextRepaint(Bench& s, Window w, double deadline, bool anySize = false)
 {
     const int fd = ConnectionNumber(s.display);
     for (;;) {
@@ -215,7 +222,7 @@ double NextRepaint(Screen& s, Window w, double deadline, bool anySize = false)
 }
 
 // Waits until w has not repainted for kQuiet seconds (or the deadline).
-void Settle(Screen& s, Window w, double limit = kTimeout)
+void Settle(Bench& s, Window w, double limit = kTimeout)
 {
     const double deadline = Now() + limit;
     while (Now() < deadline && NextRepaint(s, w, std::min(deadline, Now() + kQuiet)) >= 0) {
@@ -296,7 +303,7 @@ struct Running {
     double firstPaint = -1;  // seconds from the start
 };
 
-Running Start(Screen& s, const Program& p, const std::string& file)
+Running Start(Bench& s, const Program& p, const std::string& file)
 {
     Running r;
     XSync(s.display, False);
@@ -359,7 +366,7 @@ double ResidentMiB(pid_t pid)
 }
 
 // Seconds from act() to the first repaint of the program's window.
-double Timed(Screen& s, const Running& r, const std::function<void()>& act, bool anySize = false)
+double Timed(Bench& s, const Running& r, const std::function<void()>& act, bool anySize = false)
 {
     XSync(s.display, False);
     while (XPending(s.display) > 0) {
@@ -374,7 +381,7 @@ double Timed(Screen& s, const Running& r, const std::function<void()>& act, bool
 }
 
 // Seconds from Ctrl+S to the file written (in place or by a rename).
-double TimedSave(Screen& s, const std::string& file)
+double TimedSave(Bench& s, const std::string& file)
 {
     const std::string dir = file.substr(0, file.rfind('/'));
     const std::string name = file.substr(file.rfind('/') + 1);
@@ -406,7 +413,7 @@ struct Row {
     double budget;  // ms; 0 for none
 };
 
-double Rounds(Screen& s, const Running& r, const std::function<double(int)>& once)
+double Rounds(Bench& s, const Running& r, const std::function<double(int)>& once)
 {
     std::vector<double> times;
     int rounds = kRounds;
@@ -504,7 +511,7 @@ int main()
                  "tcp", static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    Screen s;
+    Bench s;
     for (int i = 0; i < 100 && s.display == nullptr; ++i) {
         ::usleep(50000);
         s.display = XOpenDisplay(displayName.c_str());
@@ -517,6 +524,7 @@ int main()
         return 1;
     }
     ::setenv("DISPLAY", displayName.c_str(), 1);
+    XSetErrorHandler(IgnoreErrors);
     XSelectInput(s.display, DefaultRootWindow(s.display), SubstructureNotifyMask);
 
     const double loadBefore = LoadAverage();

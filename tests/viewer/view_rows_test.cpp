@@ -190,7 +190,8 @@ TEST(ViewRows, ALongLineWrapsAsOneBlockWould)
         const char* why;
         bool joined;  // held in several blocks
     } texts[] = {
-        {Line(24000, 1), "Japanese with words, kana and tabs (one block)", false},
+        {Line(24000, 1), "Japanese with words, kana and tabs", false},
+        {Line(6000, 11, false) + "\t" + Line(18000, 12, false) + "\t", "two tabs far apart", true},
         {Line(24000, 2, false), "the same without tabs", true},
         {std::string(9000, 'a') + " " + Line(9000, 3, false), "an overlong word, wrapping anywhere (one block)", false},
         {[] {

@@ -58,17 +58,19 @@ bool IsJoinPlace(QStringView text, qsizetype i)
 // characters where it is long.
 void InsertLine(QTextCursor& cursor, QStringView line, const QTextCharFormat& plain, bool join)
 {
-    constexpr qsizetype kSearch = 512;  // characters past the ideal place to look for one
+    constexpr qsizetype kSearch = 1536;  // characters past the ideal place to look for one
     qsizetype from = 0;
-    // A tab's width depends on where its row starts, which the blocks of a
-    // line do not keep.
-    if (join && line.size() > kLongLine && !line.contains(QLatin1Char('\t'))) {
+    // A tab's width is reckoned from where its line starts, and a block's
+    // first line starts inside a row: no tab may come soon after a place.
+    constexpr qsizetype kNoTab = 640;  // characters
+    if (join && line.size() > kLongLine) {
         const QTextCharFormat none = Marked(plain, cp932::LineEnd::None);
         qsizetype at = kJoinedBlock;
         while (at + kJoinedBlock / 2 < line.size()) {
             const qsizetype limit = std::min(line.size() - 1, at + kSearch);
             qsizetype cut = at;
-            while (cut < limit && !IsJoinPlace(line, cut))
+            while (cut < limit
+                   && (!IsJoinPlace(line, cut) || line.mid(cut, kNoTab).contains(QLatin1Char('\t'))))
                 ++cut;
             if (cut < limit) {
                 cursor.insertText(line.mid(from, cut - from).toString(), plain);

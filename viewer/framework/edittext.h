@@ -63,7 +63,7 @@ QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end);
 // Inserts decoded lines at the cursor in format, each separator marked with
 // its own line end; a long line goes in as several blocks where join is
 // true (not in a text that wraps anywhere, whose rows the blocks would not
-// keep), unless it holds a tab.
+// keep).
 void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format,
                  bool join = true);
 

@@ -10,7 +10,7 @@ packages=(
   libicu-dev libxcb1-dev libfontconfig-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic
-  libx11-dev
+  libx11-dev libxdamage-dev libxtst-dev
   xvfb xauth xdotool xclip imagemagick poppler-utils
   nkf icu-devtools manpages-ja
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64

@@ -7,11 +7,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-bench
 
-# The start-up benchmark measures FeatherPad (Debian's featherpad) beside
-# ruvok; it is a benchmark's need only, not the tests'.
-if [ "${RUVOK_BUILD_VIEWER:-ON}" = ON ] && ! command -v featherpad >/dev/null; then
-  sudo=; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends featherpad >/dev/null || true
+# The start-up and key benchmarks measure FeatherPad and Mousepad (Debian's
+# featherpad and mousepad) beside ruvok; they are a benchmark's need only,
+# not the tests'.
+if [ "${RUVOK_BUILD_VIEWER:-ON}" = ON ]; then
+  peers=()
+  for p in featherpad mousepad; do command -v "$p" >/dev/null || peers+=("$p"); done
+  if [ ${#peers[@]} -gt 0 ]; then
+    sudo=; [ "$(id -u)" -ne 0 ] && sudo=sudo
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${peers[@]}" >/dev/null || true
+  fi
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -23,6 +28,12 @@ echo "== conversion library (32 MiB texts)"
 echo
 echo "== whole programs"
 "$build/bench/bench_programs"
+
+if [ -x "$build/bench/keys/bench_keys" ]; then
+  echo
+  echo "== bench_keys"
+  "$build/bench/keys/bench_keys"
+fi
 
 if [ -x "$build/bench/start/bench_start" ]; then
   echo

@@ -80,7 +80,9 @@ QString MakeStorable(QStringView text);
 // ---------------------------------------------------------------------------
 // Text split into lines, for a widget that holds one block per line.
 
-enum class LineEnd : unsigned char { CrLf, Cr, Lf };
+// None is no line end at all: a widget may hold one long line in several
+// blocks, each going on in the next.
+enum class LineEnd : unsigned char { CrLf, Cr, Lf, None };
 
 // A line end that is not CR LF, by the number of the line it ends.
 struct OddLineEnd {
@@ -106,6 +108,8 @@ inline const char* LineEndBytes(LineEnd end)
         return "\r";
     case LineEnd::Lf:
         return "\n";
+    case LineEnd::None:
+        return "";
     case LineEnd::CrLf:
         break;
     }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -29,9 +30,16 @@ constexpr UINT kDefaultLimit = 30000;  // as an edit control starts
 EditControl::EditControl(CEditView* pView, QWidget* pParent)
     : QPlainTextEdit(pParent), m_pView(pView), m_limit(kDefaultLimit)
 {
+    // A document laid out by rows from the start: a paste may bring a long line.
+    auto* doc = new QTextDocument(this);
+    doc->setDefaultFont(font());
+    doc->setDocumentLayout(new EditRowsLayout(doc));
+    setDocument(doc);
     setUndoRedoEnabled(true);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    edittext::TrackBytes(document());
     AdoptDocument(document());
+    viewport()->installEventFilter(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -167,6 +175,8 @@ LRESULT EditControl::Paint()
     if (m_pPaintEvent != nullptr) {
         m_bPainted = true;
         QPlainTextEdit::paintEvent(m_pPaintEvent);
+        if (HasJoins())
+            PaintHangingLines(m_pPaintEvent->rect());
     } else {
         viewport()->update();
     }
@@ -315,6 +325,7 @@ void EditControl::SetText(const char* bytes, std::size_t n)
     cp932::Lines lines = cp932::DecodeLines(bytes, first);
     edittext::GroupShortLines(lines);
     QTextDocument* doc = editlayout::NewDocument(lines, *TextDoc(), this);
+    edittext::TrackBytes(doc);
     m_rest = QByteArray(bytes + first, static_cast<qsizetype>(n - first));
     m_bytesValid = false;
     delete m_pPending;
@@ -379,11 +390,13 @@ bool EditControl::InsertBytes(const char* bytes, std::size_t n, bool asUserEdit)
         ++m_internal;
     c.beginEditBlock();
     c.removeSelectedText();
-    if (editlayout::HasOverlongWord(lines.text))
+    const bool anywhere = editlayout::HasOverlongWord(lines.text);
+    if (anywhere)
         setWordWrapMode(QTextOption::WrapAnywhere);
     // The line the cursor was in keeps its own end, after the text.
     const int start = c.position();
-    edittext::InsertLines(c, lines, editlayout::Shaped(c.charFormat()));
+    edittext::InsertLines(c, lines, editlayout::Shaped(c.charFormat()),
+                          !anywhere && wordWrapMode() != QTextOption::WrapAnywhere);
     editlayout::ShapeOnlyWhereNeeded(document(), start, c.position());
     c.endEditBlock();
     if (!asUserEdit)
@@ -443,6 +456,7 @@ void EditControl::AdoptDocument(QTextDocument* doc)
 {
     connect(doc, &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         m_bytesValid = false;
+        ++m_changes;
         if (m_internal == 0 && (removed != 0 || added != 0))
             m_pView->OnEditChange();
     });

@@ -8,12 +8,14 @@
 #define RUVOK_EDITCONTROL_H
 
 #include "afx.h"
+#include "editrows.h"
 #include "font.h"
 
 #include <QByteArray>
 #include <QPlainTextEdit>
 
 #include <cstddef>
+#include <vector>
 
 class CEditView;
 class QTextDocument;
@@ -37,6 +39,9 @@ public:
     bool HasText() const;
     bool CanUndo() const;
 
+    // Keys where a line goes on in the next block (editjoins.cpp).
+    bool event(QEvent* e) override;
+
 protected:
     // What the user does, through Qt (editinput.cpp).
     void paintEvent(QPaintEvent* e) override;
@@ -49,6 +54,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     bool viewportEvent(QEvent* e) override;
+    // Clicks where a line goes on in the next block (editjoins.cpp).
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     // The messages, by what they touch.
@@ -80,6 +87,22 @@ private:
     // limit.
     bool FitsLimit(const QTextCursor& c, std::size_t n);
 
+    // Where a line goes on in the next block: a row on screen may be the
+    // last line of one block and the first of the next (editjoins.cpp).
+    EditRowsLayout* Rows() const;
+    bool HasJoins() const;
+    // A position at the end of a block that goes on in the next one is the
+    // same place as the next one's start, which is where the cursor stays.
+    bool IsBeforeJoin(int pos) const;
+    int PastJoin(int pos) const;
+    int PositionInRow(const std::vector<EditRowsLayout::Part>& row, qreal x) const;
+    std::vector<EditRowsLayout::Part> RowAt(int pos) const;
+    bool MoveByRow(bool down, bool keepAnchor);
+    void SettleAfterKey(QKeyEvent* e, int before, int changesBefore,
+                        const std::vector<EditRowsLayout::Part>& rowBefore, qreal xBefore);
+    int PositionAt(const QPointF& point) const;
+    void PaintHangingLines(const QRect& area);
+
     qreal TabStopDistance() const;
     void ApplyTabStops();
     void AdoptDocument(QTextDocument* doc);
@@ -95,6 +118,8 @@ private:
     bool m_bPainted = false;
     bool m_bytesValid = false;
     QByteArray m_bytes;
+    int m_changes = 0;        // of the text, counted
+    qreal m_rowX = -1;        // where moves by row aim, while they go on
 };
 
 #endif

@@ -7,6 +7,7 @@
 #include "clipboard.h"
 #include "cp932text.h"
 #include "editlayout.h"
+#include "editselection.h"
 #include "edittext.h"
 #include "editview.h"
 #include "filedrop.h"
@@ -132,9 +133,7 @@ void EditControl::insertFromMimeData(const QMimeData*)
 QMimeData* EditControl::createMimeDataFromSelection() const
 {
     const QTextCursor c = textCursor();
-    auto* data = new QMimeData;
-    data->setText(cp932::Decode(edittext::BytesBetween(*TextDoc(), c.selectionStart(), c.selectionEnd())));
-    return data;
+    return new SelectionText(*TextDoc(), c.selectionStart(), c.selectionEnd());
 }
 
 // Files dragged here go to the window that takes them (the frame opens the

@@ -1,10 +1,10 @@
 // How the edit control lays its text out (see editlayout.h).
 #include "editlayout.h"
 
+#include "editrows.h"
 #include "edittext.h"
 
 #include <QFontMetrics>
-#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QTextBlock>
@@ -28,9 +28,14 @@ constexpr qsizetype kLongestWrappableWord = 2048;
 // marks a duplicate code (with the character it follows), the stand-in for
 // an undecodable byte, a control character, a user-defined one. Shaping
 // draws those as boxes, or not at all where they should not show; without
-// it they would vanish or show as boxes wrongly. So a long line is laid out
+// it they would vanish or show as boxes wrongly. So a long line (one held in
+// several blocks, or a block longer than edittext::kLongLine) is laid out
 // unshaped but for those.
-constexpr int kLongLine = 4096;  // characters
+bool IsLong(const QTextBlock& block, bool joins)
+{
+    return block.length() > edittext::kLongLine
+           || (joins && (edittext::GoesOnFromBefore(block) || edittext::GoesOnAfter(block)));
+}
 
 }  // namespace
 
@@ -73,10 +78,11 @@ void ShapeOnlyWhereNeeded(QTextDocument* doc, int from, int to)
     QTextCharFormat unshaped;
     unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
     const QTextCharFormat shaped = Shaped();
+    const bool joins = edittext::HasJoinedLines(*doc);
     QTextCursor c(doc);
     for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        if (block.length() <= kLongLine)
+        if (!IsLong(block, joins))
             continue;
         const int base = block.position();
         const int first = std::max(from, base) - base;
@@ -123,7 +129,8 @@ void AppendLines(QTextDocument* doc, const cp932::Lines& lines)
 {
     if (lines.text.isEmpty())
         return;
-    if (HasOverlongWord(lines.text)) {
+    const bool anywhere = HasOverlongWord(lines.text);
+    if (anywhere) {
         QTextOption option = doc->defaultTextOption();
         option.setWrapMode(QTextOption::WrapAnywhere);
         doc->setDefaultTextOption(option);
@@ -134,7 +141,8 @@ void AppendLines(QTextDocument* doc, const cp932::Lines& lines)
     cursor.movePosition(QTextCursor::End);
     const int from = cursor.position();
     cursor.beginEditBlock();
-    edittext::InsertLines(cursor, lines, QTextCharFormat());
+    edittext::InsertLines(cursor, lines, QTextCharFormat(),
+                          !anywhere && doc->defaultTextOption().wrapMode() != QTextOption::WrapAnywhere);
     cursor.endEditBlock();
     ShapeOnlyWhereNeeded(doc, from, cursor.position());
     doc->setUndoRedoEnabled(true);
@@ -164,7 +172,7 @@ void MoveIntoWidget(QPlainTextEdit& widget, QTextDocument* doc, qreal tabStopDis
     c.insertBlock();
     c.setPosition(doc->characterCount() - 1);
     c.insertText(QString(lines, QLatin1Char('\n')));
-    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+    doc->setDocumentLayout(new EditRowsLayout(doc));
     widget.setDocument(doc);
     widget.setWordWrapMode(wrap);
     // By position: a cursor that moves by characters or lines lays out

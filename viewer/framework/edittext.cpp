@@ -2,9 +2,13 @@
 #include "edittext.h"
 
 #include <QTextDocument>
+#include <QVariant>
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string>
+#include <utility>
 
 namespace edittext {
 namespace {
@@ -16,6 +20,112 @@ namespace {
 constexpr int kLineEndMark = QTextFormat::UserProperty + 1;
 constexpr int kMarkCr = 1;
 constexpr int kMarkLf = 2;
+constexpr int kMarkNone = 3;
+
+bool IsMarkedNone(const QTextBlock& block)
+{
+    return block.isValid() && block.charFormat().intProperty(kLineEndMark) == kMarkNone;
+}
+
+// Where a long line may go on in the next block: between two characters
+// whose line breaks and character boundaries do not depend on what stands
+// before them, so that each block lays out as the same stretch of the whole
+// line does. Two kana or ideographs, or two ASCII letters or digits, are
+// such a place; small kana, marks and spaces are not.
+bool IsPlainWide(char16_t c)
+{
+    if (c >= 0x4E00 && c <= 0x9FFF)
+        return true;
+    if (c < 0x3041 || c > 0x30FA || (c > 0x3096 && c < 0x30A1))
+        return false;
+    static constexpr char16_t kSmall[] = u"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶ";
+    return std::char_traits<char16_t>::find(kSmall, std::size(kSmall) - 1, c) == nullptr;
+}
+
+bool IsPlainNarrow(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+bool IsJoinPlace(QStringView text, qsizetype i)
+{
+    const char16_t a = text[i - 1].unicode();
+    const char16_t b = text[i].unicode();
+    return (IsPlainWide(a) && IsPlainWide(b)) || (IsPlainNarrow(a) && IsPlainNarrow(b));
+}
+
+// Inserts one line (no line end in it), in blocks of about kJoinedBlock
+// characters where it is long.
+void InsertLine(QTextCursor& cursor, QStringView line, const QTextCharFormat& plain, bool join)
+{
+    constexpr qsizetype kSearch = 1536;  // characters past the ideal place to look for one
+    qsizetype from = 0;
+    // A tab's width is reckoned from where its line starts, and a block's
+    // first line starts inside a row: no tab may come soon after a place.
+    constexpr qsizetype kNoTab = 640;  // characters
+    if (join && line.size() > kLongLine) {
+        const QTextCharFormat none = Marked(plain, cp932::LineEnd::None);
+        qsizetype at = kJoinedBlock;
+        while (at + kJoinedBlock / 2 < line.size()) {
+            const qsizetype limit = std::min(line.size() - 1, at + kSearch);
+            qsizetype cut = at;
+            while (cut < limit
+                   && (!IsJoinPlace(line, cut) || line.mid(cut, kNoTab).contains(QLatin1Char('\t'))))
+                ++cut;
+            if (cut < limit) {
+                cursor.insertText(line.mid(from, cut - from).toString(), plain);
+                cursor.insertBlock(cursor.blockFormat(), none);
+                from = cut;
+            }
+            at = cut + kJoinedBlock;
+        }
+    }
+    if (from < line.size())
+        cursor.insertText(line.mid(from).toString(), plain);
+}
+
+// A document whose blocks forget their kept bytes when they change.
+constexpr const char* kTracked = "ruvokTrackedBytes";
+
+// A block's bytes, its line end's included, as AppendBytes built them.
+class BlockBytes : public QTextBlockUserData {
+public:
+    explicit BlockBytes(QByteArray b) : bytes(std::move(b)) {}
+    QByteArray bytes;
+};
+
+// Each block a change touched forgets its bytes: its text, or the
+// separator at its end and so its line end.
+void ForgetBytes(const QTextDocument& doc, int position, int added)
+{
+    const QTextBlock last = doc.findBlock(position + added);
+    for (QTextBlock block = doc.findBlock(position); block.isValid(); block = block.next()) {
+        block.setUserData(nullptr);
+        if (block == last)
+            break;
+    }
+}
+
+// Inserts text whose LFs are CR LF line ends (Qt makes each a block), each
+// long line of it in several blocks.
+void InsertText(QTextCursor& cursor, QStringView text, const QTextCharFormat& plain, bool join)
+{
+    qsizetype from = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != QLatin1Char('\n'))
+            continue;
+        if (i - start > kLongLine) {
+            if (start > from)
+                cursor.insertText(text.mid(from, start - from).toString(), plain);
+            InsertLine(cursor, text.mid(start, i - start), plain, join);
+            from = i;
+        }
+        start = i + 1;
+    }
+    if (from < text.size())
+        cursor.insertText(text.mid(from).toString(), plain);
+}
 
 }  // namespace
 
@@ -31,9 +141,69 @@ cp932::LineEnd EndOf(const QTextBlock& block)
         return cp932::LineEnd::Cr;
     case kMarkLf:
         return cp932::LineEnd::Lf;
+    case kMarkNone:
+        return cp932::LineEnd::None;
     default:
         return cp932::LineEnd::CrLf;
     }
+}
+
+bool GoesOnFromBefore(const QTextBlock& block)
+{
+    return block.isValid() && block.previous().isValid() && IsMarkedNone(block);
+}
+
+bool GoesOnAfter(const QTextBlock& block)
+{
+    return block.isValid() && IsMarkedNone(block.next());
+}
+
+// The marks live in the document's few formats, not in its blocks.
+bool HasOddLineEnds(const QTextDocument& doc)
+{
+    const QList<QTextFormat> formats = doc.allFormats();
+    return std::any_of(formats.begin(), formats.end(),
+                       [](const QTextFormat& f) { return f.intProperty(kLineEndMark) != 0; });
+}
+
+bool HasJoinedLines(const QTextDocument& doc)
+{
+    const QList<QTextFormat> formats = doc.allFormats();
+    return std::any_of(formats.begin(), formats.end(),
+                       [](const QTextFormat& f) { return f.intProperty(kLineEndMark) == kMarkNone; });
+}
+
+LineEnds::LineEnds(const QTextDocument& doc)
+{
+    const QList<QTextFormat> formats = doc.allFormats();
+    m_byFormat.reserve(static_cast<std::size_t>(formats.size()));
+    for (const QTextFormat& f : formats) {
+        switch (f.intProperty(kLineEndMark)) {
+        case kMarkCr:
+            m_byFormat.push_back(cp932::LineEnd::Cr);
+            break;
+        case kMarkLf:
+            m_byFormat.push_back(cp932::LineEnd::Lf);
+            break;
+        case kMarkNone:
+            m_byFormat.push_back(cp932::LineEnd::None);
+            break;
+        default:
+            m_byFormat.push_back(cp932::LineEnd::CrLf);
+            break;
+        }
+    }
+}
+
+cp932::LineEnd LineEnds::After(const QTextBlock& block) const
+{
+    const QTextBlock next = block.next();
+    if (!next.isValid())
+        return cp932::LineEnd::CrLf;
+    const int index = next.charFormatIndex();
+    return index >= 0 && static_cast<std::size_t>(index) < m_byFormat.size()
+               ? m_byFormat[static_cast<std::size_t>(index)]
+               : EndOf(block);
 }
 
 // format, marked for a separator that stands for end.
@@ -46,6 +216,9 @@ QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end)
     case cp932::LineEnd::Lf:
         format.setProperty(kLineEndMark, kMarkLf);
         break;
+    case cp932::LineEnd::None:
+        format.setProperty(kLineEndMark, kMarkNone);
+        break;
     case cp932::LineEnd::CrLf:
         format.clearProperty(kLineEndMark);
         break;
@@ -55,7 +228,8 @@ QTextCharFormat Marked(QTextCharFormat format, cp932::LineEnd end)
 
 // Inserts decoded lines at the cursor in format, each separator marked with
 // its own line end.
-void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format)
+void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextCharFormat& format,
+                 bool join)
 {
     const QTextCharFormat plain = Marked(format, cp932::LineEnd::CrLf);
     const QString& text = lines.text;
@@ -67,7 +241,7 @@ void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextChar
             continue;
         if (odd->line == line) {
             if (i > from)
-                cursor.insertText(text.mid(from, i - from), plain);
+                InsertText(cursor, QStringView(text).mid(from, i - from), plain, join);
             cursor.insertBlock(cursor.blockFormat(), Marked(plain, odd->end));
             from = i + 1;
             ++odd;
@@ -75,9 +249,9 @@ void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextChar
         ++line;
     }
     if (from == 0)
-        cursor.insertText(text, plain);
+        InsertText(cursor, text, plain, join);
     else if (from < text.size())
-        cursor.insertText(text.mid(from), plain);
+        InsertText(cursor, QStringView(text).mid(from), plain, join);
 }
 
 // A text of very many lines costs the document a block per line, which
@@ -128,20 +302,29 @@ std::size_t LeadingLinesLength(const char* bytes, std::size_t n)
 
 void AppendBytes(const QTextDocument& doc, QByteArray& out)
 {
-    const QString raw = doc.toRawText();
-    out.reserve(out.size() + raw.size() + raw.size() / 4);
-    QTextBlock block = doc.begin();
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype sep = raw.indexOf(QChar::ParagraphSeparator, start);
-        const qsizetype end = sep < 0 ? raw.size() : sep;
-        cp932::Encode(QStringView(raw).mid(start, end - start), out);
-        if (sep < 0)
-            break;
-        out.append(cp932::LineEndBytes(EndOf(block)));
-        block = block.next();
-        start = sep + 1;
+    out.reserve(out.size() + doc.characterCount() + doc.characterCount() / 4);
+    const LineEnds ends(doc);
+    const bool keep = doc.property(kTracked).toBool();
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (const auto* kept = static_cast<const BlockBytes*>(block.userData())) {
+            out.append(kept->bytes);
+            continue;
+        }
+        QByteArray bytes;
+        cp932::Encode(block.text(), bytes);
+        if (block.next().isValid())
+            bytes.append(cp932::LineEndBytes(ends.After(block)));
+        out.append(bytes);
+        if (keep)
+            QTextBlock(block).setUserData(new BlockBytes(std::move(bytes)));
     }
+}
+
+void TrackBytes(QTextDocument* doc)
+{
+    doc->setProperty(kTracked, true);
+    QObject::connect(doc, &QTextDocument::contentsChange, doc,
+                     [doc](int position, int, int added) { ForgetBytes(*doc, position, added); });
 }
 
 QByteArray BytesBetween(const QTextDocument& doc, int from, int to)
@@ -193,7 +376,13 @@ int PositionOfByteOffset(const QTextDocument& doc, int offset)
 
 int LineCount(const QTextDocument& doc)
 {
-    return doc.blockCount() + static_cast<int>(doc.toRawText().count(QChar(cp932::kLineInBlock)));
+    int joined = 0;
+    if (HasJoinedLines(doc)) {
+        for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+            joined += IsMarkedNone(block) && block.previous().isValid() ? 1 : 0;
+    }
+    return doc.blockCount() - joined
+           + static_cast<int>(doc.toRawText().count(QChar(cp932::kLineInBlock)));
 }
 
 }  // namespace edittext

@@ -41,11 +41,6 @@ CWnd::~CWnd()
     }
 }
 
-CWnd* CWnd::FromHandle(HWND hWnd)
-{
-    return reinterpret_cast<CWnd*>(hWnd);
-}
-
 BOOL CWnd::PreCreateWindow(CREATESTRUCT&)
 {
     return TRUE;

@@ -4,10 +4,12 @@
 
 #include "clipboard.h"
 #include "cp932text.h"
+#include "editaccessible.h"
 #include "editlayout.h"
 #include "edittext.h"
 #include "editview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPaintEvent>
@@ -40,6 +42,10 @@ EditControl::EditControl(CEditView* pView, QWidget* pParent)
     edittext::TrackBytes(document());
     AdoptDocument(document());
     viewport()->installEventFilter(this);
+    // A screen reader reads a long line as one (editaccessible.h).
+    static const bool accessible = (QAccessible::installFactory(editaccessible::Factory), true);
+    (void)accessible;
+    editaccessible::Claim(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -378,6 +384,24 @@ void EditControl::CompleteText()
         setWordWrapMode(wrap);
     --m_internal;
     m_bytesValid = false;
+}
+
+bool EditControl::ReplaceText(int from, int to, const QString& text)
+{
+    RealizeWhole();
+    if (isReadOnly())
+        return false;
+    const QTextCursor kept = textCursor();
+    QTextCursor c = kept;
+    c.setPosition(std::clamp(from, 0, document()->characterCount() - 1));
+    c.setPosition(std::clamp(to, 0, document()->characterCount() - 1), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    const QByteArray bytes = cp932::Encode(cp932::MakeStorable(text));
+    if (InsertBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()), true))
+        return true;
+    setTextCursor(kept);
+    QApplication::beep();
+    return false;
 }
 
 bool EditControl::InsertBytes(const char* bytes, std::size_t n, bool asUserEdit)

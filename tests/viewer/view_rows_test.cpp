@@ -202,6 +202,7 @@ TEST(ViewRows, ALongLineWrapsAsOneBlockWould)
          }(),
          "ASCII words", true},
         {Line(30000, 10, false), "another Japanese text", true},
+        {Line(70000, 15, false), "a line that goes in after its first screenful", true},
     };
     for (const auto& t : texts) {
         for (const int width : {180, 257, 400, 611, 1000}) {

@@ -327,7 +327,11 @@ bool EditControl::CanUndo() const
 // key, click, wheel turn and drop).
 void EditControl::SetText(const char* bytes, std::size_t n)
 {
-    const std::size_t first = edittext::LeadingLinesLength(bytes, n);
+    std::size_t first = edittext::LeadingLinesLength(bytes, n);
+    // A line cut inside is held in blocks, which a rest that wraps anywhere
+    // would not keep: such a text goes in whole.
+    if (first < n && bytes[first - 1] != '\n' && editlayout::HasOverlongWord(bytes + first, n - first))
+        first = n;
     cp932::Lines lines = cp932::DecodeLines(bytes, first);
     edittext::GroupShortLines(lines);
     QTextDocument* doc = editlayout::NewDocument(lines, *TextDoc(), this);

@@ -6,6 +6,7 @@
 #include "cp932text.h"
 #include "editaccessible.h"
 #include "editlayout.h"
+#include "editselection.h"
 #include "edittext.h"
 #include "editview.h"
 
@@ -53,6 +54,10 @@ EditControl::EditControl(CEditView* pView, QWidget* pParent)
 
 bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    // A message may change the text: the selection offered before it is
+    // taken first.
+    if (message != WM_PAINT)
+        SelectionText::TakeOffered();
     // A text waiting for the first paint goes into the widget, and all of
     // a long one, before anything may look at them; these few look at
     // neither,
@@ -392,6 +397,7 @@ void EditControl::CompleteText()
 
 bool EditControl::ReplaceText(int from, int to, const QString& text)
 {
+    SelectionText::TakeOffered();
     RealizeWhole();
     if (isReadOnly())
         return false;

@@ -1,12 +1,19 @@
 // The edit control's selection as text for other programs (the X selection
 // and the clipboard): taken as it stands when it is offered, and converted
 // through the code page only when another program asks for it, once.
+//
+// Qt offers the selection at every change of it, in the middle of the key
+// or click that changed it; so its characters are copied a moment later,
+// once the screen shows the change, or before anything may change the text
+// (the control calls TakeOffered first thing for each key, click, drop and
+// message), or when another program asks, whichever comes first.
 #ifndef RUVOK_EDITSELECTION_H
 #define RUVOK_EDITSELECTION_H
 
 #include "cp932text.h"
 
 #include <QMimeData>
+#include <QPointer>
 #include <QString>
 
 #include <vector>
@@ -17,6 +24,11 @@ class SelectionText : public QMimeData {
 public:
     // The text of doc's positions from..to.
     SelectionText(const QTextDocument& doc, int from, int to);
+    ~SelectionText() override;
+
+    // Copies the characters of every selection offered and not copied yet:
+    // before the text may change.
+    static void TakeOffered();
 
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;
@@ -25,10 +37,15 @@ protected:
     QVariant retrieveData(const QString& mimeType, QMetaType type) const override;
 
 private:
+    void Take() const;
     const QString& Converted() const;
 
+    mutable QPointer<const QTextDocument> m_doc;  // until taken
+    int m_from;
+    int m_to;
     mutable QString m_raw;  // a paragraph separator at each block break
-    std::vector<cp932::LineEnd> m_ends;  // the line end each separator stands for
+    mutable bool m_bCrLfOnly = true;  // every separator stands for CR LF
+    mutable std::vector<cp932::LineEnd> m_ends;  // else the line end each stands for
     mutable bool m_bConverted = false;
     mutable QString m_text;
 };

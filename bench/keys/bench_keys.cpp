@@ -9,6 +9,8 @@
 // have them. RUVOK_BEFORE names another build of ruvok to run beside this
 // one. Medians of each row, the ratios to ruvok, the load average; then a
 // typed character in one line of 10, 100, 300 and 640 KB.
+#include "bench_support.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -48,41 +50,10 @@ constexpr double kTimeout = 15;       // seconds for one event to be answered
 constexpr double kQuiet = 0.15;       // seconds without repaints: settled
 constexpr int kWidth = 1000, kHeight = 700;
 
-double Now()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double Median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double LoadAverage()
-{
-    std::ifstream in("/proc/loadavg");
-    double load = -1;
-    in >> load;
-    return load;
-}
-
-std::string Which(const char* name)
-{
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        const std::string full = dir + "/" + name;
-        if (::access(full.c_str(), X_OK) == 0)
-            return full;
-    }
-    return std::string();
-}
+using bench::LoadAverage;
+using bench::Median;
+using bench::Now;
+using bench::Which;
 
 // ---------------------------------------------------------------------------
 // The texts

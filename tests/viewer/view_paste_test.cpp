@@ -276,6 +276,9 @@ TEST(ViewPaste, ACopyHoldsTheTextAsItWasSelected)
              QApplication::sendEvent(w.Widget(), &commit);
          }},
         {"WM_CLEAR", [](const Window& w) { w.view->SendMessage(WM_CLEAR); }},
+        {"a cut", [](const Window& w) { w.view->SendMessage(WM_CUT); }},
+        {"Qt's own cut (the context menu's)", [](const Window& w) { static_cast<QPlainTextEdit*>(w.Widget())->cut(); }},
+        {"Ctrl+X", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_X, Qt::ControlModifier); }},
         {"EM_REPLACESEL", [](const Window& w) { w.view->GetEditCtrl().ReplaceSel("zz", TRUE); }},
         {"WM_SETTEXT", [](const Window& w) { w.view->GetEditCtrl().SetWindowText("new"); }},
         {"a screen reader",

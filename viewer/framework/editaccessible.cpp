@@ -11,7 +11,6 @@
 #include <QAccessibleTextInterface>
 #include <QAccessibleWidget>
 #include <QFontMetrics>
-#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>

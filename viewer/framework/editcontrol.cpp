@@ -58,6 +58,7 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     // taken first.
     if (message != WM_PAINT)
         SelectionText::TakeOffered();
+    const SelectionText::Later now(false);
     // A text waiting for the first paint goes into the widget, and all of
     // a long one, before anything may look at them; these few look at
     // neither,

@@ -96,6 +96,8 @@ bool EditControl::event(QEvent* e)
         SelectionText::TakeOffered();
     if (e->type() != QEvent::KeyPress)
         return QPlainTextEdit::event(e);
+    // A key that selects offers the selection; the screen shows it first.
+    const SelectionText::Later later;
     RealizeWhole();
     if (!HasJoins())
         return QPlainTextEdit::event(e);

@@ -25,12 +25,28 @@ std::vector<SelectionText*>& Offered()
     return offered;
 }
 
+bool g_bLater = false;
+
 }  // namespace
+
+SelectionText::Later::Later(bool later) : m_bWas(g_bLater)
+{
+    g_bLater = later;
+}
+
+SelectionText::Later::~Later()
+{
+    g_bLater = m_bWas;
+}
 
 SelectionText::SelectionText(const QTextDocument& doc, int from, int to)
     : m_doc(&doc), m_from(from), m_to(to)
 {
     Offered().push_back(this);
+    if (!g_bLater) {
+        Take();
+        return;
+    }
     QMetaObject::invokeMethod(this, [this] { Take(); }, Qt::QueuedConnection);
 }
 

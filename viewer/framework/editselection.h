@@ -3,10 +3,12 @@
 // through the code page only when another program asks for it, once.
 //
 // Qt offers the selection at every change of it, in the middle of the key
-// or click that changed it; so its characters are copied a moment later,
-// once the screen shows the change, or before anything may change the text
-// (the control calls TakeOffered first thing for each key, click, drop and
-// message), or when another program asks, whichever comes first.
+// that changed it; so what a key offers has its characters copied a moment
+// later, once the screen shows the change, or before anything may change
+// the text (the control calls TakeOffered first thing for each key, click,
+// drop and message), or when another program asks, whichever comes first.
+// Anything else (a cut, a drag, a context menu's command) may change the
+// text right after offering it, and has them copied at once.
 #ifndef RUVOK_EDITSELECTION_H
 #define RUVOK_EDITSELECTION_H
 
@@ -29,6 +31,19 @@ public:
     // Copies the characters of every selection offered and not copied yet:
     // before the text may change.
     static void TakeOffered();
+
+    // While one lives, what is offered is copied later (during a key), or
+    // at once (during a message, which may cut).
+    class Later {
+    public:
+        explicit Later(bool later = true);
+        ~Later();
+        Later(const Later&) = delete;
+        Later& operator=(const Later&) = delete;
+
+    private:
+        bool m_bWas;
+    };
 
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;

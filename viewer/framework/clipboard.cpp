@@ -85,14 +85,57 @@ QByteArray TextOf(const QMimeData* data, const QString& format)
     return bytes;
 }
 
+// CF_TEXT as read from the clipboard, and what that text is to the program
+// that offered it.
+struct ClipText {
+    QByteArray bytes;
+    // The text as other programs read it, where they can; empty (with
+    // `known` false) for a charset no decoder here knows.
+    QString reading;
+    bool known = true;
+    // Characters code page 932 lacks became "?" in bytes.
+    bool lacking = false;
+};
+
+ClipText FromUnicode(const QString& text)
+{
+    ClipText clip;
+    clip.lacking = cp932::Encode(text, clip.bytes) > 0;
+    clip.reading = text;
+    return clip;
+}
+
 // Unicode text as code page 932, or nothing if the bytes are not UTF-8.
-std::optional<QByteArray> FromUtf8(const QByteArray& bytes)
+std::optional<ClipText> FromUtf8(const QByteArray& bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
-    return cp932::Encode(text);
+    return FromUnicode(text);
+}
+
+// Legacy bytes, taken as they are, beside their reading.
+ClipText AsBytes(const QByteArray& bytes, const QString& reading, bool known = true)
+{
+    ClipText clip;
+    clip.bytes = bytes;
+    clip.reading = reading;
+    clip.known = known;
+    return clip;
+}
+
+// How a program reads bytes in a named charset (the decoder of that name).
+ClipText InCharset(const QByteArray& bytes, const QString& format)
+{
+    const qsizetype at = format.indexOf(QLatin1String("charset="), 0, Qt::CaseInsensitive);
+    QString name = format.mid(at + 8).section(QLatin1Char(';'), 0, 0).trimmed();
+    name.remove(QLatin1Char('"'));
+    QStringDecoder decoder(name.toLatin1().constData(), QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid())
+        return AsBytes(bytes, QString(), false);
+    const QString reading = decoder.decode(bytes);
+    return AsBytes(bytes, reading, !decoder.hasError());
 }
 
 // CF_TEXT from what data offers, as Windows would have it: Unicode text
@@ -103,10 +146,10 @@ std::optional<QByteArray> FromUtf8(const QByteArray& bytes)
 // said to be UTF-8 that is; bytes in a named legacy charset; an X11 target's
 // bytes; text said to be UTF-8 that is not; "text/plain"; whatever else Qt
 // reads as text (a list of URLs, say).
-std::optional<QByteArray> TextBytes(const QMimeData* data)
+std::optional<ClipText> TextBytes(const QMimeData* data)
 {
     std::vector<QByteArray> utf8{TextOf(data, QLatin1String(kUtf8String))};
-    std::vector<QByteArray> legacy;
+    std::vector<std::pair<QByteArray, QString>> legacy;
     const std::vector<QByteArray> x11{TextOf(data, QLatin1String(kString)),
                                       TextOf(data, QLatin1String(kText))};
     QByteArray plain;
@@ -117,7 +160,7 @@ std::optional<QByteArray> TextBytes(const QMimeData* data)
             utf8.push_back(TextOf(data, format));
             break;
         case Charset::Legacy:
-            legacy.push_back(TextOf(data, format));
+            legacy.emplace_back(TextOf(data, format), format);
             break;
         case Charset::Wide:
             break;
@@ -130,31 +173,64 @@ std::optional<QByteArray> TextBytes(const QMimeData* data)
 
     for (const QByteArray& bytes : utf8) {
         if (!bytes.isEmpty()) {
-            if (std::optional<QByteArray> text = FromUtf8(bytes))
+            if (std::optional<ClipText> text = FromUtf8(bytes))
                 return text;
         }
     }
-    for (const QByteArray& bytes : legacy) {
+    for (const auto& [bytes, format] : legacy) {
         if (!bytes.isEmpty())
-            return bytes;
+            return InCharset(bytes, format);
     }
+    // X11 programs read STRING (and TEXT, by what it mostly is) as Latin-1.
     for (const QByteArray& bytes : x11) {
         if (!bytes.isEmpty())
-            return FromUtf8(bytes).value_or(bytes);
+            return FromUtf8(bytes).value_or(AsBytes(bytes, QString::fromLatin1(bytes)));
     }
     for (const QByteArray& bytes : utf8) {
         if (!bytes.isEmpty())
-            return bytes;
+            return AsBytes(bytes, QString::fromUtf8(bytes));
     }
     if (!plain.isEmpty())
-        return FromUtf8(plain).value_or(plain);
+        return FromUtf8(plain).value_or(AsBytes(plain, QString::fromUtf8(plain)));
     if (data->hasText()) {
         const QString text = data->text();
         if (!text.isEmpty())
-            return cp932::Encode(text);
+            return FromUnicode(text);
     }
     return std::nullopt;
 }
+
+// Every line end as LF: a text with CR LF reads as one with LF.
+QString WithLfLineEnds(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// Whether text, put back, would change what the clipboard's owner offers
+// to the user: not where the clipboard's text holds characters code page
+// 932 lacks (it would only lose them to "?"), nor where text reads as it
+// does, line ends aside and the code page's own forms of the Linux ones
+// taken for them.
+bool ChangesTheReading(const ClipText& read, const QString& text)
+{
+    if (read.lacking)
+        return false;
+    if (!read.known)
+        return true;
+    return WithLfLineEnds(cp932::MakeStorable(read.reading)) != WithLfLineEnds(text);
+}
+
+// The clipboard's text as read while it is open, and the text a paste
+// converted but left off the clipboard (its owner keeps offering its own),
+// for as long as the clipboard offers what it was converted from.
+std::optional<ClipText> g_lastRead;
+struct HeldText {
+    QByteArray from;
+    QByteArray bytes;
+};
+std::optional<HeldText> g_held;
 
 // What X11 clipboards list beside their data, describing it: never data to
 // carry over.
@@ -265,6 +341,7 @@ BOOL CloseClipboard()
     if (!g_open)
         return FALSE;
     g_open = false;
+    g_lastRead.reset();
     return TRUE;
 }
 
@@ -273,6 +350,7 @@ BOOL EmptyClipboard()
     if (!g_open)
         return FALSE;
     ReplaceOwnedBlock(nullptr);
+    g_held.reset();
     if (g_redirectDepth > 0) {
         g_redirect = std::make_unique<QMimeData>();
     } else if (QClipboard* clipboard = QGuiApplication::clipboard()) {
@@ -286,7 +364,7 @@ HANDLE GetClipboardData(UINT uFormat)
     const QMimeData* data = Source();
     if (!g_open || uFormat != CF_TEXT || data == nullptr)
         return nullptr;
-    std::optional<QByteArray> text;
+    std::optional<ClipText> text;
 #ifdef RUVOK_HAVE_XCB
     // Another program's X11 text, as the bytes it offered.
     if (g_redirectDepth == 0 && QGuiApplication::platformName() == QLatin1String("xcb")
@@ -299,7 +377,13 @@ HANDLE GetClipboardData(UINT uFormat)
         text = TextBytes(data);
     if (!text)
         return nullptr;
-    const QByteArray& bytes = *text;
+    g_lastRead = text;
+    // What a paste converted and left off the clipboard, while the clipboard
+    // still offers what it came from.
+    const bool held = g_redirectDepth == 0 && g_held && g_held->from == text->bytes;
+    if (!held)
+        g_held.reset();
+    const QByteArray& bytes = held ? g_held->bytes : text->bytes;
     HGLOBAL h = winapi_detail::AllocBlock(GMEM_MOVEABLE, static_cast<SIZE_T>(bytes.size()) + 1);
     if (h == nullptr)
         return nullptr;
@@ -323,8 +407,29 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem)
     const std::size_t n = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - p)
                                          : size;
     const QString text = cp932::Decode(p, n);
+    const QByteArray bytes(p, static_cast<qsizetype>(n));
     GlobalUnlock(hMem);
 
+    // Text that reads as the clipboard's already, or that would lose its
+    // characters to "?", stays off the clipboard: its owner keeps it (also
+    // after this program ends), and CF_TEXT gives the new text until the
+    // clipboard changes.
+    if (g_redirectDepth == 0 && g_lastRead && !ChangesTheReading(*g_lastRead, text)) {
+        static bool watching = false;
+        if (!watching) {
+            if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+                watching = true;
+                QObject::connect(clipboard, &QClipboard::changed, [](QClipboard::Mode mode) {
+                    if (mode == QClipboard::Clipboard)
+                        g_held.reset();
+                });
+            }
+        }
+        g_held = HeldText{g_lastRead->bytes, bytes};
+        ReplaceOwnedBlock(hMem);
+        return hMem;
+    }
+    g_held.reset();
     std::unique_ptr<QMimeData> replaced = WithText(Source(), &text);
     if (g_redirectDepth > 0) {
         g_redirect = std::move(replaced);

@@ -52,7 +52,12 @@ void EditControl::keyPressEvent(QKeyEvent* e)
         return;
     }
     const QString text = e->text();
-    const bool typing = !text.isEmpty() && text.at(0).isPrint()
+    // A character outside the first plane (an emoji) comes as a pair.
+    const char32_t first = text.isEmpty() ? 0
+                           : text.size() > 1 && text.at(0).isHighSurrogate()
+                               ? QChar::surrogateToUcs4(text.at(0), text.at(1))
+                               : text.at(0).unicode();
+    const bool typing = first != 0 && QChar::isPrint(first)
                         && (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
     if (typing) {
         const QString storable = cp932::MakeStorable(text);

@@ -440,10 +440,23 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem)
     return hMem;
 }
 
-ClipboardRedirect::ClipboardRedirect(const QMimeData* pSource)
+ClipboardRedirect::ClipboardRedirect(const QMimeData* pSource, From from)
 {
-    if (g_redirectDepth++ == 0)
-        g_redirect = CopyOf(pSource);
+    if (g_redirectDepth++ != 0)
+        return;
+#ifdef RUVOK_HAVE_XCB
+    // Another program's selection, as the bytes it offered.
+    if (from == From::XSelection && QGuiApplication::platformName() == QLatin1String("xcb")
+        && !QGuiApplication::clipboard()->ownsSelection()) {
+        if (std::unique_ptr<QMimeData> offered = ReadX11SelectionText("PRIMARY")) {
+            g_redirect = std::move(offered);
+            return;
+        }
+    }
+#else
+    (void)from;
+#endif
+    g_redirect = CopyOf(pSource);
 }
 
 ClipboardRedirect::~ClipboardRedirect()

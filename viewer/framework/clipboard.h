@@ -34,7 +34,11 @@ bool OffersText(const QMimeData* data);
 // through the same road as the clipboard's, without touching the clipboard.
 class ClipboardRedirect {
 public:
-    explicit ClipboardRedirect(const QMimeData* pSource);
+    // Where the text stands in from: dropped data, or the X selection
+    // (PRIMARY, which a middle click pastes), read as the bytes its owner
+    // offers, as the clipboard's are.
+    enum class From { Data, XSelection };
+    explicit ClipboardRedirect(const QMimeData* pSource, From from = From::Data);
     ~ClipboardRedirect();
     ClipboardRedirect(const ClipboardRedirect&) = delete;
     ClipboardRedirect& operator=(const ClipboardRedirect&) = delete;

@@ -13,6 +13,7 @@
 #include "filedrop.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -127,12 +128,23 @@ bool EditControl::canInsertFromMimeData(const QMimeData* source) const
     return OffersText(source);
 }
 
-// Qt's own paste (the context menu) and a drop end here: both become the
-// window's WM_PASTE. A drop has put its data in place of the clipboard.
-void EditControl::insertFromMimeData(const QMimeData*)
+// Qt's own paste (the context menu), a drop and a middle click end here:
+// each becomes the window's WM_PASTE. A drop has put its data in place of
+// the clipboard; a middle click hands over the X selection, which stands in
+// for the clipboard the same way.
+void EditControl::insertFromMimeData(const QMimeData* source)
 {
-    if (!isReadOnly())
+    if (isReadOnly())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (source != nullptr && clipboard->supportsSelection()
+        && source == clipboard->mimeData(QClipboard::Selection)
+        && source != clipboard->mimeData(QClipboard::Clipboard)) {
+        ClipboardRedirect redirect(source, ClipboardRedirect::From::XSelection);
         m_pView->SendMessage(WM_PASTE);
+        return;
+    }
+    m_pView->SendMessage(WM_PASTE);
 }
 
 QMimeData* EditControl::createMimeDataFromSelection() const

@@ -276,16 +276,32 @@ TEST(ViewPaste, TextOfferedByOtherProgramsArrivesWhole)
     }
 }
 
+// A drop offered as legacy bytes (a charset other than UTF-8 by name, or
+// bytes that are not UTF-8) converts as a paste does.
 TEST(ViewPaste, ADropOfLegacyBytesIsConvertedToo)
 {
-    Window w = Window::Make(true);
-    w.ShowAndPaint();
-    SetClipboardBytes("clip");
-    QMimeData dropped;
-    dropped.setData(QStringLiteral("text/plain;charset=EUC-JP"), QByteArray(kEuc) + "\n");
-    Drop(w, dropped);
-    EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n"));
-    EXPECT_EQ(ClipboardBytes(), "clip");
+    const struct {
+        const char* format;
+        QByteArray bytes;
+        const char* why;
+    } rows[] = {
+        {"text/plain;charset=EUC-JP", QByteArray(kEuc) + "\n", "EUC-JP by name"},
+        {"text/plain;charset=Shift_JIS", QByteArray(kSjis) + "\n", "Shift_JIS by name"},
+        {"text/plain;charset=ISO-2022-JP", QByteArray(kJis) + "\n", "JIS by name"},
+        {"text/plain", QByteArray(kEuc) + "\n", "EUC-JP bytes as plain text"},
+        {"UTF8_STRING", QByteArray(kEuc) + "\n", "EUC-JP bytes said to be UTF-8"},
+        {"text/plain;charset=utf-8", QStringLiteral("日本語です\n").toUtf8(), "UTF-8"},
+    };
+    for (const auto& row : rows) {
+        Window w = Window::Make(true);
+        w.ShowAndPaint();
+        SetClipboardBytes("clip");
+        QMimeData dropped;
+        dropped.setData(QLatin1String(row.format), row.bytes);
+        Drop(w, dropped);
+        EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n")) << row.why;
+        EXPECT_EQ(ClipboardBytes(), "clip") << row.why;
+    }
 }
 
 }  // namespace

@@ -134,21 +134,9 @@ int main(int argc, char** argv)
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
 
     // A display of its own, on the first free number from 140.
-    int display = 140;
-    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display))
-           || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
-        ++display;
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"),
-                                        QStringLiteral("0"), QStringLiteral("640x480x24"),
-                                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!xvfb.waitForStarted())
+    x11test::Xvfb xvfb(140);
+    if (!xvfb.Ok())
         return 1;
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
-    for (int i = 0; i < 200 && !QFile::exists(socket); ++i)
-        QThread::msleep(20);
-    qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLatin1());
-    qputenv("QT_QPA_PLATFORM", "xcb");
 
     int result = 1;
     {
@@ -161,7 +149,5 @@ int main(int argc, char** argv)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         result = RUN_ALL_TESTS();
     }
-    xvfb.terminate();
-    xvfb.waitForFinished();
     return result;
 }

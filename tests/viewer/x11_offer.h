@@ -1,12 +1,13 @@
 // Another program's selection on a real X server, for the tests that run on
-// an Xvfb of their own: xclip holds text under one target, and reads back
-// what a selection offers.
+// an Xvfb of their own (started here): xclip holds text under one target,
+// and reads back what a selection offers.
 #ifndef RUVOK_TESTS_X11_OFFER_H
 #define RUVOK_TESTS_X11_OFFER_H
 
 #include <QApplication>
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -67,6 +68,44 @@ public:
 
 private:
     QProcess m_p;
+};
+
+// An Xvfb of the test program's own, on the first free display number from
+// `first`, made this program's display (DISPLAY, the xcb platform) until it
+// is stopped with the object.
+class Xvfb {
+public:
+    explicit Xvfb(int first, const char* size = "640x480x24")
+    {
+        int display = first;
+        while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display))
+               || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
+            ++display;
+        m_p.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"),
+                                           QStringLiteral("0"), QLatin1String(size),
+                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!m_p.waitForStarted())
+            return;
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
+        for (int i = 0; i < 200 && !QFile::exists(socket); ++i)
+            QThread::msleep(20);
+        qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLatin1());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        m_ok = true;
+    }
+    ~Xvfb()
+    {
+        m_p.terminate();
+        m_p.waitForFinished();
+    }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    bool Ok() const { return m_ok; }
+
+private:
+    QProcess m_p;
+    bool m_ok = false;
 };
 
 }  // namespace x11test

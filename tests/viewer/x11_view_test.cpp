@@ -131,29 +131,14 @@ int main(int argc, char** argv)
     IsolateHome();
 
     // A display of its own, on the first free number from 120.
-    int display = 120;
-    while (display < 130
-           && (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display))
-               || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))))
-        ++display;
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"),
-                                        QStringLiteral("0"), QStringLiteral("800x600x24"),
-                                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!xvfb.waitForStarted())
+    x11test::Xvfb xvfb(120, "800x600x24");
+    if (!xvfb.Ok())
         return 1;
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
-    for (int i = 0; i < 200 && !QFile::exists(socket); ++i)
-        QThread::msleep(20);
-    qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLatin1());
-    qputenv("QT_QPA_PLATFORM", "xcb");
 
     int result = 1;
     {
         QApplication app(argc, argv);
         result = RUN_ALL_TESTS();
     }
-    xvfb.terminate();
-    xvfb.waitForFinished();
     return result;
 }

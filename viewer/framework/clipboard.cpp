@@ -445,10 +445,17 @@ ClipboardRedirect::ClipboardRedirect(const QMimeData* pSource, From from)
     if (g_redirectDepth++ != 0)
         return;
 #ifdef RUVOK_HAVE_XCB
-    // Another program's selection, as the bytes it offered.
-    if (from == From::XSelection && QGuiApplication::platformName() == QLatin1String("xcb")
-        && !QGuiApplication::clipboard()->ownsSelection()) {
-        if (std::unique_ptr<QMimeData> offered = ReadX11SelectionText("PRIMARY")) {
+    // Another program's selection, as the bytes it offered; where it offers
+    // no text that way, what Qt made of it.
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    const char* selection = nullptr;
+    if (from == From::XSelection && x11 && !QGuiApplication::clipboard()->ownsSelection())
+        selection = "PRIMARY";
+    else if (from == From::XDrop && x11)
+        selection = "XdndSelection";
+    if (selection != nullptr) {
+        std::unique_ptr<QMimeData> offered = ReadX11SelectionText(selection);
+        if (offered != nullptr && TextBytes(offered.get())) {
             g_redirect = std::move(offered);
             return;
         }

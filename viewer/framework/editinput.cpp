@@ -172,6 +172,8 @@ void EditControl::dropEvent(QDropEvent* e)
     if (AfxFileDropEvent(this, e))
         return;
     RealizeWhole();
-    ClipboardRedirect redirect(e->mimeData());
+    // Dragged from another program: its bytes, as a paste reads them.
+    ClipboardRedirect redirect(e->mimeData(), e->source() == nullptr ? ClipboardRedirect::From::XDrop
+                                                                     : ClipboardRedirect::From::Data);
     QPlainTextEdit::dropEvent(e);
 }

@@ -1,5 +1,6 @@
 // The converting paste: whatever the clipboard's text is in, the view
-// inserts Shift_JIS with CR LF line ends and leaves that on the clipboard;
+// inserts Shift_JIS with CR LF line ends, and puts that back on the
+// clipboard only where the clipboard held legacy bytes it read otherwise;
 // every way of pasting goes through it; what can't be had leaves the
 // clipboard alone and lets the control paste.
 #include "view_test_main.h"
@@ -58,16 +59,20 @@ TEST(ViewPaste, ConvertsTheClipboardsTextBeforeTheControlPastes)
         std::string clipboardAfter;
         const char* why;
     };
-    // The clipboard gets the conversion only where it changed what the text
-    // reads as; line ends alone leave it as it was.
+    // The clipboard here holds Unicode text (the bytes as code page 932
+    // reads them): it gets the conversion only where that text is ASCII
+    // (JIS) the conversion read otherwise; line ends alone leave it as it
+    // was. Legacy bytes offered as such: TextOfferedByOtherProgramsArrivesWhole.
     const Row rows[] = {
         {kSjis, kSjis, kSjis, "Shift_JIS stays"},
-        {kEuc, kSjis, kSjis, "EUC-JP becomes Shift_JIS"},
+        {kEuc, kSjis, kEuc, "EUC-JP becomes Shift_JIS"},
         {kJis, kSjis, kSjis, "JIS becomes Shift_JIS"},
         {"a\nb\n", "a\r\nb\r\n", "a\nb\n", "bare LF becomes CR LF"},
         {"a\r\nb\rc", "a\r\nb\rc", "a\r\nb\rc", "CR LF and a lone CR stay"},
-        {std::string("x\n") + kEuc, std::string("x\r\n") + kSjis, std::string("x\r\n") + kSjis,
+        {std::string("x\n") + kEuc, std::string("x\r\n") + kSjis, std::string("x\n") + kEuc,
          "EUC-JP with bare LF"},
+        {std::string("x\n") + kJis, std::string("x\r\n") + kSjis, std::string("x\r\n") + kSjis,
+         "JIS with bare LF"},
     };
     for (const Row& row : rows) {
         Window w = Window::Make(true);
@@ -136,7 +141,7 @@ TEST(ViewPaste, OtherFormatsStayBesideTheConvertedText)
 {
     Window w = Window::Make(true);
     auto* data = new QMimeData;
-    data->setText(cp932::Decode(QByteArray(kEuc) + "\nb"));
+    data->setData(QStringLiteral("text/plain"), QByteArray(kEuc) + "\nb");
     data->setHtml(QStringLiteral("<b>a</b>"));
     QGuiApplication::clipboard()->setMimeData(data);
     Paste(w);

@@ -93,15 +93,22 @@ struct ClipText {
     // `known` false) for a charset no decoder here knows.
     QString reading;
     bool known = true;
-    // Characters code page 932 lacks became "?" in bytes.
-    bool lacking = false;
+    // Unicode text beyond ASCII: characters, never legacy bytes to mend
+    // (those it lacks became "?" in bytes). ASCII alone may be JIS.
+    bool unicode = false;
 };
 
 ClipText FromUnicode(const QString& text)
 {
     ClipText clip;
-    clip.lacking = cp932::Encode(text, clip.bytes) > 0;
+    cp932::Encode(text, clip.bytes);
     clip.reading = text;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            clip.unicode = true;
+            break;
+        }
+    }
     return clip;
 }
 
@@ -208,14 +215,15 @@ QString WithLfLineEnds(QString text)
     return text;
 }
 
-// Whether text, put back, would change what the clipboard's owner offers
-// to the user: not where the clipboard's text holds characters code page
-// 932 lacks (it would only lose them to "?"), nor where text reads as it
-// does, line ends aside and the code page's own forms of the Linux ones
-// taken for them.
+// Whether text is to be put back in place of what the clipboard read: only
+// where the clipboard held legacy bytes (or ASCII, which JIS is) that the
+// conversion read as other characters. Unicode text stays its owner's: put
+// back it could only lose characters to "?" or to a wrong reading. Text
+// that reads as the clipboard's did (line ends aside, the code page's own
+// forms of the Linux ones taken for them) stays too.
 bool ChangesTheReading(const ClipText& read, const QString& text)
 {
-    if (read.lacking)
+    if (read.unicode)
         return false;
     if (!read.known)
         return true;
@@ -410,10 +418,9 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem)
     const QByteArray bytes(p, static_cast<qsizetype>(n));
     GlobalUnlock(hMem);
 
-    // Text that reads as the clipboard's already, or that would lose its
-    // characters to "?", stays off the clipboard: its owner keeps it (also
-    // after this program ends), and CF_TEXT gives the new text until the
-    // clipboard changes.
+    // Text that is not to be put back stays off the clipboard: its owner
+    // keeps offering its own (also after this program ends), and CF_TEXT
+    // gives the new text until the clipboard changes.
     if (g_redirectDepth == 0 && g_lastRead && !ChangesTheReading(*g_lastRead, text)) {
         static bool watching = false;
         if (!watching) {

@@ -9,10 +9,13 @@
 #include "cp932text.h"
 #include "kanjicode.h"
 
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -306,6 +309,50 @@ TEST(ViewPaste, ADropOfLegacyBytesIsConvertedToo)
         Drop(w, dropped);
         EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n")) << row.why;
         EXPECT_EQ(ClipboardBytes(), "clip") << row.why;
+    }
+}
+
+// A copy offers the selection as it stood, whatever changes the text right
+// after it, before the event loop runs again: a key, an input method, the
+// control's messages, a screen reader; and line ends as their bytes.
+TEST(ViewPaste, ACopyHoldsTheTextAsItWasSelected)
+{
+    const std::string text = std::string(kSjis) + "\r\nab\ncd\rxy " + kSjis + "\r\nend";
+    const std::string selected = text.substr(4, text.size() - 7);  // to the last CR LF
+    const struct {
+        const char* why;
+        void (*change)(const Window& w);
+    } rows[] = {
+        {"nothing", [](const Window&) { QApplication::processEvents(); }},
+        {"a typed character", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_Q); }},
+        {"Delete", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_Delete); }},
+        {"an input method's commit",
+         [](const Window& w) {
+             QInputMethodEvent commit;
+             commit.setCommitString(QStringLiteral("\u65E5"));
+             QApplication::sendEvent(w.Widget(), &commit);
+         }},
+        {"WM_CLEAR", [](const Window& w) { w.view->SendMessage(WM_CLEAR); }},
+        {"a cut", [](const Window& w) { w.view->SendMessage(WM_CUT); }},
+        {"Qt's own cut (the context menu's)", [](const Window& w) { static_cast<QPlainTextEdit*>(w.Widget())->cut(); }},
+        {"Ctrl+X", [](const Window& w) { QTest::keyClick(w.Widget(), Qt::Key_X, Qt::ControlModifier); }},
+        {"EM_REPLACESEL", [](const Window& w) { w.view->GetEditCtrl().ReplaceSel("zz", TRUE); }},
+        {"WM_SETTEXT", [](const Window& w) { w.view->GetEditCtrl().SetWindowText("new"); }},
+        {"a screen reader",
+         [](const Window& w) {
+             QAccessible::queryAccessibleInterface(w.Widget())->editableTextInterface()->deleteText(0, 6);
+         }},
+    };
+    for (const auto& row : rows) {
+        Window w = Window::Make(true);
+        w.SetText(text);
+        w.ShowAndPaint();
+        w.view->GetEditCtrl().SetSel(4, static_cast<int>(text.size()) - 3);
+        w.view->SendMessage(WM_COPY);
+        row.change(w);
+        EXPECT_EQ(Hex(ClipboardBytes()), Hex(selected)) << row.why;
+        QApplication::processEvents();
+        EXPECT_EQ(Hex(ClipboardBytes()), Hex(selected)) << row.why << ", later";
     }
 }
 

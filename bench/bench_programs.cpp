@@ -23,6 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench_support.h"
 #include "text_generator.h"
 
 namespace {
@@ -35,11 +36,8 @@ constexpr double kNkfTarget = 30;
 constexpr double kIconvTarget = 5;
 constexpr double kPeakTargetMiB = 16;
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+using bench::Median;
+using bench::Now;
 
 double Seconds(const timeval& tv) {
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
@@ -95,11 +93,6 @@ void WriteSettled(const std::string& path, const std::string& text) {
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 struct Input {

@@ -5,6 +5,7 @@
 // QPlainTextEdit), which is the floor for any Qt program. Each round runs
 // the three in turn; the window is looked for every 5 ms. Then the time
 // ruvok takes to end once its window is closed. Medians and ratios.
+#include "bench_support.h"
 #include "text_generator.h"
 
 #include <X11/Xatom.h>
@@ -26,24 +27,14 @@
 
 namespace {
 
+using bench::LoadAverage;
+using bench::Median;
+using bench::Now;
+using bench::Which;
+
 constexpr int kRounds = 25;
 constexpr double kTarget = 1.25;  // ruvok against the bare window
 constexpr int kPollMicroseconds = 5000;
-
-double Now()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double Median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 bool Exists(const std::string& path)
 {
@@ -51,37 +42,8 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string Which(const char* name)
-{
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos
-                                                                      : end - start);
-        std::string full = dir + "/" + name;
-        if (::access(full.c_str(), X_OK) == 0)
-            return full;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return std::string();
-}
-
 // A viewable top-level window of process pid (Qt and FeatherPad set
 // _NET_WM_PID); 0 if there is none yet.
-// The machine's load average over the last minute: figures measured on a
-// busy machine are worth less, and the ratios too.
-double LoadAverage()
-{
-    std::ifstream in("/proc/loadavg");
-    double load = -1;
-    in >> load;
-    return load;
-}
-
 Window VisibleWindowOf(Display* display, pid_t pid)
 {
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);

@@ -275,6 +275,21 @@ std::string LongText(std::size_t offset, const std::string& at, const std::strin
     return text + tail;
 }
 
+// One line of Japanese and ASCII words far longer than a screenful, with at
+// put in at offset.
+std::string LongLine(std::size_t offset, const std::string& at)
+{
+    const std::string words = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC abc ";
+    std::string text;
+    while (text.size() + words.size() <= offset)
+        text += words;
+    text.append(offset - text.size(), 'x');
+    text += at;
+    while (text.size() < offset + 4 * edittext::kScreenful)
+        text += words;
+    return text;
+}
+
 // The number of lines the edit control counts in bytes: one more than its
 // line ends (CR LF, a lone CR, a lone LF).
 int LinesOf(const std::string& bytes)
@@ -328,6 +343,13 @@ TEST(ViewText, ALongTextIsWholeWhereverItIsCut)
         {LongText(cut, "\r\n" + overlong + "\r\n"), "an overlong word only in the rest"},
         {std::string(3 * cut, 'a'), "one line longer than the screenful"},
         {LongText(cut, std::string(20000, '\n')), "very many lines in the rest"},
+        {LongLine(cut, ""), "one line far past the screenful, cut inside"},
+        {LongLine(cut - 1, "\x81 "), "a lead byte before the space it is cut at"},
+        {LongLine(cut - 1, "\x82\xA0 "), "a kanji before the space"},
+        {LongLine(cut - 1, " \t"), "a tab just after a space"},
+        {LongLine(cut - 1, " " + std::string(3000, '\t') + " "), "only tabs for a while"},
+        {LongLine(3 * cut, " " + overlong + " "), "an overlong word further on in the line"},
+        {LongLine(cut, "\r\n" + overlong), "an overlong word in the next line"},
     };
     for (const auto& row : rows) {
         const bool wrapsAnywhere = editlayout::HasOverlongWord(
@@ -351,6 +373,14 @@ TEST(ViewText, ALongTextIsWholeWhereverItIsCut)
         EXPECT_EQ(Edit(w)->wordWrapMode() == QTextOption::WrapAnywhere, wrapsAnywhere) << row.why;
         ASSERT_EQ(Hex(w.Text()), Hex(row.text)) << row.why;
         EXPECT_EQ(w.view->GetEditCtrl().GetLineCount(), LinesOf(row.text)) << row.why;
+    }
+    // Where a long line is cut: after a space, with no tab soon after it.
+    for (const std::string& text : {LongLine(cut, ""), LongLine(cut - 1, " \t"), LongLine(cut - 1, "\x81 ")}) {
+        const std::size_t first = edittext::LeadingLinesLength(text.data(), text.size());
+        ASSERT_LT(first, text.size());
+        EXPECT_GE(first, cut);
+        EXPECT_EQ(text[first - 1], ' ');
+        EXPECT_EQ(text.find('\t', first), std::string::npos);
     }
 }
 
@@ -621,17 +651,37 @@ TEST(ViewText, UndoBringsBackEveryLineEnd)
     }
 }
 
+// What is shown is what is saved: a character the code page lacks is "?"
+// at once, typed or from an input method, outside the first plane too.
 TEST(ViewText, ACharacterCodePage932CantHoldBecomesAQuestionMark)
 {
-    Window w = Window::Make(true);
-    Type(w, QStringLiteral("a€é漢"));
-    EXPECT_EQ(w.Text(), "a??\x8A\xBF");
-    EXPECT_EQ(Edit(w)->toPlainText(), QStringLiteral("a??漢")) << "shown as stored";
-
-    QInputMethodEvent e;
-    e.setCommitString(QStringLiteral("😀"));
-    QApplication::sendEvent(w.Widget(), &e);
-    EXPECT_EQ(w.Text(), "a??\x8A\xBF?") << "an input method's text too";
+    struct Row {
+        QString typed;
+        std::string stored;
+        QString shown;
+        bool inputMethod;
+    };
+    const Row rows[] = {
+        {QStringLiteral("a€é漢"), "a??\x8A\xBF", QStringLiteral("a??漢"), false},
+        {QStringLiteral("😀"), "?", QStringLiteral("?"), false},
+        {QStringLiteral("x😀y𠮷"), "x?y?", QStringLiteral("x?y?"), false},
+        {QStringLiteral("한국"), "??", QStringLiteral("??"), false},
+        {QStringLiteral("😀"), "?", QStringLiteral("?"), true},
+        {QStringLiteral("日本😀"), "\x93\xFA\x96\x7B?", QStringLiteral("日本?"), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed.toStdString() + (row.inputMethod ? " from an input method" : " typed"));
+        Window w = Window::Make(true);
+        if (row.inputMethod) {
+            QInputMethodEvent e;
+            e.setCommitString(row.typed);
+            QApplication::sendEvent(w.Widget(), &e);
+        } else {
+            Type(w, row.typed);
+        }
+        EXPECT_EQ(Hex(w.Text()), Hex(row.stored));
+        EXPECT_EQ(Edit(w)->toPlainText(), row.shown) << "shown as stored";
+    }
 }
 
 TEST(ViewText, SelectionsAreByteOffsets)

@@ -4,10 +4,13 @@
 
 #include "clipboard.h"
 #include "cp932text.h"
+#include "editaccessible.h"
 #include "editlayout.h"
+#include "editselection.h"
 #include "edittext.h"
 #include "editview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPaintEvent>
@@ -40,6 +43,10 @@ EditControl::EditControl(CEditView* pView, QWidget* pParent)
     edittext::TrackBytes(document());
     AdoptDocument(document());
     viewport()->installEventFilter(this);
+    // A screen reader reads a long line as one (editaccessible.h).
+    static const bool accessible = (QAccessible::installFactory(editaccessible::Factory), true);
+    (void)accessible;
+    editaccessible::Claim(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -47,6 +54,11 @@ EditControl::EditControl(CEditView* pView, QWidget* pParent)
 
 bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    // A message may change the text: the selection offered before it is
+    // taken first.
+    if (message != WM_PAINT)
+        SelectionText::TakeOffered();
+    const SelectionText::Later now(false);
     // A text waiting for the first paint goes into the widget, and all of
     // a long one, before anything may look at them; these few look at
     // neither,
@@ -316,7 +328,11 @@ bool EditControl::CanUndo() const
 // key, click, wheel turn and drop).
 void EditControl::SetText(const char* bytes, std::size_t n)
 {
-    const std::size_t first = edittext::LeadingLinesLength(bytes, n);
+    std::size_t first = edittext::LeadingLinesLength(bytes, n);
+    // A line cut inside is held in blocks, which a rest that wraps anywhere
+    // would not keep: such a text goes in whole.
+    if (first < n && bytes[first - 1] != '\n' && editlayout::HasOverlongWord(bytes + first, n - first))
+        first = n;
     cp932::Lines lines = cp932::DecodeLines(bytes, first);
     edittext::GroupShortLines(lines);
     QTextDocument* doc = editlayout::NewDocument(lines, *TextDoc(), this);
@@ -373,6 +389,25 @@ void EditControl::CompleteText()
         setWordWrapMode(wrap);
     --m_internal;
     m_bytesValid = false;
+}
+
+bool EditControl::ReplaceText(int from, int to, const QString& text)
+{
+    SelectionText::TakeOffered();
+    RealizeWhole();
+    if (isReadOnly())
+        return false;
+    const QTextCursor kept = textCursor();
+    QTextCursor c = kept;
+    c.setPosition(std::clamp(from, 0, document()->characterCount() - 1));
+    c.setPosition(std::clamp(to, 0, document()->characterCount() - 1), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    const QByteArray bytes = cp932::Encode(cp932::MakeStorable(text));
+    if (InsertBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()), true))
+        return true;
+    setTextCursor(kept);
+    QApplication::beep();
+    return false;
 }
 
 bool EditControl::InsertBytes(const char* bytes, std::size_t n, bool asUserEdit)

@@ -21,6 +21,8 @@ class CEditView;
 class QTextDocument;
 
 class EditControl : public QPlainTextEdit {
+    Q_OBJECT
+
 public:
     // Tab stops as an edit control starts, in dialog units.
     static constexpr int kDefaultTabStop = 32;
@@ -38,6 +40,14 @@ public:
     bool HasSelection() const;
     bool HasText() const;
     bool CanUndo() const;
+
+    // How many times the text has changed, to tell what was read of it
+    // before from what is there now.
+    int Changes() const { return m_changes; }
+    // Replaces the positions from..to with text as the user's own edit would
+    // (only what code page 932 can hold, within the limit); false, and
+    // nothing changes, where it can't.
+    bool ReplaceText(int from, int to, const QString& text);
 
     // Keys where a line goes on in the next block (editjoins.cpp).
     bool event(QEvent* e) override;

@@ -6,6 +6,7 @@
 // goes on, which is the same place as the next block's start.
 #include "editcontrol.h"
 
+#include "editselection.h"
 #include "edittext.h"
 
 #include <QKeyEvent>
@@ -90,8 +91,13 @@ bool EditControl::MoveByRow(bool down, bool keepAnchor)
 
 bool EditControl::event(QEvent* e)
 {
+    // What may change the text finds the selection offered before it taken.
+    if (e->type() == QEvent::KeyPress || e->type() == QEvent::InputMethod)
+        SelectionText::TakeOffered();
     if (e->type() != QEvent::KeyPress)
         return QPlainTextEdit::event(e);
+    // A key that selects offers the selection; the screen shows it first.
+    const SelectionText::Later later;
     RealizeWhole();
     if (!HasJoins())
         return QPlainTextEdit::event(e);
@@ -248,6 +254,20 @@ bool EditControl::eventFilter(QObject* watched, QEvent* e)
     if (watched != viewport())
         return QPlainTextEdit::eventFilter(watched, e);
     const QEvent::Type type = e->type();
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        SelectionText::TakeOffered();
+        break;
+    default:
+        break;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
         && type != QEvent::MouseMove)
         return QPlainTextEdit::eventFilter(watched, e);

@@ -54,6 +54,23 @@ bool HasOverlongWord(const QString& text)
     return false;
 }
 
+bool HasOverlongWord(const char* bytes, std::size_t n)
+{
+    // Each character is a byte or more, and the bytes of a space, a tab and
+    // a line end are those characters: without a long run of other bytes,
+    // there is no long run of letters either.
+    std::size_t run = 0;
+    bool maybe = false;
+    for (std::size_t i = 0; i < n && !maybe; ++i) {
+        const char b = bytes[i];
+        if (b == ' ' || b == '\t' || b == '\n' || b == '\r')
+            run = 0;
+        else
+            maybe = ++run > static_cast<std::size_t>(kLongestWrappableWord);
+    }
+    return maybe && HasOverlongWord(cp932::DecodeLines(bytes, n).text);
+}
+
 bool NeedsShaping(QChar c)
 {
     return !c.isPrint() && c != QLatin1Char('\t');
@@ -143,8 +160,10 @@ void AppendLines(QTextDocument* doc, const cp932::Lines& lines)
     cursor.beginEditBlock();
     edittext::InsertLines(cursor, lines, QTextCharFormat(),
                           !anywhere && doc->defaultTextOption().wrapMode() != QTextOption::WrapAnywhere);
-    cursor.endEditBlock();
+    // In the same step: a document that is laid out already would lay out
+    // again each block whose format changes, one by one.
     ShapeOnlyWhereNeeded(doc, from, cursor.position());
+    cursor.endEditBlock();
     doc->setUndoRedoEnabled(true);
     doc->setModified(modified);
 }

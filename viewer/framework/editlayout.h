@@ -10,6 +10,8 @@
 #include <QStringView>
 #include <QTextCharFormat>
 
+#include <cstddef>
+
 class QObject;
 class QPlainTextEdit;
 class QString;
@@ -21,6 +23,8 @@ namespace editlayout {
 // ideograph between them too long to wrap at word boundaries: such a text
 // wraps anywhere instead.
 bool HasOverlongWord(const QString& text);
+// The same of code page 932 bytes.
+bool HasOverlongWord(const char* bytes, std::size_t n);
 
 // Whether a character, or any in text, must be shaped to show as it should
 // (a selector, the stand-in for an undecodable byte, a control character).

@@ -25,6 +25,42 @@ constexpr int kAhead = 640;
 constexpr int kChainAtOnce = 12;
 constexpr qint64 kSliceNs = 6'000'000;
 
+// A block's text as its layout holds it: with what the input method is
+// composing in it, where it is; and the formats of the block's own text at
+// their places in that.
+QString LaidOutText(const QTextBlock& block)
+{
+    QString text = block.text();
+    const QTextLayout* tl = block.layout();
+    if (!tl->preeditAreaText().isEmpty())
+        text.insert(tl->preeditAreaPosition(), tl->preeditAreaText());
+    return text;
+}
+
+QList<QTextLayout::FormatRange> LaidOutFormats(const QTextBlock& block)
+{
+    QList<QTextLayout::FormatRange> formats = block.textFormats();
+    const QTextLayout* tl = block.layout();
+    const int composing = static_cast<int>(tl->preeditAreaText().size());
+    if (composing == 0)
+        return formats;
+    const int at = tl->preeditAreaPosition();
+    QList<QTextLayout::FormatRange> out;
+    for (QTextLayout::FormatRange r : formats) {
+        if (r.start >= at) {
+            r.start += composing;
+        } else if (r.start + r.length > at) {
+            QTextLayout::FormatRange after = r;
+            r.length = at - r.start;
+            after.start = at + composing;
+            after.length -= r.length;
+            out.append(after);
+        }
+        out.append(r);
+    }
+    return out;
+}
+
 }  // namespace
 
 EditRowsLayout::EditRowsLayout(QTextDocument* doc)
@@ -135,11 +171,11 @@ void EditRowsLayout::Ensure(const QTextBlock& block) const
 int EditRowsLayout::RowEnd(const QTextBlock& block, int start, qreal x) const
 {
     const QTextDocument* doc = document();
-    QString text = block.text().mid(start);
+    QString text = LaidOutText(block).mid(start);
     const int ahead = static_cast<int>(text.size());
     QList<QTextLayout::FormatRange> formats;
     auto take = [&formats](const QTextBlock& b, int from, int offset) {
-        for (QTextLayout::FormatRange r : b.textFormats()) {
+        for (QTextLayout::FormatRange r : LaidOutFormats(b)) {
             const int s = std::max(r.start, from);
             const int e = r.start + r.length;
             if (e <= s)
@@ -155,9 +191,9 @@ int EditRowsLayout::RowEnd(const QTextBlock& block, int start, qreal x) const
     for (QTextBlock b = block; edittext::GoesOnAfter(b) && text.size() < ahead + kAhead;) {
         b = b.next();
         const int offset = static_cast<int>(text.size());
-        text += b.text().left(ahead + kAhead - offset);
+        text += LaidOutText(b).left(ahead + kAhead - offset);
         take(b, 0, offset);
-        more = edittext::GoesOnAfter(b) || text.size() - offset < b.text().size();
+        more = edittext::GoesOnAfter(b) || text.size() - offset < LaidOutText(b).size();
     }
     for (QTextLayout::FormatRange& r : formats)
         r.length = std::min(r.length, static_cast<int>(text.size()) - r.start);
@@ -249,21 +285,23 @@ void EditRowsLayout::LayOut(const QTextBlock& block, bool provisional) const
             break;
         const int lastIndex = tl->lineCount() - 1;
         const QTextLine last = tl->lineAt(lastIndex);
-        const int ahead = block.length() - 1 - last.textStart();
+        const QString laidOut = LaidOutText(block);
+        const int length = static_cast<int>(laidOut.size());
+        const int ahead = length - last.textStart();
         const qreal x = lastIndex == 0 ? state.entry : 0;
         const int end = RowEnd(block, last.textStart(), x);
         if (end < 0 || end > ahead) {
             state.hangs = true;
-            state.exit = last.cursorToX(block.length() - 1) - margin;
+            state.exit = last.cursorToX(length) - margin;
             break;
         }
         if (end == ahead)
             break;
         // The row ends before the block does: this line, and the rest in
         // a line of its own that goes on in the next block.
-        QTextLayout probe(block.text().mid(last.textStart(), end), doc->defaultFont(), paintDevice());
+        QTextLayout probe(laidOut.mid(last.textStart(), end), doc->defaultFont(), paintDevice());
         QList<QTextLayout::FormatRange> formats;
-        for (QTextLayout::FormatRange r : block.textFormats()) {
+        for (QTextLayout::FormatRange r : LaidOutFormats(block)) {
             const int s = std::max(r.start, last.textStart());
             const int e = std::min(r.start + r.length, last.textStart() + end);
             if (e > s) {

@@ -3,6 +3,7 @@
 
 #include "edittext.h"
 
+#include <QMetaObject>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -17,23 +18,73 @@ const QString& PlainText()
     return kPlain;
 }
 
+// The selections offered and not taken yet.
+std::vector<SelectionText*>& Offered()
+{
+    static std::vector<SelectionText*> offered;
+    return offered;
+}
+
+bool g_bLater = false;
+
 }  // namespace
 
-// Taking the selection is a copy of its characters and the ends of the
-// lines it spans; Qt offers a new one at every change of the selection, and
-// most are never asked for.
-SelectionText::SelectionText(const QTextDocument& doc, int from, int to)
+SelectionText::Later::Later(bool later) : m_bWas(g_bLater)
 {
+    g_bLater = later;
+}
+
+SelectionText::Later::~Later()
+{
+    g_bLater = m_bWas;
+}
+
+SelectionText::SelectionText(const QTextDocument& doc, int from, int to)
+    : m_doc(&doc), m_from(from), m_to(to)
+{
+    Offered().push_back(this);
+    if (!g_bLater) {
+        Take();
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this] { Take(); }, Qt::QueuedConnection);
+}
+
+SelectionText::~SelectionText()
+{
+    auto& offered = Offered();
+    offered.erase(std::remove(offered.begin(), offered.end(), this), offered.end());
+}
+
+void SelectionText::TakeOffered()
+{
+    // Take() leaves the list.
+    while (!Offered().empty())
+        Offered().back()->Take();
+}
+
+// Taking the selection is a copy of its characters and the ends of the
+// lines it spans.
+void SelectionText::Take() const
+{
+    auto& offered = Offered();
+    offered.erase(std::remove(offered.begin(), offered.end(), this), offered.end());
+    if (m_doc.isNull())
+        return;
+    const QTextDocument& doc = *m_doc;
+    m_doc.clear();
     QTextCursor c(const_cast<QTextDocument*>(&doc));
-    c.setPosition(from);
-    c.setPosition(to, QTextCursor::KeepAnchor);
+    c.setPosition(m_from);
+    c.setPosition(m_to, QTextCursor::KeepAnchor);
     m_raw = c.selectedText();
-    const qsizetype breaks = m_raw.count(QChar::ParagraphSeparator);
+    // Where no break stands for anything but CR LF, none needs looking at.
+    m_bCrLfOnly = !edittext::HasOddLineEnds(doc);
+    const qsizetype breaks = m_bCrLfOnly ? 0 : m_raw.count(QChar::ParagraphSeparator);
     if (breaks == 0)
         return;
     m_ends.reserve(static_cast<std::size_t>(breaks));
     const edittext::LineEnds ends(doc);
-    for (QTextBlock block = doc.findBlock(from); m_ends.size() < static_cast<std::size_t>(breaks);
+    for (QTextBlock block = doc.findBlock(m_from); m_ends.size() < static_cast<std::size_t>(breaks);
          block = block.next())
         m_ends.push_back(ends.After(block));
 }
@@ -61,13 +112,13 @@ const QString& SelectionText::Converted() const
 {
     if (m_bConverted)
         return m_text;
+    Take();
     QByteArray bytes;
     qsizetype start = 0;
-    for (const cp932::LineEnd end : m_ends) {
-        const qsizetype sep = m_raw.indexOf(QChar::ParagraphSeparator, start);
+    std::size_t line = 0;
+    for (qsizetype sep; (sep = m_raw.indexOf(QChar::ParagraphSeparator, start)) >= 0; start = sep + 1) {
         cp932::Encode(QStringView(m_raw).mid(start, sep - start), bytes);
-        bytes.append(cp932::LineEndBytes(end));
-        start = sep + 1;
+        bytes.append(cp932::LineEndBytes(m_bCrLfOnly ? cp932::LineEnd::CrLf : m_ends.at(line++)));
     }
     cp932::Encode(QStringView(m_raw).mid(start), bytes);
     m_text = cp932::Decode(bytes);

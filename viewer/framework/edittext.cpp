@@ -297,7 +297,23 @@ std::size_t LeadingLinesLength(const char* bytes, std::size_t n)
     if (n <= kScreenful)
         return n;
     const void* lf = std::memchr(bytes + kScreenful - 1, '\n', n - (kScreenful - 1));
-    return lf == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(lf) - bytes) + 1;
+    const std::size_t lines =
+        lf == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(lf) - bytes) + 1;
+    if (lines - kScreenful <= kScreenful)
+        return lines;
+    // A line that runs on far past the screenful is cut inside, after a
+    // space. A space byte is never the first of a pair, so the text decodes
+    // the same on either side of it; no run of letters reaches across it;
+    // and the rest holds no tab soon after it, which the block breaks before
+    // it looked for but could not see.
+    constexpr std::size_t kNoTabBytes = 2 * 640;
+    for (std::size_t i = kScreenful - 1; i + kNoTabBytes < lines && i < 2 * kScreenful; ++i) {
+        if (bytes[i] != ' ')
+            continue;
+        if (std::memchr(bytes + i + 1, '\t', kNoTabBytes) == nullptr)
+            return i + 1;
+    }
+    return lines;
 }
 
 void AppendBytes(const QTextDocument& doc, QByteArray& out)

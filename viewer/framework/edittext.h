@@ -70,10 +70,11 @@ void InsertLines(QTextCursor& cursor, const cp932::Lines& lines, const QTextChar
 // Joins short CR LF lines of a text of very many lines into shared blocks.
 void GroupShortLines(cp932::Lines& lines);
 
-// The length of a text's first whole lines that fill any window: up to the
-// first LF at or after kScreenful bytes, or all of a text with none there.
-// The rest of the text decodes the same by itself (an LF is never part of
-// a character), so it can go in after them.
+// The length of a text's first lines that fill any window: up to the first
+// LF at or after kScreenful bytes, or all of a text with none there; in a
+// line that runs on far past that, up to a space in it. The rest of the
+// text decodes the same by itself (an LF or a space is never part of a
+// pair), so it can go in after them.
 constexpr std::size_t kScreenful = 16 * 1024;
 std::size_t LeadingLinesLength(const char* bytes, std::size_t n);
 

@@ -61,7 +61,8 @@ int RowScore(unsigned row) {
     if (row >= 16 && row <= 47) return 6;      // the common kanji
     if (row == 2 || row == 3) return 2;        // symbols, digits, Latin letters
     if (row >= 48 && row <= 84) return 0;      // the rarer kanji
-    if (row >= 6 && row <= 8) return -4;       // Greek, Cyrillic, box drawing
+    if (row == 6 || row == 7) return 2;        // Greek, Cyrillic
+    if (row == 8) return -4;                   // box drawing
     if (row == 13 || (row >= 89 && row <= 92) || (row >= 115 && row <= 120))
         return -6;                             // vendor extensions
     return -20;                                // rows no set assigns, user-defined areas
@@ -70,14 +71,24 @@ int RowScore(unsigned row) {
 // A half-width katakana: two of them weigh about one common kanji, as two
 // bytes of EUC-JP kanji read as Shift_JIS are two of them. The punctuation
 // among them (0xA1 to 0xA5) is rare in text of their own but is what EUC-JP's
-// hiragana, katakana and punctuation lead bytes read as in Shift_JIS.
-int KanaScore(unsigned c) { return c <= 0xA5 ? -4 : 3; }
+// hiragana, katakana and punctuation lead bytes read as in Shift_JIS. The
+// small kana (0xA7 to 0xAF), the long vowel mark (0xB0) and the sound marks
+// (0xDE, 0xDF) only ever follow a katakana of a syllable (0xB1 to 0xDC) or a
+// sound mark: there they are a sure sign of katakana words, anywhere else of
+// a wrong reading.
+int KanaScore(unsigned c, unsigned& afterKana) {
+    bool follows = (c >= 0xA7 && c <= 0xB0) || c >= 0xDE;
+    int score = c <= 0xA5 ? -4 : !follows ? 3 : afterKana ? 6 : -6;
+    afterKana = (c >= 0xB1 && c <= 0xDC) || c >= 0xDE;
+    return score;
+}
 
 // A three-byte EUC-JP character by its row: the vendor extensions that code
-// page 932 shares sit in rows 83 and 84.
+// page 932 shares sit in rows 83 and 84, and are the usual reason for the
+// form in Japanese text.
 int SupplementScore(unsigned second) {
     unsigned row = second - 0xA0;
-    return row == 83 || row == 84 ? -2 : -6;
+    return row == 83 || row == 84 ? 6 : -6;
 }
 
 unsigned SjisRow(unsigned lead, unsigned trail) {
@@ -109,6 +120,7 @@ void FirstRuleStep(KanjiDetector& d, const Byte* p) {
         if (IsJisEscape(p)) d.first = KC_JIS;
     } else if (c >= 0x80 && c <= 0x9F) {
         d.first = KC_SJIS;
+        d.shared = c == kSs2 || c == kSs3;
     } else if (c >= 0xA0 && c <= 0xDF) {
         d.first = KC_EUC;
     } else if (c >= 0xE0) {
@@ -129,11 +141,15 @@ void SjisStep(KanjiDetector& d, unsigned c) {
         } else if (BothReadingsValid(d)) {
             ScorePair(d.sjisScore, d.sjisRow, SjisRow(lead, c));
         }
+        d.sjisKana = 0;
         return;
     }
-    if (c < 0x80) return;
+    if (c < 0x80) {
+        d.sjisKana = 0;
+        return;
+    }
     if (c >= 0xA1 && c <= 0xDF) {
-        if (BothReadingsValid(d)) d.sjisScore += KanaScore(c);
+        if (BothReadingsValid(d)) d.sjisScore += KanaScore(c, d.sjisKana);
     } else if (IsSjisLead(c)) {
         d.sjisLead = c;
     } else {
@@ -147,7 +163,10 @@ void EucStep(KanjiDetector& d, unsigned c) {
     if (d.invalid & Bit(KC_EUC)) return;
     unsigned lead = d.eucLead;
     if (lead == 0) {
-        if (c < 0x80) return;
+        if (c < 0x80) {
+            d.eucKana = 0;
+            return;
+        }
         if (IsEucByte(c) || c == kSs2 || c == kSs3)
             d.eucLead = c;
         else
@@ -159,9 +178,10 @@ void EucStep(KanjiDetector& d, unsigned c) {
         if (!IsEucKatakana(c))
             d.invalid |= Bit(KC_EUC);
         else if (BothReadingsValid(d))
-            d.eucScore += KanaScore(c);
+            d.eucScore += KanaScore(c, d.eucKana);
         return;
     }
+    d.eucKana = 0;
     if (!IsEucByte(c)) {
         d.invalid |= Bit(KC_EUC);
         return;
@@ -214,6 +234,8 @@ bool Scan(KanjiDetector& d, const Byte* p, const Byte* end) {
         // Between units, a block of ASCII changes nothing (nor does an ESC
         // once the first rule has decided).
         if (*p < 0x80 && BetweenUnits(d)) {
+            d.sjisKana = 0;  // as the ASCII byte's own step has it
+            d.eucKana = 0;
             const __m128i stopByte = _mm_set1_epi8(static_cast<char>(d.first < 0 ? kEsc : 0x80));
             while (end - p >= 16) {
                 __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -240,6 +262,7 @@ bool Scan(KanjiDetector& d, const Byte* p, const Byte* end) {
 void StartDetector(KanjiDetector& d) {
     d.first = -1;
     d.pending = 0;
+    d.shared = 0;
     d.invalid = 0;
     d.sjisLead = 0;
     d.eucLead = 0;
@@ -248,6 +271,8 @@ void StartDetector(KanjiDetector& d) {
     d.eucScore = 0;
     d.sjisRow = 0;
     d.eucRow = 0;
+    d.sjisKana = 0;
+    d.eucKana = 0;
 }
 
 int DetectorAnswer(const KanjiDetector& d) {
@@ -255,7 +280,10 @@ int DetectorAnswer(const KanjiDetector& d) {
     bool sjis = (d.invalid & Bit(KC_SJIS)) == 0;
     bool euc = (d.invalid & Bit(KC_EUC)) == 0;
     if ((d.invalid & Bit(first)) == 0) {
-        if (first == KC_SJIS) return euc && d.eucScore > d.sjisScore + kDoubtMargin ? KC_EUC : KC_SJIS;
+        // SS2 and SS3 as the deciding byte say nothing for Shift_JIS: then
+        // the readings weigh alike.
+        int margin = d.shared ? 0 : kDoubtMargin;
+        if (first == KC_SJIS) return euc && d.eucScore > d.sjisScore + margin ? KC_EUC : KC_SJIS;
         if (first == KC_EUC) return sjis && d.sjisScore > d.eucScore + kDoubtMargin ? KC_SJIS : KC_EUC;
         return KC_JIS;
     }

@@ -13,6 +13,7 @@
 struct KanjiDetector {
     int first;          // the code the first deciding byte gives, or -1
     unsigned pending;   // for that rule, a lead byte in wait of its partner, or 0
+    unsigned shared;    // whether the deciding byte was 0x8E or 0x8F, which start units in both
     unsigned invalid;   // a bit (1 << code) for each code the text is invalid in
     unsigned sjisLead;  // Shift_JIS reading: a lead byte in wait of its trail, or 0
     unsigned eucLead;   // EUC-JP reading: the first byte of a unit not yet whole, or 0
@@ -21,6 +22,8 @@ struct KanjiDetector {
     int eucScore;
     unsigned sjisRow;   // the kanji row of each reading's last pair
     unsigned eucRow;
+    unsigned sjisKana;  // whether each reading's last character was a half-width katakana
+    unsigned eucKana;
 };
 
 void StartKanjiDetector(KanjiDetector* detector);

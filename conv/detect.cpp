@@ -1,5 +1,6 @@
 #include "detect.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "bytes.h"
@@ -226,11 +227,124 @@ inline bool BetweenUnits(const KanjiDetector& d) {
     return (d.pending | d.sjisLead | d.eucLead) == 0;
 }
 
+#if RUVOK_HAVE_SSE2
+
+// The bytes of x from lo to hi.
+inline __m128i InRange(__m128i x, unsigned char lo, unsigned char hi) {
+    __m128i low = _mm_set1_epi8(static_cast<char>(lo));
+    __m128i high = _mm_set1_epi8(static_cast<char>(hi));
+    return _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(x, low), x), _mm_cmpeq_epi8(_mm_min_epu8(x, high), x));
+}
+
+inline std::uint64_t Bits(__m128i m) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))); }
+
+// The trail positions of a 64-byte block in which each byte of `lead` that
+// is not itself a trail starts a two-byte unit. `carry` says whether the
+// block's first byte is a trail, and becomes whether the next block's is.
+inline std::uint64_t TrailPositions(std::uint64_t lead, std::uint64_t& carry) {
+    const std::uint64_t even = 0x5555555555555555ULL;
+    lead &= ~carry;
+    std::uint64_t follows = lead << 1 | carry;
+    // Runs of lead bytes that start on odd bits, added to the runs: the sum
+    // marks the ends of those that start on even bits.
+    std::uint64_t oddStarts = lead & ~even & ~follows;
+    std::uint64_t evenRuns;
+    carry = __builtin_add_overflow(oddStarts, lead, &evenRuns) ? 1 : 0;
+    return (even ^ (evenRuns << 1)) & follows;
+}
+
+// With only the Shift_JIS reading left to check (the first code is another),
+// 64 bytes at a time: every trail is 0x40 to 0x7E or 0x80 to 0xFC, and every
+// other byte a single one or a lead. Stops before a block with a fault, for
+// the one-byte steps to find it.
+const Byte* SjisBlocks(KanjiDetector& d, const Byte* p, const Byte* end) {
+    const Byte* start = p;
+    std::uint64_t carry = d.sjisLead != 0;
+    while (end - p >= 64) {
+        std::uint64_t lead = 0, low = 0, high = 0, lone = 0;
+        for (int k = 0; k < 4; ++k) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            __m128i lo = _mm_or_si128(InRange(x, 0x00, 0x3F), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F)));
+            __m128i hi = InRange(x, 0xFD, 0xFF);
+            __m128i ld = _mm_or_si128(InRange(x, 0x81, 0x9F), InRange(x, 0xE0, 0xFC));
+            __m128i ln = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0x80))),
+                                      _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xA0))));
+            lead |= Bits(ld) << (16 * k);
+            low |= Bits(lo) << (16 * k);
+            high |= Bits(hi) << (16 * k);
+            lone |= Bits(ln) << (16 * k);
+        }
+        std::uint64_t carryIn = carry;
+        std::uint64_t trail = TrailPositions(lead, carry);
+        if ((trail & (low | high)) | (~trail & (high | lone))) {
+            carry = carryIn;
+            break;
+        }
+        p += 64;
+    }
+    if (p != start) {
+        d.sjisLead = carry ? p[-1] : 0;
+        d.sjisKana = 0;
+    }
+    return p;
+}
+
+// The same for EUC-JP, over blocks without SS2, SS3 or bytes it has no place
+// for: pairs of 0xA1 to 0xFE.
+const Byte* EucBlocks(KanjiDetector& d, const Byte* p, const Byte* end) {
+    const Byte* start = p;
+    std::uint64_t carry = d.eucLead != 0;
+    while (end - p >= 64) {
+        std::uint64_t pair = 0, other = 0;
+        for (int k = 0; k < 4; ++k) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            __m128i pb = InRange(x, 0xA1, 0xFE);
+            __m128i high = _mm_cmplt_epi8(x, _mm_setzero_si128());  // 0x80 and up
+            pair |= Bits(pb) << (16 * k);
+            other |= Bits(_mm_andnot_si128(pb, high)) << (16 * k);
+        }
+        std::uint64_t carryIn = carry;
+        std::uint64_t trail = TrailPositions(pair, carry);
+        if (other | (trail & ~pair)) {
+            carry = carryIn;
+            break;
+        }
+        p += 64;
+    }
+    if (p != start) {
+        d.eucLead = carry ? p[-1] : 0;
+        d.eucKana = 0;
+    }
+    return p;
+}
+
+#endif
+
 // Scans [p, end), which holds no NUL; an ESC's test may read two bytes past
 // `end`, which the caller vouches for. Returns true once settled.
 bool Scan(KanjiDetector& d, const Byte* p, const Byte* end) {
     while (p != end) {
 #if RUVOK_HAVE_SSE2
+        // One reading left to check, and it is not the first code's: the
+        // text is read to its end, in blocks.
+        // (With JIS first, its own validity is still to be watched.)
+        if (d.first >= 0 && (d.first != KC_JIS || (d.invalid & Bit(KC_JIS))) && d.eucLead != kSs2 &&
+            d.eucLead != kSs3) {
+            unsigned left = kPairCodes & ~d.invalid;
+            if (left == Bit(KC_SJIS) && end - p >= 64) {
+                const Byte* q = SjisBlocks(d, p, end);
+                if (q != p) {
+                    p = q;
+                    continue;
+                }
+            } else if (left == Bit(KC_EUC) && end - p >= 64) {
+                const Byte* q = EucBlocks(d, p, end);
+                if (q != p) {
+                    p = q;
+                    continue;
+                }
+            }
+        }
         // Between units, a block of ASCII changes nothing (nor does an ESC
         // once the first rule has decided).
         if (*p < 0x80 && BetweenUnits(d)) {

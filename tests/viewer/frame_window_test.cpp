@@ -8,6 +8,7 @@
 #include "dc.h"
 #include "document.h"
 #include "editview.h"
+#include "expected_resources.h"
 #include "frame.h"
 #include "lockkeys.h"
 #include "mainframe.h"
@@ -172,44 +173,27 @@ TEST_F(MainFrame, TheWholeMenuTree)
         const char* text;  // "-" for a separator
         UINT nID;
     };
-    const std::vector<std::pair<std::string, std::vector<Item>>> expected = {
-        {"ﾌｧｲﾙ(&F)",
-         {{"新規作成(&N)\tCtrl+N", 0xE100},
-          {"開く(&O)...\tCtrl+O", 0xE101},
-          {"上書き保存(&S)\tCtrl+S", 0xE103},
-          {"名前を付けて保存(&A)...", 0xE104},
-          {"-", 0},
-          {"印刷(&P)...\tCtrl+P", 0xE107},
-          {"印刷ﾌﾟﾚﾋﾞｭｰ(&V)", 0xE109},
-          {"ﾌﾟﾘﾝﾀの設定(&R)...", 0xE106},
-          {"-", 0},
-          {"最近使ったﾌｧｲﾙ", 0xE110},
-          {"-", 0},
-          {"ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", 0xE141}}},
-        {"編集(&E)",
-         {{"元に戻す(&U)\tCtrl+Z", 0xE12B},
-          {"-", 0},
-          {"切り取り(&T)\tCtrl+X", 0xE123},
-          {"ｺﾋﾟｰ(&C)\tCtrl+C", 0xE122},
-          {"貼り付け(&P)\tCtrl+V", 0xE125}}},
-        {"表示(&V)", {{"ﾂｰﾙ ﾊﾞｰ(&T)", 0xE800}, {"ｽﾃｰﾀｽ ﾊﾞｰ(&S)", 0xE801}}},
-        {"ﾍﾙﾌﾟ(&H)", {{"ruvok のﾊﾞｰｼﾞｮﾝ情報(&A)...", 0xE140}}},
-    };
+    std::vector<std::pair<std::string, std::vector<Item>>> menus;
+    for (const expected::MenuRow& row : expected::kMenu) {
+        if (menus.empty() || menus.back().first != row.popup)
+            menus.push_back({row.popup, {}});
+        menus.back().second.push_back({row.text != nullptr ? row.text : "-", row.nID});
+    }
     EXPECT_FALSE(Frame()->GetMainWindow()->menuBar()->isNativeMenuBar())
         << "the menus are in the window, not in a desktop's global menu";
     const QList<QAction*> bar = Frame()->GetMainWindow()->menuBar()->actions();
-    ASSERT_EQ(bar.size(), static_cast<int>(expected.size()));
-    for (size_t p = 0; p < expected.size(); ++p) {
-        SCOPED_TRACE(expected[p].first);
+    ASSERT_EQ(bar.size(), static_cast<int>(menus.size()));
+    for (size_t p = 0; p < menus.size(); ++p) {
+        SCOPED_TRACE(menus[p].first);
         QAction* pPopup = bar[static_cast<int>(p)];
-        EXPECT_EQ(pPopup->text().toStdString(), expected[p].first);
+        EXPECT_EQ(pPopup->text().toStdString(), menus[p].first);
         ASSERT_NE(pPopup->menu(), nullptr);
         const QList<QAction*> items = pPopup->menu()->actions();
-        ASSERT_EQ(items.size(), static_cast<int>(expected[p].second.size()));
+        ASSERT_EQ(items.size(), static_cast<int>(menus[p].second.size()));
         QAccessibleInterface* pMenuFace = QAccessible::queryAccessibleInterface(pPopup->menu());
         ASSERT_NE(pMenuFace, nullptr);
-        for (size_t i = 0; i < expected[p].second.size(); ++i) {
-            const Item& want = expected[p].second[i];
+        for (size_t i = 0; i < menus[p].second.size(); ++i) {
+            const Item& want = menus[p].second[i];
             QAction* pItem = items[static_cast<int>(i)];
             if (std::string(want.text) == "-") {
                 EXPECT_TRUE(pItem->isSeparator()) << "item " << i;
@@ -240,36 +224,17 @@ TEST_F(MainFrame, TheWholeMenuTree)
 // The accelerator table as loaded, and what each key press stands for.
 TEST_F(MainFrame, TheFourteenAcceleratorKeys)
 {
-    struct Row {
-        WORD vk;
-        BYTE flags;  // as stored, with 0x80 on the last entry
-        UINT cmd;
-        Qt::Key key;
-        Qt::KeyboardModifiers mods;
-    };
-    const Row rows[] = {
-        {0x4E, 0x09, 0xE100, Qt::Key_N, Qt::ControlModifier},
-        {0x4F, 0x09, 0xE101, Qt::Key_O, Qt::ControlModifier},
-        {0x53, 0x09, 0xE103, Qt::Key_S, Qt::ControlModifier},
-        {0x50, 0x09, 0xE107, Qt::Key_P, Qt::ControlModifier},
-        {0x5A, 0x09, 0xE12B, Qt::Key_Z, Qt::ControlModifier},
-        {0x58, 0x09, 0xE123, Qt::Key_X, Qt::ControlModifier},
-        {0x43, 0x09, 0xE122, Qt::Key_C, Qt::ControlModifier},
-        {0x56, 0x09, 0xE125, Qt::Key_V, Qt::ControlModifier},
-        {0x08, 0x11, 0xE12B, Qt::Key_Backspace, Qt::AltModifier},
-        {0x2E, 0x05, 0xE123, Qt::Key_Delete, Qt::ShiftModifier},
-        {0x2D, 0x09, 0xE122, Qt::Key_Insert, Qt::ControlModifier},
-        {0x2D, 0x05, 0xE125, Qt::Key_Insert, Qt::ShiftModifier},
-        {0x75, 0x01, 0xE150, Qt::Key_F6, Qt::NoModifier},
-        {0x75, 0x85, 0xE151, Qt::Key_F6, Qt::ShiftModifier},
-    };
+    std::vector<expected::AccelRow> rows;
+    for (const expected::AccelRow& row : expected::kAccelerators)
+        if (row.nTable == IDR_MAINFRAME)
+            rows.push_back(row);
     const std::vector<AfxAccel>& table = AfxLoadAccelerators(IDR_MAINFRAME);
-    ASSERT_EQ(table.size(), std::size(rows));
+    ASSERT_EQ(table.size(), rows.size());
     for (size_t i = 0; i < table.size(); ++i) {
-        const Row& row = rows[i];
+        const expected::AccelRow& row = rows[i];
         SCOPED_TRACE("entry " + std::to_string(i));
         EXPECT_EQ(table[i].key, row.vk);
-        EXPECT_EQ(table[i].fVirt & 0x7F, row.flags & 0x7F);
+        EXPECT_EQ(table[i].fVirt & 0x7F, row.fVirt & 0x7F);
         EXPECT_EQ(table[i].cmd, row.cmd);
         QKeyEvent press(QEvent::KeyPress, row.key, row.mods);
         EXPECT_EQ(AfxTranslateAccelerator(table, press), row.cmd);
@@ -368,13 +333,12 @@ TEST_F(MainFrame, FileKeysOpenTheirDialogsFromAnyFocus)
 
 TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
 {
-    const UINT expected[] = {0xE100, 0xE101, 0xE103, 0, 0xE123, 0xE122,
-                             0xE125, 0,      0xE107, 0, 0xE140};
+    const auto& buttons = expected::kToolBar;
     CToolBar* pBar = ToolBar();
     ASSERT_NE(pBar, nullptr);
     EXPECT_EQ(pBar->GetBarStyle() & CBRS_ALL, 0x00402834u & CBRS_ALL)
         << "gripper, top, fly-by, tooltips, dynamic size";
-    ASSERT_EQ(pBar->GetCount(), static_cast<int>(std::size(expected)));
+    ASSERT_EQ(pBar->GetCount(), static_cast<int>(std::size(buttons)));
     auto* pToolBar = qobject_cast<QToolBar*>(pBar->GetWidget());
     ASSERT_NE(pToolBar, nullptr);
     EXPECT_EQ(pToolBar->iconSize(), QSize(16, 15));
@@ -391,14 +355,14 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
     std::vector<QImage> images;
     for (int i = 0; i < pBar->GetCount(); ++i) {
         SCOPED_TRACE("button " + std::to_string(i));
-        EXPECT_EQ(pBar->GetItemID(i), expected[i]);
+        EXPECT_EQ(pBar->GetItemID(i), buttons[i]);
         QAction* pAction = pBar->GetItemAction(i);
-        if (expected[i] == ID_SEPARATOR) {
+        if (buttons[i] == ID_SEPARATOR) {
             EXPECT_EQ(pAction, nullptr);
             continue;
         }
         ASSERT_NE(pAction, nullptr);
-        EXPECT_EQ(pBar->CommandToIndex(expected[i]), i);
+        EXPECT_EQ(pBar->CommandToIndex(buttons[i]), i);
         const QImage image = pAction->icon().pixmap(QSize(16, 15)).toImage();
         ASSERT_FALSE(image.isNull());
         for (const QImage& other : images)
@@ -438,14 +402,14 @@ TEST_F(MainFrame, TheToolBarsButtonsInOrderWithTheirImagesAndTips)
             }
         }
         images.push_back(image);
-        EXPECT_EQ(pAction->toolTip().toStdString(), Tooltip(expected[i]));
+        EXPECT_EQ(pAction->toolTip().toStdString(), Tooltip(buttons[i]));
         QWidget* pButton = pToolBar->widgetForAction(pAction);
         ASSERT_NE(pButton, nullptr);
         // the bar is the plain face around the image, no shade of its own
         const QPoint corner = pButton->geometry().topLeft() + QPoint(1, 1);
         EXPECT_EQ(barLook.pixel(corner), buttonFace);
         EXPECT_EQ(barLook.pixel(pButton->geometry().bottomRight() - QPoint(1, 1)), buttonFace);
-        EXPECT_EQ(AccessibleName(pButton).toStdString(), Tooltip(expected[i]));
+        EXPECT_EQ(AccessibleName(pButton).toStdString(), Tooltip(buttons[i]));
     }
     // the separators stand where the record has them
     int separators = 0;
@@ -460,15 +424,17 @@ TEST_F(MainFrame, TooltipsAndFlyByPrompts)
 {
     struct Row {
         UINT nID;
-        const char* tip;
-        const char* prompt;
+        std::string tip;
+        std::string prompt;
     };
-    const Row rows[] = {
-        {ID_APP_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示"},
-        {ID_FILE_NEW, "新規ﾌｧｲﾙ", "新規にﾌｧｲﾙを作成"},
-        {ID_EDIT_PASTE, "貼り付け", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け"},
-        {ID_FILE_PRINT, "印刷", "作業中のﾌｧｲﾙを印刷"},
-    };
+    // each button's string: its prompt, then after a line end its tip
+    std::vector<Row> rows;
+    for (UINT nID : {ID_APP_ABOUT, ID_FILE_NEW, ID_EDIT_PASTE, ID_FILE_PRINT}) {
+        const std::string text = expected::String(nID);
+        const size_t end = text.find('\n');
+        ASSERT_NE(end, std::string::npos) << std::hex << nID;
+        rows.push_back({nID, text.substr(end + 1), text.substr(0, end)});
+    }
     CToolBar* pBar = ToolBar();
     auto* pToolBar = qobject_cast<QToolBar*>(pBar->GetWidget());
     EXPECT_EQ(MessagePane(), "ﾚﾃﾞｨ");

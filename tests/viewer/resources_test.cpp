@@ -3,6 +3,7 @@
 // images, dialog templates and the version record; and the readers' handling
 // of damaged data.
 #include "dialog.h"
+#include "expected_resources.h"
 #include "dib.h"
 #include "resources.h"
 #include "resscript.h"
@@ -20,140 +21,9 @@
 
 namespace {
 
-// Every string whose text is fixed, with its id.
-struct StringRow {
-    UINT nID;
-    const char* text;
-};
-const StringRow kFixedStrings[] = {
-    {0x0080, "ﾃｷｽﾄﾌｧｲﾙ表示\n\nText\nﾃｷｽﾄﾌｧｲﾙ (*.txt)\n.txt\nRuvok.Document\nText Document"},
-    {0xE000, "ruvok"},
-    {0xE001, "ﾚﾃﾞｨ"},
-    {0xF1C0, "ﾋﾟｸｾﾙ"},
-    {0xE100, "新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ"},
-    {0xE101, "既存のﾌｧｲﾙを開く\n開く"},
-    {0xE102, "作業中のﾌｧｲﾙを閉じる\n閉じる"},
-    {0xE103, "作業中のﾌｧｲﾙを上書きして保存\n保存"},
-    {0xE104, "作業中のﾌｧｲﾙを新しい名前で保存\n名前をつけて保存"},
-    {0xE105, "印刷ｵﾌﾟｼｮﾝの変更\nﾍﾟｰｼﾞ ﾚｲｱｳﾄの設定"},
-    {0xE106, "ﾌﾟﾘﾝﾀ/印刷ｵﾌﾟｼｮﾝの変更\n印刷設定"},
-    {0xE107, "作業中のﾌｧｲﾙを印刷\n印刷"},
-    {0xE109, "印刷ｲﾒｰｼﾞを表示\n印刷ﾌﾟﾚﾋﾞｭｰ"},
-    {0xE110, "指定のﾌｧｲﾙを開く"},
-    {0xE111, "指定のﾌｧｲﾙを開く"},
-    {0xE112, "指定のﾌｧｲﾙを開く"},
-    {0xE113, "指定のﾌｧｲﾙを開く"},
-    {0xE114, "指定のﾌｧｲﾙを開く"},
-    {0xE115, "指定のﾌｧｲﾙを開く"},
-    {0xE116, "指定のﾌｧｲﾙを開く"},
-    {0xE117, "指定のﾌｧｲﾙを開く"},
-    {0xE118, "指定のﾌｧｲﾙを開く"},
-    {0xE119, "指定のﾌｧｲﾙを開く"},
-    {0xE11A, "指定のﾌｧｲﾙを開く"},
-    {0xE11B, "指定のﾌｧｲﾙを開く"},
-    {0xE11C, "指定のﾌｧｲﾙを開く"},
-    {0xE11D, "指定のﾌｧｲﾙを開く"},
-    {0xE11E, "指定のﾌｧｲﾙを開く"},
-    {0xE11F, "指定のﾌｧｲﾙを開く"},
-    {0xE120, "選択範囲を消去\n消去"},
-    {0xE121, "すべて消去\nすべて消去"},
-    {0xE122, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\nｺﾋﾟｰ"},
-    {0xE123, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\n切り取り"},
-    {0xE124, "指定した文字列の検索\n検索"},
-    {0xE125, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け\n貼り付け"},
-    {0xE128, "直前に行った動作を繰り返す\n繰り返し"},
-    {0xE129, "指定した文字列を他の文字列で置換\n置換"},
-    {0xE12A, "ﾌｧｲﾙ内のすべてを選択\nすべて選択"},
-    {0xE12B, "直前に行った動作を元に戻す\n元に戻す"},
-    {0xE12C, "直前に行った動作を繰り返す\n繰り返す"},
-    {0xE135, "作業中のｳｨﾝﾄﾞｳを分割\n分割"},
-    {0xE140, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
-    {0xE141, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了"},
-    {0xE150, "次のｳｨﾝﾄﾞｳに切り替える\n次のﾍﾟｲﾝ"},
-    {0xE151, "前のｳｨﾝﾄﾞｳに切り替える\n前のﾍﾟｲﾝ"},
-    {0xE700, "EXT"},
-    {0xE701, "CAP"},
-    {0xE702, "NUM"},
-    {0xE703, "SCRL"},
-    {0xE704, "上書"},
-    {0xE705, "記録"},
-    {0xE706, "ｶﾅ"},
-    {0xE800, "ﾂｰﾙ ﾊﾞｰの 表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え"},
-    {0xE801, "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え"},
-    {0xEF00, "ｳｨﾝﾄﾞｳのｻｲｽﾞを変更"},
-    {0xEF01, "ｳｨﾝﾄﾞｳの位置を変更"},
-    {0xEF02, "ｳｨﾝﾄﾞｳを最小化する"},
-    {0xEF03, "ｳｨﾝﾄﾞｳを最大化する"},
-    {0xEF04, "次のｳｨﾝﾄﾞｳに切り替える"},
-    {0xEF05, "前のｳｨﾝﾄﾞｳに切り替える"},
-    {0xEF06, "作業中のｳｨﾝﾄﾞｳを閉じ、変更したﾌｧｲﾙの保存を指示"},
-    {0xEF12, "ｳｨﾝﾄﾞｳを通常のｻｲｽﾞに戻す"},
-    {0xEF13, "ｱﾌﾟﾘｹｰｼｮﾝの切り替え"},
-    {0xF000, "開く"},
-    {0xF001, "名前を付けて保存"},
-    {0xF002, "すべてのﾌｧｲﾙ (*.*)"},
-    {0xF003, "無題"},
-    {0xF005, "印刷ﾌﾟﾚﾋﾞｭｰ ﾓｰﾄﾞの終わり\nﾌﾟﾚﾋﾞｭｰのｷｬﾝｾﾙ"},
-    {0xF006, "無題のﾌｧｲﾙ"},
-    {0xF011, "非表示(&H)"},
-    {0xF020, "ｴﾗｰ ﾒｯｾｰｼﾞはありません。"},
-    {0xF021, "ｻﾎﾟｰﾄされていない操作を実行しました。"},
-    {0xF022, "必要なﾘｿｰｽを利用できませんでした。"},
-    {0xF023, "ﾒﾓﾘが不足しています。"},
-    {0xF024, "不明なｴﾗｰが発生しました。"},
-    {0xF040, "%1 へ出力中"},
-    {0xF041, "1 ﾍﾟｰｼﾞ(&O)"},
-    {0xF042, "2 ﾍﾟｰｼﾞ(&T)"},
-    {0xF043, "ﾍﾟｰｼﾞ %u"},
-    {0xF044, "ﾍﾟｰｼﾞ %u\nﾍﾟｰｼﾞ %u-%u\n"},
-    {0xF045, "prn"},
-    {0xF046, "Output.prn"},
-    {0xF047, "ﾌﾟﾘﾝﾀ ﾌｧｲﾙ (*.prn)|*.prn|すべてのﾌｧｲﾙ (*.*)|*.*||"},
-    {0xF048, "ﾌｧｲﾙへ出力"},
-    {0xF049, "%1 へ"},
-    {0xF100, "無効なﾌｧｲﾙ名です。"},
-    {0xF101, "ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。"},
-    {0xF102, "ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。"},
-    {0xF103, "%1 への変更を保存しますか?"},
-    {0xF104, "空のﾄﾞｷｭﾒﾝﾄの作成に失敗しました。"},
-    {0xF105, "ﾌｧｲﾙが大きすぎて開けません。"},
-    {0xF106, "印刷ｼﾞｮﾌﾞを開始できませんでした。"},
-    {0xF107, "ﾍﾙﾌﾟの起動に失敗しました。"},
-    {0xF108, "ｱﾌﾟﾘｹｰｼｮﾝの内部ｴﾗｰです。"},
-    {0xF109, "ｺﾏﾝﾄﾞの実行に失敗しました。"},
-    {0xF10A, "ﾒﾓﾘ不足のため実行できません。"},
-    {0xF10B, "ｼｽﾃﾑ ﾚｼﾞｽﾄﾘ ｴﾝﾄﾘは削除されています。また、INI ﾌｧｲﾙがある場合は、INI ﾌｧｲﾙも削除されました。"},
-    {0xF10C, "一部のｼｽﾃﾑ ﾚｼﾞｽﾄﾘ ｴﾝﾄﾘ (または INI ﾌｧｲﾙ) は削除されませんでした。"},
-    {0xF120, "予期しないﾌｧｲﾙ形式です。"},
-    {0xF121, "%1\nこのﾌｧｲﾙが見つかりません。\nﾊﾟｽとﾌｧｲﾙ名が正しいかどうか確認してださい。"},
-    {0xF122, "出力先のﾃﾞｨｽｸ ﾄﾞﾗｲﾌﾞの空き容量が不足しています。"},
-    {0xF123, "%1 は使用中のため、読み取れません。"},
-    {0xF124, "%1 は使用中または読み取り専用のため、書き込めません。"},
-    {0xF125, "%1 の読み取り中に予期しないｴﾗｰが発生しました。"},
-    {0xF126, "%1 の書き込み中に予期しないｴﾗｰが発生しました。"},
-    {0xF1A0, "ｴﾗｰはありませんでした。"},
-    {0xF1A1, "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"},
-    {0xF1A2, "%1 が見つかりませんでした。"},
-    {0xF1A3, "%1 には無効なﾊﾟｽが含まれています。"},
-    {0xF1A4, "開いているﾌｧｲﾙが多すぎるため、%1 を開けませんでした。"},
-    {0xF1A5, "%1 へのｱｸｾｽは拒否されました。"},
-    {0xF1A6, "%1 へ無効なﾌｧｲﾙ ﾊﾝﾄﾞﾙが関連付けられていました。"},
-    {0xF1A7, "現在のﾃﾞｨﾚｸﾄﾘ %1 は削除できませんでした。"},
-    {0xF1A8, "%1 を作成できませんでした。そのﾃﾞｨﾚｸﾄﾘはいっぱいです。"},
-    {0xF1A9, "%1 のｼｰｸに失敗しました。"},
-    {0xF1AA, "%1 へのｱｸｾｽ中にﾊｰﾄﾞｳｪｱ I/O ｴﾗｰが報告されました。"},
-    {0xF1AB, "%1 へのｱｸｾｽ中に共有違反が発生しました。"},
-    {0xF1AC, "%1 へのｱｸｾｽ中にﾛｯｸ違反が発生しました。"},
-    {0xF1AD, "%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"},
-    {0xF1AE, "%1 の末尾以降にｱｸｾｽしようとしました。"},
-};
-
-// The framework's rows that no path of the viewer shows: present, Japanese.
-const UINT kOwnWordingStrings[] = {
-    0xF10D, 0xF10E, 0xF110, 0xF111, 0xF112, 0xF113, 0xF114, 0xF115, 0xF116,
-    0xF117, 0xF118, 0xF119, 0xF18C, 0xF18D, 0xF190, 0xF191, 0xF192, 0xF1B0,
-    0xF1B1, 0xF1B2, 0xF1B3, 0xF1B4, 0xF1B5, 0xF1B6, 0xF1B7,
-};
+using expected::kFixedStrings;
+using expected::kOwnWordingStrings;
+using expected::StringRow;
 
 TEST(ResourceStrings, EveryFixedRowExactly)
 {
@@ -193,34 +63,8 @@ TEST(ResourceStrings, AllRowsAreThereAndTheRestAreJapanese)
 
 TEST(ResourceMenu, TheWholeTreeItemByItem)
 {
-    struct Row {
-        const char* popup;
-        const char* text;  // nullptr: a separator
-        UINT nID;
-        bool bGrayed;
-    };
-    const Row rows[] = {
-        {"ﾌｧｲﾙ(&F)", "新規作成(&N)\tCtrl+N", 0xE100, false},
-        {"ﾌｧｲﾙ(&F)", "開く(&O)...\tCtrl+O", 0xE101, false},
-        {"ﾌｧｲﾙ(&F)", "上書き保存(&S)\tCtrl+S", 0xE103, false},
-        {"ﾌｧｲﾙ(&F)", "名前を付けて保存(&A)...", 0xE104, false},
-        {"ﾌｧｲﾙ(&F)", nullptr, 0, false},
-        {"ﾌｧｲﾙ(&F)", "印刷(&P)...\tCtrl+P", 0xE107, false},
-        {"ﾌｧｲﾙ(&F)", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", 0xE109, false},
-        {"ﾌｧｲﾙ(&F)", "ﾌﾟﾘﾝﾀの設定(&R)...", 0xE106, false},
-        {"ﾌｧｲﾙ(&F)", nullptr, 0, false},
-        {"ﾌｧｲﾙ(&F)", "最近使ったﾌｧｲﾙ", 0xE110, true},
-        {"ﾌｧｲﾙ(&F)", nullptr, 0, false},
-        {"ﾌｧｲﾙ(&F)", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", 0xE141, false},
-        {"編集(&E)", "元に戻す(&U)\tCtrl+Z", 0xE12B, false},
-        {"編集(&E)", nullptr, 0, false},
-        {"編集(&E)", "切り取り(&T)\tCtrl+X", 0xE123, false},
-        {"編集(&E)", "ｺﾋﾟｰ(&C)\tCtrl+C", 0xE122, false},
-        {"編集(&E)", "貼り付け(&P)\tCtrl+V", 0xE125, false},
-        {"表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T)", 0xE800, false},
-        {"表示(&V)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", 0xE801, false},
-        {"ﾍﾙﾌﾟ(&H)", "ruvok のﾊﾞｰｼﾞｮﾝ情報(&A)...", 0xE140, false},
-    };
+    const auto& rows = expected::kMenu;
+    using Row = expected::MenuRow;
     std::vector<Row> actual;
     const std::vector<AfxMenuPopup>& menu = AfxLoadMenu(IDR_MAINFRAME);
     ASSERT_EQ(menu.size(), 4u);
@@ -244,44 +88,22 @@ TEST(ResourceMenu, TheWholeTreeItemByItem)
 
 TEST(ResourceAccelerators, MainAndPreviewTablesEntryByEntry)
 {
-    struct Row {
-        UINT nTable;
-        WORD key;
-        BYTE fVirt;
-        WORD cmd;
-        const char* name;
-    };
-    const Row rows[] = {
-        {128, 0x4E, 0x09, 0xE100, "Ctrl+N"},
-        {128, 0x4F, 0x09, 0xE101, "Ctrl+O"},
-        {128, 0x53, 0x09, 0xE103, "Ctrl+S"},
-        {128, 0x50, 0x09, 0xE107, "Ctrl+P"},
-        {128, 0x5A, 0x09, 0xE12B, "Ctrl+Z"},
-        {128, 0x58, 0x09, 0xE123, "Ctrl+X"},
-        {128, 0x43, 0x09, 0xE122, "Ctrl+C"},
-        {128, 0x56, 0x09, 0xE125, "Ctrl+V"},
-        {128, 0x08, 0x11, 0xE12B, "Alt+Backspace"},
-        {128, 0x2E, 0x05, 0xE123, "Shift+Delete"},
-        {128, 0x2D, 0x09, 0xE122, "Ctrl+Insert"},
-        {128, 0x2D, 0x05, 0xE125, "Shift+Insert"},
-        {128, 0x75, 0x01, 0xE150, "F6"},
-        {128, 0x75, 0x85, 0xE151, "Shift+F6 (last)"},
-        {30997, 0x22, 0x03, 0xE302, "Page Down"},
-        {30997, 0x21, 0x03, 0xE303, "Page Up"},
-        {30997, 0x1B, 0x83, 0xE300, "Esc (last)"},
-    };
+    using Row = expected::AccelRow;
+    const auto& rows = expected::kAccelerators;
     std::map<UINT, size_t> next;
     for (const Row& row : rows) {
         const std::vector<AfxAccel>& table = AfxLoadAccelerators(row.nTable);
         size_t i = next[row.nTable]++;
         ASSERT_LT(i, table.size()) << row.name;
-        EXPECT_EQ(table[i].key, row.key) << row.name;
+        EXPECT_EQ(table[i].key, row.vk) << row.name;
         EXPECT_EQ(table[i].fVirt, row.fVirt) << row.name;
         EXPECT_EQ(table[i].cmd, row.cmd) << row.name;
-        EXPECT_EQ(table[i].fVirt & FNOINVERT, row.nTable == 30997 ? FNOINVERT : 0) << row.name;
+        EXPECT_EQ(table[i].fVirt & FNOINVERT, row.nTable == AFX_IDR_PREVIEW_ACCEL ? FNOINVERT : 0)
+            << row.name;
     }
-    EXPECT_EQ(AfxLoadAccelerators(128).size(), 14u);
-    EXPECT_EQ(AfxLoadAccelerators(30997).size(), 3u);
+    EXPECT_EQ(AfxLoadAccelerators(IDR_MAINFRAME).size(), next[IDR_MAINFRAME]);
+    EXPECT_EQ(AfxLoadAccelerators(AFX_IDR_PREVIEW_ACCEL).size(), next[AFX_IDR_PREVIEW_ACCEL]);
+    EXPECT_EQ(next[IDR_MAINFRAME], 14u);
 }
 
 TEST(ResourceToolBar, RecordAndImagesInButtonOrder)
@@ -291,9 +113,8 @@ TEST(ResourceToolBar, RecordAndImagesInButtonOrder)
     EXPECT_EQ(data.wVersion, 1);
     EXPECT_EQ(data.wWidth, 16);
     EXPECT_EQ(data.wHeight, 15);
-    const std::vector<UINT> items = {0xE100, 0xE101, 0xE103, 0, 0xE123, 0xE122,
-                                     0xE125, 0,      0xE107, 0, 0xE140};
-    EXPECT_EQ(data.items, items);
+    EXPECT_EQ(data.items, std::vector<UINT>(std::begin(expected::kToolBar),
+                                            std::end(expected::kToolBar)));
     EXPECT_FALSE(AfxLoadToolBarData(0x1234, data));
 
     QImage image = AfxLoadBitmapImage(IDR_MAINFRAME);

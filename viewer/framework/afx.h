@@ -131,6 +131,7 @@ constexpr UINT ID_EDIT_REDO = 0xE12C;
 constexpr UINT ID_WINDOW_SPLIT = 0xE135;
 constexpr UINT ID_APP_ABOUT = 0xE140;
 constexpr UINT ID_APP_EXIT = 0xE141;
+constexpr UINT ID_HELP = 0xE146;
 constexpr UINT ID_NEXT_PANE = 0xE150;
 constexpr UINT ID_PREV_PANE = 0xE151;
 

@@ -14,15 +14,12 @@
 #include "strings_table.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
-namespace {
-CWinApp* g_pApp = nullptr;
-}
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     ON_COMMAND(ID_APP_EXIT, OnAppExit)
@@ -30,19 +27,16 @@ BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentFile)
 END_MESSAGE_MAP()
 
-CWinApp* AfxGetApp()
+std::string AfxGetAppName(const CWinApp& app)
 {
-    return g_pApp;
-}
-
-CWnd* AfxGetMainWnd()
-{
-    return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr;
+    if (app.m_pszAppName != nullptr)
+        return app.m_pszAppName;
+    return QCoreApplication::applicationName().toStdString();
 }
 
 CWinApp::CWinApp(LPCTSTR lpszAppName)
 {
-    g_pApp = this;
+    AfxSetAppState(this, &m_pMainWnd);
     if (lpszAppName != nullptr) {
         m_strAppName = lpszAppName;
         m_pszAppName = m_strAppName.c_str();
@@ -55,8 +49,8 @@ CWinApp::~CWinApp()
     delete m_pRecentFileList;
     for (CDocTemplate* pTemplate : m_templates)
         delete pTemplate;
-    if (g_pApp == this)
-        g_pApp = nullptr;
+    if (AfxGetApp() == this)
+        AfxSetAppState(nullptr, nullptr);
 }
 
 BOOL CWinApp::InitInstance()
@@ -121,16 +115,6 @@ BOOL CWinApp::DoPromptFileName(std::string& fileName, UINT nIDSTitle, BOOL bOpen
     if (!bOpenFileDialog && !request.defaultExt.empty() &&
         AfxGetFileTitle(fileName).find('.') == std::string::npos)
         fileName += "." + request.defaultExt;
-    return TRUE;
-}
-
-BOOL CWinApp::SaveAllModified()
-{
-    for (CDocTemplate* pTemplate : m_templates) {
-        CDocument* pDoc = pTemplate->GetOnlyDocument();
-        if (pDoc != nullptr && !pDoc->SaveModified())
-            return FALSE;
-    }
     return TRUE;
 }
 

@@ -5,6 +5,7 @@
 #define RUVOK_APP_H
 
 #include "afx.h"
+#include "appstate.h"
 
 #include <string>
 #include <utility>
@@ -34,7 +35,6 @@ public:
     // The file dialog, with the template's filter and then "all files".
     virtual BOOL DoPromptFileName(std::string& fileName, UINT nIDSTitle, BOOL bOpenFileDialog,
                                   CDocTemplate* pTemplate);
-    virtual BOOL SaveAllModified();
     virtual void CloseAllDocuments(BOOL bEndSession);
 
     // The command line (m_args) read into rCmdInfo, and carried out: FALSE
@@ -47,12 +47,10 @@ public:
     void SetRegistryKey(LPCTSTR lpszRegistryKey);
     // The recent-file list of nMaxMRU entries and the preview page count.
     void LoadStdProfileSettings(UINT nMaxMRU = 4);
-    void SaveStdProfileSettings();
     UINT GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault);
     BOOL WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue);
     std::string GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry,
                                  LPCTSTR lpszDefault = nullptr);
-    BOOL WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue);
     // Several entries of a section at once (NULL removes one); the settings
     // are written only when something changes.
     BOOL WriteProfileStrings(LPCTSTR lpszSection,
@@ -73,6 +71,10 @@ public:
     const char* m_pszProfileName = nullptr;
     CRecentFileList* m_pRecentFileList = nullptr;
     UINT m_nNumPreviewPages = 0;
+    // The preview's one or two pages as the settings hold them now (another
+    // viewer may have changed them), and keeping them there.
+    UINT GetPreviewPages();
+    void SetPreviewPages(UINT nPages);
     // How the main window is to be shown (SW_HIDE while printing from the
     // command line), and the code the program ends with.
     int m_nCmdShow = 1;
@@ -112,8 +114,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-CWinApp* AfxGetApp();
-CWnd* AfxGetMainWnd();
+// The application's name: its title string, or where it has none the
+// program's own file name.
+std::string AfxGetAppName(const CWinApp& app);
 
 // Sets up what the framework needs of the Qt application made by the caller:
 // the Japanese translation of Qt's own dialogs, the fonts, the command line.

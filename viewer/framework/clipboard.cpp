@@ -268,19 +268,6 @@ BOOL CloseClipboard()
     return TRUE;
 }
 
-BOOL EmptyClipboard()
-{
-    if (!g_open)
-        return FALSE;
-    ReplaceOwnedBlock(nullptr);
-    if (g_redirectDepth > 0) {
-        g_redirect = std::make_unique<QMimeData>();
-    } else if (QClipboard* clipboard = QGuiApplication::clipboard()) {
-        clipboard->clear(QClipboard::Clipboard);
-    }
-    return TRUE;
-}
-
 HANDLE GetClipboardData(UINT uFormat)
 {
     const QMimeData* data = Source();

@@ -17,7 +17,6 @@ constexpr UINT CF_UNICODETEXT = 13;
 BOOL IsClipboardFormatAvailable(UINT format);
 BOOL OpenClipboard(HWND hWndNewOwner);
 BOOL CloseClipboard();
-BOOL EmptyClipboard();
 // A block the clipboard owns, valid while it is open; NULL without text.
 HANDLE GetClipboardData(UINT uFormat);
 // The clipboard takes the block over (and frees it); NULL on failure.

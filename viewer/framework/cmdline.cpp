@@ -86,10 +86,8 @@ void CCommandLineInfo::ParseParamFlag(const char* pszParam)
         m_nShellCommand = FileDDE;
     } else if (IsSwitch(pszParam, "Embedding")) {
         m_bRunEmbedded = TRUE;
-        m_bShowSplash = FALSE;
     } else if (IsSwitch(pszParam, "Automation")) {
         m_bRunAutomated = TRUE;
-        m_bShowSplash = FALSE;
     }
 }
 
@@ -111,7 +109,6 @@ void CCommandLineInfo::ParseLast(BOOL bLast)
         return;
     if (m_nShellCommand == FileNew && !m_strFileName.empty())
         m_nShellCommand = FileOpen;
-    m_bShowSplash = !m_bRunEmbedded && !m_bRunAutomated;
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)

@@ -27,7 +27,6 @@ public:
     // final one.
     virtual void ParseParam(const TCHAR* pszParam, BOOL bFlag, BOOL bLast);
 
-    BOOL m_bShowSplash = TRUE;
     BOOL m_bRunEmbedded = FALSE;
     BOOL m_bRunAutomated = FALSE;
     std::string m_strFileName;

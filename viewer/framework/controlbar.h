@@ -15,29 +15,6 @@ struct POINT {
     LONG y = 0;
 };
 
-// Bar styles: the low bits of a bar's creation style.
-constexpr DWORD CBRS_ALIGN_LEFT = 0x1000;
-constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
-constexpr DWORD CBRS_ALIGN_RIGHT = 0x4000;
-constexpr DWORD CBRS_ALIGN_BOTTOM = 0x8000;
-constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
-constexpr DWORD CBRS_BORDER_LEFT = 0x0100;
-constexpr DWORD CBRS_BORDER_TOP = 0x0200;
-constexpr DWORD CBRS_BORDER_RIGHT = 0x0400;
-constexpr DWORD CBRS_BORDER_BOTTOM = 0x0800;
-constexpr DWORD CBRS_BORDER_ANY = 0x0F00;
-constexpr DWORD CBRS_TOOLTIPS = 0x0010;
-constexpr DWORD CBRS_FLYBY = 0x0020;
-constexpr DWORD CBRS_FLOAT_MULTI = 0x0040;
-constexpr DWORD CBRS_SIZE_FIXED = 0x0002;
-constexpr DWORD CBRS_SIZE_DYNAMIC = 0x0004;
-constexpr DWORD CBRS_GRIPPER = 0x00400000;
-constexpr DWORD CBRS_ALL = 0x0040FFFF;
-constexpr DWORD CBRS_LEFT = CBRS_ALIGN_LEFT | CBRS_BORDER_RIGHT;
-constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM;
-constexpr DWORD CBRS_RIGHT = CBRS_ALIGN_RIGHT | CBRS_BORDER_LEFT;
-constexpr DWORD CBRS_BOTTOM = CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP;
-
 // The frame's four docking sides, and floating.
 constexpr UINT AFX_IDW_DOCKBAR_TOP = 0xE81B;
 constexpr UINT AFX_IDW_DOCKBAR_LEFT = 0xE81C;
@@ -52,7 +29,6 @@ public:
     ~CControlBar() override;
 
     DWORD GetBarStyle() const { return m_dwStyle; }
-    void SetBarStyle(DWORD dwStyle) { m_dwStyle = dwStyle; }
 
     // The sides (CBRS_ALIGN_*) the bar may be docked on; 0: never docks.
     void EnableDocking(DWORD dwDockStyle);

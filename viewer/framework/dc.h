@@ -33,8 +33,6 @@ public:
     // Takes a printer as this context's device; the job starts with StartDoc.
     BOOL CreatePrinterDC(QPrinter* pPrinter, BOOL bPreview = FALSE);
     QPrinter* GetPrinter() const { return m_pPrinter; }
-    BOOL IsPrinting() const { return m_pPrinter != nullptr; }
-    BOOL IsPreview() const { return m_bPreview; }
 
     // The job: StartDoc opens it (SP_ERROR when it can't start), each page
     // lies between StartPage and EndPage, EndDoc finishes it and AbortDoc
@@ -73,7 +71,6 @@ public:
     CPrintInfo(const CPrintInfo&) = delete;
     CPrintInfo& operator=(const CPrintInfo&) = delete;
 
-    void SetMinPage(UINT nMinPage) { m_nMinPage = nMinPage; }
     void SetMaxPage(UINT nMaxPage) { m_nMaxPage = nMaxPage; }
     UINT GetMinPage() const { return m_nMinPage; }
     UINT GetMaxPage() const { return m_nMaxPage; }

@@ -1,7 +1,7 @@
 // CDialog: a modal dialog box built from a dialog template (see dialog.h).
 #include "dialog.h"
 
-#include "app.h"
+#include "appstate.h"
 #include "font.h"
 #include "qstrings.h"
 #include "resources.h"

@@ -1,7 +1,7 @@
 // Dialogs over their window and within its screen (see dialogplace.h).
 #include "dialogplace.h"
 
-#include "app.h"
+#include "appstate.h"
 #include "wnd.h"
 
 #include <QApplication>

@@ -26,7 +26,6 @@ public:
     void Move(const QPoint& globalPos);
     void EndDrag(const QPoint& globalPos);
     void CancelDrag();
-    BOOL IsTracking() const { return m_bTracking; }
 
     // Where a drop with the pointer at globalPos puts the bar: one of the
     // frame's sides (AFX_IDW_DOCKBAR_*) near that point, when both the bar

@@ -275,8 +275,6 @@ void CDocument::ReportSaveLoadException(LPCTSTR lpszPathName, CException* e, BOO
     UINT nIDP = nIDPDefault;
     std::string prompt;
     if (e != nullptr) {
-        if (e->IsKindOf(RUNTIME_CLASS(CUserException)))
-            return;  // already reported
         if (e->IsKindOf(RUNTIME_CLASS(CArchiveException))) {
             nIDP = AFX_IDP_FAILED_INVALID_FORMAT;
         } else if (e->IsKindOf(RUNTIME_CLASS(CFileException))) {

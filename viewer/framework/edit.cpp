@@ -114,18 +114,8 @@ void CEdit::SetModify(BOOL bModified) const
     SendMessage(EM_SETMODIFY, static_cast<WPARAM>(bModified));
 }
 
-BOOL CEdit::SetReadOnly(BOOL bReadOnly) const
-{
-    return static_cast<BOOL>(SendMessage(EM_SETREADONLY, static_cast<WPARAM>(bReadOnly)));
-}
-
 int CEdit::GetLineCount() const
 {
     return static_cast<int>(SendMessage(EM_GETLINECOUNT));
 }
 
-void CEdit::SetFont(CFont* pFont, BOOL bRedraw) const
-{
-    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(pFont != nullptr ? pFont->m_hObject : nullptr),
-                bRedraw);
-}

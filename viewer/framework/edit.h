@@ -43,10 +43,8 @@ public:
 
     BOOL GetModify() const;
     void SetModify(BOOL bModified = TRUE) const;
-    BOOL SetReadOnly(BOOL bReadOnly = TRUE) const;
     int GetLineCount() const;
 
-    void SetFont(CFont* pFont, BOOL bRedraw = TRUE) const;
 
 private:
     CWnd* m_pWnd;

@@ -66,7 +66,6 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case EM_SETMODIFY:
     case EM_CANUNDO:
     case EM_EMPTYUNDOBUFFER:
-    case EM_SETREADONLY:
         Realize();
         break;
     default:
@@ -156,10 +155,6 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case EM_SETMODIFY:
         document()->setModified(wParam != 0);
         result = 0;
-        return true;
-    case EM_SETREADONLY:
-        setReadOnly(wParam != 0);
-        result = TRUE;
         return true;
     case EM_GETLINECOUNT:
         result = edittext::LineCount(*document());

@@ -8,7 +8,6 @@
 
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
-IMPLEMENT_DYNAMIC(CUserException, CException)
 IMPLEMENT_DYNAMIC(CFileException, CException)
 IMPLEMENT_DYNAMIC(CArchiveException, CException)
 
@@ -82,11 +81,6 @@ BOOL CFileException::GetErrorMessage(std::string& rMessage) const
 void AfxThrowMemoryException()
 {
     throw new CMemoryException;
-}
-
-void AfxThrowUserException()
-{
-    throw new CUserException;
 }
 
 void AfxThrowFileException(int cause, LONG lOsError, const std::string& fileName)

@@ -20,11 +20,6 @@ class CMemoryException : public CException {
     DECLARE_DYNAMIC(CMemoryException)
 };
 
-// An error the code has already reported to the user: shows nothing further.
-class CUserException : public CException {
-    DECLARE_DYNAMIC(CUserException)
-};
-
 class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
 public:
@@ -85,7 +80,6 @@ public:
 };
 
 [[noreturn]] void AfxThrowMemoryException();
-[[noreturn]] void AfxThrowUserException();
 [[noreturn]] void AfxThrowFileException(int cause, LONG lOsError = -1,
                                         const std::string& fileName = {});
 [[noreturn]] void AfxThrowArchiveException(int cause, const std::string& fileName = {});

@@ -1,6 +1,8 @@
-// The Open and Save As dialogs over folders of byte names (see filedialog.h).
+// The Open and Save As dialogs over folders of byte names (see filedialog.h), and
+// AfxDoFileDialog, which runs them (msgbox.h).
 #include "filedialog.h"
 
+#include "dialogplace.h"
 #include "file.h"
 #include "filename.h"
 #include "folderlist.h"
@@ -516,4 +518,38 @@ bool FileDialog::eventFilter(QObject* pObject, QEvent* pEvent)
         }
     }
     return QDialog::eventFilter(pObject, pEvent);
+}
+
+// ---------------------------------------------------------------------------
+// The file dialogs of the framework's prompts (msgbox.h), which the tests
+// answer through the hook.
+
+namespace {
+
+AfxFileDialogHook& FileDialogHook()
+{
+    static AfxFileDialogHook hook;
+    return hook;
+}
+
+}  // namespace
+
+BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
+{
+    if (FileDialogHook())
+        return FileDialogHook()(request);
+
+    FileDialog dialog(request, AfxGetDialogOwner());
+    AfxFitDialogToScreen(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return FALSE;
+    request.fileName = dialog.PathName();
+    return TRUE;
+}
+
+AfxFileDialogHook AfxSetFileDialogHook(AfxFileDialogHook hook)
+{
+    AfxFileDialogHook old = std::move(FileDialogHook());
+    FileDialogHook() = std::move(hook);
+    return old;
 }

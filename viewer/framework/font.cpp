@@ -67,22 +67,6 @@ BOOL CGdiObject::Attach(HGDIOBJ hObject)
     return TRUE;
 }
 
-HGDIOBJ CGdiObject::Detach()
-{
-    HGDIOBJ h = m_hObject;
-    m_hObject = nullptr;
-    return h;
-}
-
-BOOL CGdiObject::DeleteObject()
-{
-    // Only stock objects exist so far, and those are never deleted.
-    if (m_hObject == nullptr)
-        return FALSE;
-    m_hObject = nullptr;
-    return TRUE;
-}
-
 BOOL CGdiObject::CreateStockObject(int nIndex)
 {
     return Attach(GetStockObject(nIndex));

@@ -26,10 +26,7 @@ QFont FontFromHandle(HFONT hFont);
 class CGdiObject : public CObject {
 public:
     HGDIOBJ m_hObject = nullptr;
-    HGDIOBJ GetSafeHandle() const { return m_hObject; }
     BOOL Attach(HGDIOBJ hObject);
-    HGDIOBJ Detach();
-    BOOL DeleteObject();
     // Takes a stock object; FALSE for an unknown index.
     BOOL CreateStockObject(int nIndex);
     ~CGdiObject() override;

@@ -5,6 +5,7 @@
 #include "app.h"
 #include "document.h"
 #include "lockkeys.h"
+#include "menuitems.h"
 #include "minidockframe.h"
 #include "recentfiles.h"
 #include "resources.h"
@@ -182,58 +183,7 @@ constexpr DockSide kDockSides[] = {
     {AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_RIGHT, CBRS_RIGHT, Qt::RightToolBarArea},
 };
 
-// A menu item's text is its label, then after "\t" the keys that stand for
-// it. Qt draws the keys of an action's shortcut in that column and gives them
-// to screen readers apart from the label, so the keys go there. The frame
-// translates the keys itself: tied to the widget, the shortcut is live only
-// while the menu bar holds the keyboard (after Alt), and then runs the same
-// command. Keys Qt would spell otherwise stay in the text.
-void SetMenuItemText(QAction* pAction, const QString& text)
-{
-    const qsizetype tab = text.indexOf(u'\t');
-    if (tab >= 0) {
-        const QString keysText = text.mid(tab + 1);
-        const QKeySequence keys = QKeySequence::fromString(keysText, QKeySequence::PortableText);
-        if (!keys.isEmpty() && keys.toString(QKeySequence::NativeText) == keysText) {
-            pAction->setShortcutContext(Qt::WidgetShortcut);
-            pAction->setShortcut(keys);
-            pAction->setText(text.left(tab));
-            return;
-        }
-    }
-    pAction->setShortcut(QKeySequence());
-    pAction->setText(text);
-}
-
 }  // namespace
-
-QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, const std::string& text)
-{
-    auto* pAction = new QAction(pMenu);
-    SetMenuItemText(pAction, QString::fromStdString(text));
-    pAction->setData(nID);
-    pMenu->insertAction(pBefore, pAction);
-    return pAction;
-}
-
-std::string AfxStripMnemonic(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 2, "(&") == 0 && i + 3 < text.size() && text[i + 3] == ')') {
-            i += 3;
-            continue;
-        }
-        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') {
-            out += '&';
-            ++i;
-            continue;
-        }
-        if (text[i] != '&')
-            out += text[i];
-    }
-    return out;
-}
 
 void AfxPostCommand(CFrameWnd* pFrame, UINT nID)
 {
@@ -370,7 +320,7 @@ void CFrameWnd::UpdateMenuCmdUI(QMenu* pMenu)
             pAction->setChecked(state.m_nCheck != 0);
         }
         if (state.m_bTextChanged)
-            SetMenuItemText(pAction, QString::fromStdString(state.m_strText));
+            AfxSetMenuItemText(pAction, QString::fromStdString(state.m_strText));
         // items the handler put in after this one are up to date already
         if (state.m_nIndex > static_cast<UINT>(i))
             i = static_cast<int>(state.m_nIndex);

@@ -18,16 +18,6 @@ class QMainWindow;
 class QAction;
 class QMenu;
 
-constexpr DWORD WS_CAPTION = 0x00C00000;
-constexpr DWORD WS_SYSMENU = 0x00080000;
-constexpr DWORD WS_THICKFRAME = 0x00040000;
-constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
-constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
-constexpr DWORD WS_OVERLAPPEDWINDOW =
-    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
-constexpr DWORD FWS_PREFIXTITLE = 0x00004000;
-
 // Prompts of the system menu's commands: the first of one string per 16
 // command ids from 0xF000.
 constexpr UINT AFX_IDS_SCFIRST = 0xEF00;
@@ -125,15 +115,6 @@ private:
     DWORD m_dwDockStyle = 0;
     std::vector<CControlBar*> m_listControlBars;
 };
-
-// A menu text as a screen reader should say it: without the mnemonic, be it
-// "&X" inside the word or "(&X)" after it.
-std::string AfxStripMnemonic(const std::string& text);
-
-// A new item of command nID in pMenu before pBefore (at the end for NULL),
-// its text as the menu resource gives it ("label\tkeys"). The frame runs the
-// command of every item in its menus.
-QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, const std::string& text);
 
 // Runs command nID on pFrame from the event loop, once the menu, button or
 // key that asked for it is done (the command may close the window).

@@ -4,6 +4,7 @@
 #include "controlbar.h"
 #include "dockcontext.h"
 #include "frame.h"
+#include "menuitems.h"
 #include "resources.h"
 #include "strings_table.h"
 

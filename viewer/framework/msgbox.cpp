@@ -1,8 +1,7 @@
-// The message box and the file dialogs, with their test hooks.
+// The message box, with its test hook (the file dialogs run in filedialog.cpp).
 #include "msgbox.h"
 
 #include "dialogplace.h"
-#include "filedialog.h"
 #include "qstrings.h"
 #include "strings_table.h"
 
@@ -14,12 +13,6 @@ namespace {
 AfxMessageBoxHook& MessageBoxHook()
 {
     static AfxMessageBoxHook hook;
-    return hook;
-}
-
-AfxFileDialogHook& FileDialogHook()
-{
-    static AfxFileDialogHook hook;
     return hook;
 }
 
@@ -94,25 +87,5 @@ AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook)
 {
     AfxMessageBoxHook old = std::move(MessageBoxHook());
     MessageBoxHook() = std::move(hook);
-    return old;
-}
-
-BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
-{
-    if (FileDialogHook())
-        return FileDialogHook()(request);
-
-    FileDialog dialog(request, AfxGetDialogOwner());
-    AfxFitDialogToScreen(&dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return FALSE;
-    request.fileName = dialog.PathName();
-    return TRUE;
-}
-
-AfxFileDialogHook AfxSetFileDialogHook(AfxFileDialogHook hook)
-{
-    AfxFileDialogHook old = std::move(FileDialogHook());
-    FileDialogHook() = std::move(hook);
     return old;
 }

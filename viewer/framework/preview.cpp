@@ -19,30 +19,12 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSettings>
 #include <QKeyEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
-
-namespace {
-
-// The "Settings" value that remembers one or two pages.
-QSettings* PreviewSettings()
-{
-    CWinApp* pApp = AfxGetApp();
-    const QString app = QString::fromUtf8(pApp != nullptr && pApp->m_pszAppName != nullptr
-                                              ? pApp->m_pszAppName
-                                              : "");
-    return new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                         QStringLiteral("Local AppWizard-Generated Applications"), app);
-}
-
-const QString kPreviewPagesKey = QStringLiteral("Settings/PreviewPages");
-
-}  // namespace
 
 // The printer's context on the preview's painter: the view prints a page
 // onto the window as it would onto paper, in the printer's pixels.
@@ -172,10 +154,8 @@ BOOL CPreviewView::Open(CView* pPrintView)
     pPreview->m_pPrintView = pPrintView;
     pPreview->m_pDocument = pPrintView->GetDocument();
     // One or two pages, as the user left it last time.
-    {
-        std::unique_ptr<QSettings> settings(PreviewSettings());
-        pPreview->m_nPages = settings->value(kPreviewPagesKey, 0).toInt() == 2 ? 2 : 1;
-    }
+    CWinApp* pApp = AfxGetApp();
+    pPreview->m_nPages = pApp != nullptr && pApp->GetPreviewPages() == 2 ? 2 : 1;
 
     // The view steps out of the frame untouched: text, selection, undo and
     // modified flag stay with its widget.
@@ -444,10 +424,8 @@ void CPreviewView::Close()
     m_bClosed = true;
     if (m_pKeys != nullptr)
         qApp->removeEventFilter(m_pKeys);
-    {
-        std::unique_ptr<QSettings> settings(PreviewSettings());
-        settings->setValue(kPreviewPagesKey, static_cast<int>(m_nPages));
-    }
+    if (CWinApp* pApp = AfxGetApp())
+        pApp->SetPreviewPages(m_nPages);
     QMainWindow* pWindow = m_pFrame->GetMainWindow();
     if (pWindow != nullptr) {
         pWindow->takeCentralWidget();

@@ -29,7 +29,8 @@ QString Q(const char* s)
 // The settings of this application: organisation the registry key, if set.
 std::unique_ptr<QSettings> OpenSettings(const CWinApp& app)
 {
-    const QString appName = Q(app.m_pszProfileName != nullptr ? app.m_pszProfileName : "ruvok");
+    const QString appName = app.m_pszProfileName != nullptr ? Q(app.m_pszProfileName)
+                                                            : QString::fromStdString(AfxGetAppName(app));
     if (app.m_pszRegistryKey != nullptr)
         return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                            Q(app.m_pszRegistryKey), appName);
@@ -54,18 +55,29 @@ void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
     if (nMaxMRU != 0) {
         m_pRecentFileList = new CRecentFileList(ID_FILE_MRU_FILE1, kFileSection, kFileEntry,
                                                 static_cast<int>(nMaxMRU), kMaxMenuName);
+        m_pRecentFileList->SetSettings(
+            {[this](const char* section, const char* entry) {
+                 return GetProfileString(section, entry);
+             },
+             [this](const char* section,
+                    const std::vector<std::pair<std::string, const char*>>& entries) {
+                 return WriteProfileStrings(section, entries);
+             }});
         m_pRecentFileList->ReadList();
     }
     m_nNumPreviewPages = GetProfileInt(kPreviewSection, kPreviewEntry, 0);
 }
 
-void CWinApp::SaveStdProfileSettings()
+UINT CWinApp::GetPreviewPages()
 {
-    if (m_pRecentFileList != nullptr)
-        m_pRecentFileList->WriteList();
-    // the page count is written only once it differs from the default
-    if (m_nNumPreviewPages != 0)
-        WriteProfileInt(kPreviewSection, kPreviewEntry, static_cast<int>(m_nNumPreviewPages));
+    m_nNumPreviewPages = GetProfileInt(kPreviewSection, kPreviewEntry, 0);
+    return m_nNumPreviewPages;
+}
+
+void CWinApp::SetPreviewPages(UINT nPages)
+{
+    m_nNumPreviewPages = nPages;
+    WriteProfileInt(kPreviewSection, kPreviewEntry, static_cast<int>(nPages));
 }
 
 UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault)
@@ -93,19 +105,6 @@ std::string CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry,
     if (!value.isValid())
         return lpszDefault != nullptr ? lpszDefault : "";
     return value.toString().toLocal8Bit().toStdString();
-}
-
-// A NULL value removes the entry.
-BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue)
-{
-    auto settings = OpenSettings(*this);
-    const QString key = Q(lpszSection) + QLatin1Char('/') + Q(lpszEntry);
-    if (lpszValue == nullptr)
-        settings->remove(key);
-    else
-        settings->setValue(key, Q(lpszValue));
-    settings->sync();
-    return settings->status() == QSettings::NoError;
 }
 
 BOOL CWinApp::WriteProfileStrings(

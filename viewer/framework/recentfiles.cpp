@@ -1,9 +1,8 @@
 // The recent-file list in the settings and the File menu (see recentfiles.h).
 #include "recentfiles.h"
 
-#include "app.h"
 #include "filename.h"
-#include "frame.h"
+#include "menuitems.h"
 #include "qstrings.h"
 
 #include <QAction>
@@ -129,12 +128,12 @@ std::string PathFromSetting(const std::string& value)
 
 void CRecentFileList::ReadList()
 {
-    CWinApp* pApp = AfxGetApp();
+    if (!m_settings.read)
+        return;
     m_arrNames.clear();
     for (int i = 1; i <= m_nSize; ++i) {
-        std::string name = PathFromSetting(
-            pApp->GetProfileString(m_strSectionName.c_str(),
-                                   EntryName(m_strEntryFormat, i).toLatin1().constData()));
+        std::string name = PathFromSetting(m_settings.read(
+            m_strSectionName.c_str(), EntryName(m_strEntryFormat, i).toLatin1().constData()));
         if (!name.empty() &&
             std::find(m_arrNames.begin(), m_arrNames.end(), name) == m_arrNames.end())
             m_arrNames.push_back(name);
@@ -143,7 +142,8 @@ void CRecentFileList::ReadList()
 
 void CRecentFileList::WriteList()
 {
-    CWinApp* pApp = AfxGetApp();
+    if (!m_settings.write)
+        return;
     std::vector<std::string> values;
     for (int i = 1; i <= GetCount(); ++i)
         values.push_back(SettingFromPath(m_arrNames[i - 1]));
@@ -153,7 +153,7 @@ void CRecentFileList::WriteList()
         entries.emplace_back(EntryName(m_strEntryFormat, i).toLatin1().toStdString(),
                              i <= GetCount() ? values[i - 1].c_str() : nullptr);
     }
-    pApp->WriteProfileStrings(m_strSectionName.c_str(), entries);
+    m_settings.write(m_strSectionName.c_str(), entries);
 }
 
 void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) const

@@ -7,8 +7,20 @@
 
 #include "afx.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+// Where the list keeps its entries, handed in by the settings' owner: one
+// entry of a section read ("" where there is none), and a section's entries
+// written at once (a NULL value removes its entry).
+struct AfxRecentFileSettings {
+    std::function<std::string(const char* section, const char* entry)> read;
+    std::function<BOOL(const char* section,
+                       const std::vector<std::pair<std::string, const char*>>& entries)>
+        write;
+};
 
 class CRecentFileList {
 public:
@@ -32,6 +44,9 @@ public:
     // entry.
     std::string GetMenuText(int nIndex) const;
 
+    // The settings ReadList and WriteList use; without them the list is
+    // kept only while the program runs.
+    void SetSettings(AfxRecentFileSettings settings) { m_settings = std::move(settings); }
     virtual void ReadList();
     virtual void WriteList();
 
@@ -49,6 +64,7 @@ protected:
     int m_nMaxDisplayLength;
     std::vector<std::string> m_arrNames;
     mutable std::string m_strPlaceHolder;  // the first item's text as the menu had it
+    AfxRecentFileSettings m_settings;
 };
 
 // A path as the user reads it (UTF-8), shortened to at most nMaxLength

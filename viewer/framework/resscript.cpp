@@ -1,7 +1,7 @@
 // Reading the resource script's sections into their tables (see resscript.h).
 #include "resscript.h"
 
-#include "dialog.h"
+#include "styles.h"
 
 #include <QFile>
 #include <QtGlobal>

@@ -176,9 +176,7 @@ void CWinApp::EnableShellOpen()
 {
     if (m_pShellChannel != nullptr)
         return;
-    m_pShellChannel = new CShellChannel(QString::fromStdString(m_pszAppName != nullptr
-                                                                    ? m_pszAppName
-                                                                    : "ruvok"));
+    m_pShellChannel = new CShellChannel(QString::fromStdString(AfxGetAppName(*this)));
     m_pShellChannel->m_onOpen = [this](const std::string& path) { OpenFromShell(path, TRUE); };
     // "/p" of a second start prints here, on the printer Print Setup chose.
     m_pShellChannel->m_onPrint = [this](const std::string& path) { OpenFromShell(path, FALSE, TRUE); };

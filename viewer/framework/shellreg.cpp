@@ -23,7 +23,7 @@ std::string ShortForm(UINT nID)
 AfxShellType ShellTypeOf(const CWinApp& app, CDocTemplate* pTemplate)
 {
     AfxShellType type;
-    type.appName = app.m_pszAppName != nullptr ? app.m_pszAppName : "ruvok";
+    type.appName = AfxGetAppName(app);
     type.programPath =
         QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdString();
     pTemplate->GetDocString(type.title, CDocTemplate::windowTitle);

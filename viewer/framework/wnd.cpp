@@ -39,11 +39,6 @@ CWnd::~CWnd()
     }
 }
 
-CWnd* CWnd::FromHandle(HWND hWnd)
-{
-    return reinterpret_cast<CWnd*>(hWnd);
-}
-
 BOOL CWnd::PreCreateWindow(CREATESTRUCT&)
 {
     return TRUE;

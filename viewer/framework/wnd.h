@@ -6,6 +6,7 @@
 #define RUVOK_WND_H
 
 #include "afx.h"
+#include "styles.h"
 
 class QWidget;
 class CDocument;
@@ -16,27 +17,6 @@ class CView;
 struct HWND__;
 typedef HWND__* HWND;
 typedef HANDLE HMENU;
-
-// ---------------------------------------------------------------------------
-// Window and edit-control styles
-
-constexpr DWORD WS_OVERLAPPED = 0x00000000;
-constexpr DWORD WS_CHILD = 0x40000000;
-constexpr DWORD WS_VISIBLE = 0x10000000;
-constexpr DWORD WS_BORDER = 0x00800000;
-constexpr DWORD WS_VSCROLL = 0x00200000;
-constexpr DWORD WS_HSCROLL = 0x00100000;
-
-constexpr DWORD ES_LEFT = 0x0000;
-constexpr DWORD ES_MULTILINE = 0x0004;
-constexpr DWORD ES_AUTOVSCROLL = 0x0040;
-constexpr DWORD ES_AUTOHSCROLL = 0x0080;
-constexpr DWORD ES_NOHIDESEL = 0x0100;
-constexpr DWORD ES_READONLY = 0x0800;
-constexpr DWORD ES_WANTRETURN = 0x1000;
-
-// The default style of a view inside its frame.
-constexpr DWORD AFX_WS_DEFAULT_VIEW = WS_CHILD | WS_VISIBLE | WS_BORDER;
 
 // ---------------------------------------------------------------------------
 // Messages beyond afx.h's, for windows and the edit control
@@ -53,7 +33,6 @@ constexpr UINT EM_GETLINECOUNT = 0x00BA;
 constexpr UINT EM_REPLACESEL = 0x00C2;
 constexpr UINT EM_SETTABSTOPS = 0x00CB;
 constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
-constexpr UINT EM_SETREADONLY = 0x00CF;
 
 // ---------------------------------------------------------------------------
 // Creation
@@ -110,8 +89,6 @@ public:
     ~CWnd() override;
 
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return m_hWnd; }
-    static CWnd* FromHandle(HWND hWnd);
 
     // Creates the window: fills a CREATESTRUCT, lets PreCreateWindow adjust
     // it, builds the widget (as a child of pParentWnd's widget), then sends

@@ -261,22 +261,22 @@ const Byte* SjisBlocks(KanjiDetector& d, const Byte* p, const Byte* end) {
     const Byte* start = p;
     std::uint64_t carry = d.sjisLead != 0;
     while (end - p >= 64) {
-        std::uint64_t lead = 0, low = 0, high = 0, lone = 0;
+        std::uint64_t lead = 0, badTrail = 0, badSingle = 0;
         for (int k = 0; k < 4; ++k) {
             __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-            __m128i lo = _mm_or_si128(InRange(x, 0x00, 0x3F), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F)));
-            __m128i hi = InRange(x, 0xFD, 0xFF);
+            __m128i low = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x3F)), x),
+                                       _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F)));
+            __m128i high = _mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(static_cast<char>(0xFD))), x);
             __m128i ld = _mm_or_si128(InRange(x, 0x81, 0x9F), InRange(x, 0xE0, 0xFC));
-            __m128i ln = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0x80))),
-                                      _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xA0))));
+            __m128i lone = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0x80))),
+                                        _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xA0))));
             lead |= Bits(ld) << (16 * k);
-            low |= Bits(lo) << (16 * k);
-            high |= Bits(hi) << (16 * k);
-            lone |= Bits(ln) << (16 * k);
+            badTrail |= Bits(_mm_or_si128(low, high)) << (16 * k);
+            badSingle |= Bits(_mm_or_si128(high, lone)) << (16 * k);
         }
         std::uint64_t carryIn = carry;
         std::uint64_t trail = TrailPositions(lead, carry);
-        if ((trail & (low | high)) | (~trail & (high | lone))) {
+        if ((trail & badTrail) | (~trail & badSingle)) {
             carry = carryIn;
             break;
         }

@@ -17,6 +17,8 @@ public:
     // Empties the view, so that a zero-length file (which is never
     // serialised) shows nothing, as after New.
     void DeleteContents() override;
+    // Whether the view's text holds bytes that code page 932 can't decode.
+    BOOL HoldsUnreadableText() override;
 
     // Load limits in bytes: the most read from a file, and the input buffer
     // with room for the terminating NUL.

@@ -4,7 +4,9 @@
 // at start-up; then one character typed, to the end of the repaint it
 // causes (no target: it shows what editing a file like it feels like).
 // Offscreen. Compared with a plain QPlainTextEdit::setPlainText
-// of the same text, and against the targets.
+// of the same text, and against the targets; the prose as a UTF-8 and a
+// UTF-16 file (fewer characters in the same bytes), also against the
+// Shift_JIS file opened in the same process.
 #include "document.h"
 #include "ruvokdoc.h"
 #include "ruvokview.h"
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -30,6 +33,9 @@
 namespace {
 
 constexpr std::size_t kFileBytes = 655360;
+const char kSjisCase[] = "prose, Shift_JIS";
+const char kUtf8Case[] = "prose, UTF-8";
+const char kUtf16Case[] = "prose, UTF-16LE";
 
 // Notes when the view's first paint has ended.
 class TimedView : public CRuvokView {
@@ -61,9 +67,29 @@ struct Case {
 std::vector<Case> MakeCases()
 {
     std::vector<Case> cases;
-    cases.push_back({"prose, Shift_JIS", Exactly(MakeText(TextKind::kKanjiHeavy, TextEncoding::kSjis, kFileBytes), kFileBytes), 150});
+    cases.push_back({kSjisCase, Exactly(MakeText(TextKind::kKanjiHeavy, TextEncoding::kSjis, kFileBytes), kFileBytes), 150});
     cases.push_back({"prose, EUC-JP", Exactly(MakeText(TextKind::kKanjiHeavy, TextEncoding::kEuc, kFileBytes), kFileBytes), 150});
     cases.push_back({"prose, JIS", Exactly(MakeText(TextKind::kKanjiHeavy, TextEncoding::kJis, kFileBytes), kFileBytes), 150});
+    // The same prose as Unicode files, decoded and mapped to code page 932 on
+    // the way in.
+    const QString prose = QStringDecoder("Shift_JIS")(QByteArray::fromStdString(
+        MakeText(TextKind::kKanjiHeavy, TextEncoding::kSjis, kFileBytes)));
+    QByteArray utf8 = prose.toUtf8();
+    while (utf8.size() > static_cast<qsizetype>(kFileBytes) || (utf8.size() > 0 && (utf8.back() & 0xC0) == 0x80))
+        utf8.chop(1);  // whole characters only
+    if (utf8.size() > 0 && (utf8.back() & 0x80) != 0)
+        utf8.chop(1);
+    cases.push_back({kUtf8Case, Exactly(utf8.toStdString(), kFileBytes), 150});
+    std::string utf16 = "\xFF\xFE";
+    for (QChar c : prose) {
+        if (utf16.size() + 2 > kFileBytes)
+            break;
+        utf16 += static_cast<char>(c.unicode() & 0xFF);
+        utf16 += static_cast<char>(c.unicode() >> 8);
+    }
+    while (utf16.size() < kFileBytes)
+        utf16 += std::string(" \0", 2);
+    cases.push_back({kUtf16Case, utf16, 150});
     cases.push_back({"only LF bytes", std::string(kFileBytes, '\n'), 500});
     // Prose with its line ends taken out: one line of 655,360 bytes.
     std::string oneLine;
@@ -221,6 +247,19 @@ int main(int argc, char** argv)
         allMet = allMet && met;
         std::printf("%-28s %10.1f %10.1f %8.0f %8s %8ld %12.1f", c.name, best.open, best.whole, c.target,
                     met ? "ok" : "MISSED", peak, best.keystroke);
+        // A Unicode file beside the Shift_JIS one, in this process.
+        if (std::string(c.name) == kUtf8Case || std::string(c.name) == kUtf16Case) {
+            const std::string sjisPath = (dir.path() + QStringLiteral("/sjis.txt")).toStdString();
+            for (const Case& other : MakeCases()) {
+                if (std::string(other.name) == kSjisCase)
+                    std::ofstream(sjisPath, std::ios::binary)
+                        .write(other.bytes.data(), static_cast<std::streamsize>(other.bytes.size()));
+            }
+            double sjis = 1e9;
+            for (int i = 0; i < 3; ++i)
+                sjis = std::min(sjis, OpenInView(sjisPath).whole);
+            std::printf("   Shift_JIS %.1f ms, this %.2f x that", sjis, best.whole / sjis);
+        }
         if (naive) {
             const double plain = OpenNaively(path);
             std::printf("   setPlainText of the bytes as Latin-1: %.1f ms", plain);

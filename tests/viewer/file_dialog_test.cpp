@@ -401,3 +401,45 @@ TEST_F(DocTest, SaveAsGivesANameWithoutExtensionTheDocuments)
 }
 
 }  // namespace
+
+namespace {
+
+// A UTF-8 file saves through Save As; choosing its own name there still asks
+// whether to replace it, and only Yes writes over it.
+TEST_F(DocTest, SaveAsUnderTheSameNameStillAsksToReplace)
+{
+    const std::string utf8 = "日本語のテキスト\n";
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        TempDir dir;
+        const std::string path = dir.File("utf8.txt");
+        WriteFile(path, utf8);
+        ASSERT_NE(AfxGetApp()->OpenDocumentFile(path.c_str()), nullptr);
+        const std::string shown = Text();
+        GetPrompts().Clear();
+        GetPrompts().answers = {answer};
+        AfxFileDialogHook hook = AfxSetFileDialogHook(nullptr);
+        std::string proposed;
+        QTimer::singleShot(0, [&] {
+            FileDialog* p = ActiveDialog();
+            ASSERT_NE(p, nullptr);
+            proposed = NameField(p)->text().toStdString();
+            g_pKeysTo = NameField(p);
+            Press(p, Qt::Key_Return);
+            if (ActiveDialog() == p)
+                p->reject();  // No: the dialog stays; the user gives up
+            g_pKeysTo = nullptr;
+        });
+        EXPECT_EQ(Frame()->OnCommand(ID_FILE_SAVE), TRUE);
+        AfxSetFileDialogHook(hook);
+        EXPECT_EQ(proposed, "utf8.txt");
+        ASSERT_EQ(GetPrompts().messages.size(), 1u);
+        EXPECT_NE(GetPrompts().messages[0].text.find("置き換えますか?"), std::string::npos)
+            << GetPrompts().messages[0].text;
+        EXPECT_EQ(GetPrompts().messages[0].type & MB_DEFMASK, MB_DEFBUTTON2);
+        EXPECT_EQ(ReadFile(path), answer == IDYES ? shown : utf8);
+        Doc()->SetModifiedFlag(FALSE);
+    }
+}
+
+}  // namespace

@@ -621,17 +621,37 @@ TEST(ViewText, UndoBringsBackEveryLineEnd)
     }
 }
 
+// What is shown is what is saved: a character the code page lacks is "?"
+// at once, typed or from an input method, outside the first plane too.
 TEST(ViewText, ACharacterCodePage932CantHoldBecomesAQuestionMark)
 {
-    Window w = Window::Make(true);
-    Type(w, QStringLiteral("a€é漢"));
-    EXPECT_EQ(w.Text(), "a??\x8A\xBF");
-    EXPECT_EQ(Edit(w)->toPlainText(), QStringLiteral("a??漢")) << "shown as stored";
-
-    QInputMethodEvent e;
-    e.setCommitString(QStringLiteral("😀"));
-    QApplication::sendEvent(w.Widget(), &e);
-    EXPECT_EQ(w.Text(), "a??\x8A\xBF?") << "an input method's text too";
+    struct Row {
+        QString typed;
+        std::string stored;
+        QString shown;
+        bool inputMethod;
+    };
+    const Row rows[] = {
+        {QStringLiteral("a€é漢"), "a??\x8A\xBF", QStringLiteral("a??漢"), false},
+        {QStringLiteral("😀"), "?", QStringLiteral("?"), false},
+        {QStringLiteral("x😀y𠮷"), "x?y?", QStringLiteral("x?y?"), false},
+        {QStringLiteral("한국"), "??", QStringLiteral("??"), false},
+        {QStringLiteral("😀"), "?", QStringLiteral("?"), true},
+        {QStringLiteral("日本😀"), "\x93\xFA\x96\x7B?", QStringLiteral("日本?"), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed.toStdString() + (row.inputMethod ? " from an input method" : " typed"));
+        Window w = Window::Make(true);
+        if (row.inputMethod) {
+            QInputMethodEvent e;
+            e.setCommitString(row.typed);
+            QApplication::sendEvent(w.Widget(), &e);
+        } else {
+            Type(w, row.typed);
+        }
+        EXPECT_EQ(Hex(w.Text()), Hex(row.stored));
+        EXPECT_EQ(Edit(w)->toPlainText(), row.shown) << "shown as stored";
+    }
 }
 
 TEST(ViewText, SelectionsAreByteOffsets)

@@ -1,5 +1,6 @@
 // The converting paste: whatever the clipboard's text is in, the view
-// inserts Shift_JIS with CR LF line ends and leaves that on the clipboard;
+// inserts Shift_JIS with CR LF line ends, and puts that back on the
+// clipboard only where the clipboard held legacy bytes it read otherwise;
 // every way of pasting goes through it; what can't be had leaves the
 // clipboard alone and lets the control paste.
 #include "view_test_main.h"
@@ -55,15 +56,23 @@ TEST(ViewPaste, ConvertsTheClipboardsTextBeforeTheControlPastes)
     struct Row {
         std::string clipboard;
         std::string inserted;
+        std::string clipboardAfter;
         const char* why;
     };
+    // The clipboard here holds Unicode text (the bytes as code page 932
+    // reads them): it gets the conversion only where that text is ASCII
+    // (JIS) the conversion read otherwise; line ends alone leave it as it
+    // was. Legacy bytes offered as such: TextOfferedByOtherProgramsArrivesWhole.
     const Row rows[] = {
-        {kSjis, kSjis, "Shift_JIS stays"},
-        {kEuc, kSjis, "EUC-JP becomes Shift_JIS"},
-        {kJis, kSjis, "JIS becomes Shift_JIS"},
-        {"a\nb\n", "a\r\nb\r\n", "bare LF becomes CR LF"},
-        {"a\r\nb\rc", "a\r\nb\rc", "CR LF and a lone CR stay"},
-        {std::string("x\n") + kEuc, std::string("x\r\n") + kSjis, "EUC-JP with bare LF"},
+        {kSjis, kSjis, kSjis, "Shift_JIS stays"},
+        {kEuc, kSjis, kEuc, "EUC-JP becomes Shift_JIS"},
+        {kJis, kSjis, kSjis, "JIS becomes Shift_JIS"},
+        {"a\nb\n", "a\r\nb\r\n", "a\nb\n", "bare LF becomes CR LF"},
+        {"a\r\nb\rc", "a\r\nb\rc", "a\r\nb\rc", "CR LF and a lone CR stay"},
+        {std::string("x\n") + kEuc, std::string("x\r\n") + kSjis, std::string("x\n") + kEuc,
+         "EUC-JP with bare LF"},
+        {std::string("x\n") + kJis, std::string("x\r\n") + kSjis, std::string("x\r\n") + kSjis,
+         "JIS with bare LF"},
     };
     for (const Row& row : rows) {
         Window w = Window::Make(true);
@@ -72,18 +81,41 @@ TEST(ViewPaste, ConvertsTheClipboardsTextBeforeTheControlPastes)
         SetClipboardBytes(row.clipboard);
         Paste(w);
         EXPECT_EQ(Hex(w.Text()), Hex("[" + row.inserted + "]")) << row.why;
-        EXPECT_EQ(Hex(ClipboardBytes()), Hex(row.inserted)) << row.why << ": the clipboard keeps the conversion";
+        EXPECT_EQ(Hex(ClipboardBytes()), Hex(row.clipboardAfter)) << row.why;
         EXPECT_TRUE(w.doc->IsModified()) << row.why;
     }
 }
 
+// Only the inserted copy gets "?": the clipboard keeps what it held, in
+// every form, for its owner and the next paste.
 TEST(ViewPaste, ACharacterCodePage932CantHoldBecomesAQuestionMark)
 {
-    Window w = Window::Make(true);
-    QGuiApplication::clipboard()->setText(QStringLiteral("a€b漢"));
-    Paste(w);
-    EXPECT_EQ(w.Text(), "a?b\x8A\xBF");
-    EXPECT_EQ(static_cast<QPlainTextEdit*>(w.Widget())->toPlainText(), QStringLiteral("a?b漢"));
+    struct Row {
+        QString clipboard;
+        std::string inserted;
+        QString shown;
+    };
+    const Row rows[] = {
+        {QStringLiteral("a€b漢"), "a?b\x8A\xBF", QStringLiteral("a?b漢")},
+        {QStringLiteral("Price €100, 한국어, 😀"), "Price ?100, ???, ?", QStringLiteral("Price ?100, ???, ?")},
+        {QStringLiteral("日本語\n😀\n"), "\x93\xFA\x96\x7B\x8C\xEA\r\n?\r\n",
+         QStringLiteral("日本語\n?\n")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.clipboard.toStdString());
+        Window w = Window::Make(true);
+        auto* data = new QMimeData;
+        data->setText(row.clipboard);
+        data->setHtml(QStringLiteral("<p>html</p>"));
+        QGuiApplication::clipboard()->setMimeData(data);
+        Paste(w);
+        EXPECT_EQ(Hex(w.Text()), Hex(row.inserted));
+        EXPECT_EQ(static_cast<QPlainTextEdit*>(w.Widget())->toPlainText(), row.shown);
+        EXPECT_EQ(QGuiApplication::clipboard()->mimeData(), data) << "the clipboard as it was";
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), row.clipboard);
+        Paste(w);
+        EXPECT_EQ(Hex(w.Text()), Hex(row.inserted + row.inserted)) << "pasted again";
+    }
 }
 
 TEST(ViewPaste, AClipboardWithOnlyAnImageIsLeftAlone)
@@ -109,12 +141,12 @@ TEST(ViewPaste, OtherFormatsStayBesideTheConvertedText)
 {
     Window w = Window::Make(true);
     auto* data = new QMimeData;
-    data->setText(cp932::Decode(QByteArray("a\nb")));
+    data->setData(QStringLiteral("text/plain"), QByteArray(kEuc) + "\nb");
     data->setHtml(QStringLiteral("<b>a</b>"));
     QGuiApplication::clipboard()->setMimeData(data);
     Paste(w);
-    EXPECT_EQ(w.Text(), "a\r\nb");
-    EXPECT_EQ(ClipboardBytes(), "a\r\nb");
+    EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\nb"));
+    EXPECT_EQ(Hex(ClipboardBytes()), Hex(std::string(kSjis) + "\r\nb"));
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->html(), QStringLiteral("<b>a</b>"));
 }
 
@@ -193,26 +225,27 @@ TEST(ViewPaste, TextOfferedByOtherProgramsArrivesWhole)
     struct Row {
         std::vector<std::pair<const char*, QByteArray>> offered;
         std::string inserted;
-        QString readable;  // the clipboard's text afterwards
+        QString readable;  // the clipboard's text afterwards, where it is put back
         const char* why;
+        bool putBack = true;  // else the clipboard offers what it offered
     };
     const Row rows[] = {
         {{{"text/plain", euc}}, kSjis, QStringLiteral("日本語です"), "raw EUC-JP as text/plain"},
         {{{"text/plain", euc + "\n"}}, std::string(kSjis) + "\r\n", QStringLiteral("日本語です\r\n"),
          "with a bare LF"},
-        {{{"text/plain;charset=EUC-JP", euc}}, kSjis, QStringLiteral("日本語です"), "EUC-JP by name"},
-        {{{"text/plain;charset=Shift_JIS", sjis}}, kSjis, QStringLiteral("日本語です"), "Shift_JIS by name"},
-        {{{"text/plain;charset=ISO-2022-JP", jis}}, kSjis, QStringLiteral("日本語です"), "JIS by name"},
+        {{{"text/plain;charset=EUC-JP", euc}}, kSjis, QStringLiteral("日本語です"), "EUC-JP by name", false},
+        {{{"text/plain;charset=Shift_JIS", sjis}}, kSjis, QStringLiteral("日本語です"), "Shift_JIS by name", false},
+        {{{"text/plain;charset=ISO-2022-JP", jis}}, kSjis, QStringLiteral("日本語です"), "JIS by name", false},
         {{{"STRING", euc}}, kSjis, QStringLiteral("日本語です"), "an X11 STRING of EUC-JP bytes"},
         {{{"UTF8_STRING", euc}}, kSjis, QStringLiteral("日本語です"), "said to be UTF-8 and not"},
-        {{{"UTF8_STRING", utf8}}, kSjis, QStringLiteral("日本語です"), "an X11 UTF8_STRING"},
-        {{{"text/plain;charset=utf-8", utf8}}, kSjis, QStringLiteral("日本語です"), "UTF-8 by name"},
+        {{{"UTF8_STRING", utf8}}, kSjis, QStringLiteral("日本語です"), "an X11 UTF8_STRING", false},
+        {{{"text/plain;charset=utf-8", utf8}}, kSjis, QStringLiteral("日本語です"), "UTF-8 by name", false},
         {{{"text/plain;charset=EUC-JP", euc}, {"text/plain;charset=utf-8", utf8}}, kSjis,
-         QStringLiteral("日本語です"), "UTF-8 first, whatever the order"},
+         QStringLiteral("日本語です"), "UTF-8 first, whatever the order", false},
         {{{"text/plain", QStringLiteral("10〜20 ¢").toUtf8()}}, "10\x81\x60" "20 \x81\x91",
-         QStringLiteral("10～20 ￠"), "UTF-8 with Linux forms"},
+         QStringLiteral("10～20 ￠"), "UTF-8 with Linux forms", false},
         {{{"text/plain;charset=utf-8", QByteArray("abc\0def", 7)}}, "abc", QStringLiteral("abc"),
-         "a NUL ends the text"},
+         "a NUL ends the text", false},
     };
     for (const Row& row : rows) {
         Window w = Window::Make(true);
@@ -225,6 +258,14 @@ TEST(ViewPaste, TextOfferedByOtherProgramsArrivesWhole)
         Paste(w);
         EXPECT_EQ(Hex(w.Text()), Hex(row.inserted)) << row.why;
         const QMimeData* after = QGuiApplication::clipboard()->mimeData();
+        if (!row.putBack) {
+            EXPECT_EQ(after, data) << row.why << ": the clipboard is its owner's still";
+            for (const auto& [format, bytes] : row.offered)
+                EXPECT_EQ(after->data(QLatin1String(format)), bytes) << row.why;
+            Paste(w);
+            EXPECT_EQ(Hex(w.Text()), Hex(row.inserted + row.inserted)) << row.why << ": pasted again";
+            continue;
+        }
         EXPECT_EQ(after->text(), row.readable) << row.why << ": readable by other programs";
         EXPECT_EQ(after->data(QStringLiteral("text/plain")), row.readable.toUtf8()) << row.why;
         EXPECT_EQ(after->data(QStringLiteral("text/plain;charset=utf-8")), row.readable.toUtf8()) << row.why;
@@ -240,16 +281,32 @@ TEST(ViewPaste, TextOfferedByOtherProgramsArrivesWhole)
     }
 }
 
+// A drop offered as legacy bytes (a charset other than UTF-8 by name, or
+// bytes that are not UTF-8) converts as a paste does.
 TEST(ViewPaste, ADropOfLegacyBytesIsConvertedToo)
 {
-    Window w = Window::Make(true);
-    w.ShowAndPaint();
-    SetClipboardBytes("clip");
-    QMimeData dropped;
-    dropped.setData(QStringLiteral("text/plain;charset=EUC-JP"), QByteArray(kEuc) + "\n");
-    Drop(w, dropped);
-    EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n"));
-    EXPECT_EQ(ClipboardBytes(), "clip");
+    const struct {
+        const char* format;
+        QByteArray bytes;
+        const char* why;
+    } rows[] = {
+        {"text/plain;charset=EUC-JP", QByteArray(kEuc) + "\n", "EUC-JP by name"},
+        {"text/plain;charset=Shift_JIS", QByteArray(kSjis) + "\n", "Shift_JIS by name"},
+        {"text/plain;charset=ISO-2022-JP", QByteArray(kJis) + "\n", "JIS by name"},
+        {"text/plain", QByteArray(kEuc) + "\n", "EUC-JP bytes as plain text"},
+        {"UTF8_STRING", QByteArray(kEuc) + "\n", "EUC-JP bytes said to be UTF-8"},
+        {"text/plain;charset=utf-8", QStringLiteral("日本語です\n").toUtf8(), "UTF-8"},
+    };
+    for (const auto& row : rows) {
+        Window w = Window::Make(true);
+        w.ShowAndPaint();
+        SetClipboardBytes("clip");
+        QMimeData dropped;
+        dropped.setData(QLatin1String(row.format), row.bytes);
+        Drop(w, dropped);
+        EXPECT_EQ(Hex(w.Text()), Hex(std::string(kSjis) + "\r\n")) << row.why;
+        EXPECT_EQ(ClipboardBytes(), "clip") << row.why;
+    }
 }
 
 }  // namespace

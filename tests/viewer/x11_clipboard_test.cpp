@@ -5,6 +5,7 @@
 // either is missing.
 #include "clipboard.h"
 #include "hex.h"
+#include "x11_offer.h"
 
 #include <gtest/gtest.h>
 
@@ -25,53 +26,8 @@
 namespace {
 
 using viewtest::Hex;
-
-// Runs p to its end while this program's event loop goes on, so that a
-// request for the selection this program owns is answered.
-QByteArray RunToEnd(QProcess& p)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (p.state() != QProcess::NotRunning && timer.elapsed() < 10000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        p.waitForFinished(10);
-    }
-    return p.readAllStandardOutput();
-}
-
-// xclip, holding the clipboard with bytes under one target until stopped.
-class Offer {
-public:
-    Offer(const QString& target, const QByteArray& bytes)
-    {
-        m_p.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
-                                            QStringLiteral("clipboard"), QStringLiteral("-t"), target,
-                                            QStringLiteral("-i")});
-        m_p.waitForStarted();
-        m_p.write(bytes);
-        m_p.closeWriteChannel();
-        // Owned once xclip has read its input and taken the selection.
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 5000) {
-            QProcess probe;
-            probe.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                                  QStringLiteral("clipboard"), QStringLiteral("-t"),
-                                                  target});
-            if (RunToEnd(probe) == bytes)
-                break;
-            QThread::msleep(20);
-        }
-    }
-    ~Offer()
-    {
-        m_p.kill();
-        m_p.waitForFinished();
-    }
-
-private:
-    QProcess m_p;
-};
+using x11test::Offer;
+using x11test::RunToEnd;
 
 QByteArray ReadCfText()
 {
@@ -178,21 +134,9 @@ int main(int argc, char** argv)
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
 
     // A display of its own, on the first free number from 140.
-    int display = 140;
-    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display))
-           || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
-        ++display;
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"),
-                                        QStringLiteral("0"), QStringLiteral("640x480x24"),
-                                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!xvfb.waitForStarted())
+    x11test::Xvfb xvfb(140);
+    if (!xvfb.Ok())
         return 1;
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
-    for (int i = 0; i < 200 && !QFile::exists(socket); ++i)
-        QThread::msleep(20);
-    qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLatin1());
-    qputenv("QT_QPA_PLATFORM", "xcb");
 
     int result = 1;
     {
@@ -205,7 +149,5 @@ int main(int argc, char** argv)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         result = RUN_ALL_TESTS();
     }
-    xvfb.terminate();
-    xvfb.waitForFinished();
     return result;
 }

@@ -85,14 +85,64 @@ QByteArray TextOf(const QMimeData* data, const QString& format)
     return bytes;
 }
 
+// CF_TEXT as read from the clipboard, and what that text is to the program
+// that offered it.
+struct ClipText {
+    QByteArray bytes;
+    // The text as other programs read it, where they can; empty (with
+    // `known` false) for a charset no decoder here knows.
+    QString reading;
+    bool known = true;
+    // Unicode text beyond ASCII: characters, never legacy bytes to mend
+    // (those it lacks became "?" in bytes). ASCII alone may be JIS.
+    bool unicode = false;
+};
+
+ClipText FromUnicode(const QString& text)
+{
+    ClipText clip;
+    cp932::Encode(text, clip.bytes);
+    clip.reading = text;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            clip.unicode = true;
+            break;
+        }
+    }
+    return clip;
+}
+
 // Unicode text as code page 932, or nothing if the bytes are not UTF-8.
-std::optional<QByteArray> FromUtf8(const QByteArray& bytes)
+std::optional<ClipText> FromUtf8(const QByteArray& bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
-    return cp932::Encode(text);
+    return FromUnicode(text);
+}
+
+// Legacy bytes, taken as they are, beside their reading.
+ClipText AsBytes(const QByteArray& bytes, const QString& reading, bool known = true)
+{
+    ClipText clip;
+    clip.bytes = bytes;
+    clip.reading = reading;
+    clip.known = known;
+    return clip;
+}
+
+// How a program reads bytes in a named charset (the decoder of that name).
+ClipText InCharset(const QByteArray& bytes, const QString& format)
+{
+    const qsizetype at = format.indexOf(QLatin1String("charset="), 0, Qt::CaseInsensitive);
+    QString name = format.mid(at + 8).section(QLatin1Char(';'), 0, 0).trimmed();
+    name.remove(QLatin1Char('"'));
+    QStringDecoder decoder(name.toLatin1().constData(), QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid())
+        return AsBytes(bytes, QString(), false);
+    const QString reading = decoder.decode(bytes);
+    return AsBytes(bytes, reading, !decoder.hasError());
 }
 
 // CF_TEXT from what data offers, as Windows would have it: Unicode text
@@ -103,10 +153,10 @@ std::optional<QByteArray> FromUtf8(const QByteArray& bytes)
 // said to be UTF-8 that is; bytes in a named legacy charset; an X11 target's
 // bytes; text said to be UTF-8 that is not; "text/plain"; whatever else Qt
 // reads as text (a list of URLs, say).
-std::optional<QByteArray> TextBytes(const QMimeData* data)
+std::optional<ClipText> TextBytes(const QMimeData* data)
 {
     std::vector<QByteArray> utf8{TextOf(data, QLatin1String(kUtf8String))};
-    std::vector<QByteArray> legacy;
+    std::vector<std::pair<QByteArray, QString>> legacy;
     const std::vector<QByteArray> x11{TextOf(data, QLatin1String(kString)),
                                       TextOf(data, QLatin1String(kText))};
     QByteArray plain;
@@ -117,7 +167,7 @@ std::optional<QByteArray> TextBytes(const QMimeData* data)
             utf8.push_back(TextOf(data, format));
             break;
         case Charset::Legacy:
-            legacy.push_back(TextOf(data, format));
+            legacy.emplace_back(TextOf(data, format), format);
             break;
         case Charset::Wide:
             break;
@@ -130,31 +180,65 @@ std::optional<QByteArray> TextBytes(const QMimeData* data)
 
     for (const QByteArray& bytes : utf8) {
         if (!bytes.isEmpty()) {
-            if (std::optional<QByteArray> text = FromUtf8(bytes))
+            if (std::optional<ClipText> text = FromUtf8(bytes))
                 return text;
         }
     }
-    for (const QByteArray& bytes : legacy) {
+    for (const auto& [bytes, format] : legacy) {
         if (!bytes.isEmpty())
-            return bytes;
+            return InCharset(bytes, format);
     }
+    // X11 programs read STRING (and TEXT, by what it mostly is) as Latin-1.
     for (const QByteArray& bytes : x11) {
         if (!bytes.isEmpty())
-            return FromUtf8(bytes).value_or(bytes);
+            return FromUtf8(bytes).value_or(AsBytes(bytes, QString::fromLatin1(bytes)));
     }
     for (const QByteArray& bytes : utf8) {
         if (!bytes.isEmpty())
-            return bytes;
+            return AsBytes(bytes, QString::fromUtf8(bytes));
     }
     if (!plain.isEmpty())
-        return FromUtf8(plain).value_or(plain);
+        return FromUtf8(plain).value_or(AsBytes(plain, QString::fromUtf8(plain)));
     if (data->hasText()) {
         const QString text = data->text();
         if (!text.isEmpty())
-            return cp932::Encode(text);
+            return FromUnicode(text);
     }
     return std::nullopt;
 }
+
+// Every line end as LF: a text with CR LF reads as one with LF.
+QString WithLfLineEnds(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// Whether text is to be put back in place of what the clipboard read: only
+// where the clipboard held legacy bytes (or ASCII, which JIS is) that the
+// conversion read as other characters. Unicode text stays its owner's: put
+// back it could only lose characters to "?" or to a wrong reading. Text
+// that reads as the clipboard's did (line ends aside, the code page's own
+// forms of the Linux ones taken for them) stays too.
+bool ChangesTheReading(const ClipText& read, const QString& text)
+{
+    if (read.unicode)
+        return false;
+    if (!read.known)
+        return true;
+    return WithLfLineEnds(cp932::MakeStorable(read.reading)) != WithLfLineEnds(text);
+}
+
+// The clipboard's text as read while it is open, and the text a paste
+// converted but left off the clipboard (its owner keeps offering its own),
+// for as long as the clipboard offers what it was converted from.
+std::optional<ClipText> g_lastRead;
+struct HeldText {
+    QByteArray from;
+    QByteArray bytes;
+};
+std::optional<HeldText> g_held;
 
 // What X11 clipboards list beside their data, describing it: never data to
 // carry over.
@@ -265,6 +349,7 @@ BOOL CloseClipboard()
     if (!g_open)
         return FALSE;
     g_open = false;
+    g_lastRead.reset();
     return TRUE;
 }
 
@@ -273,7 +358,7 @@ HANDLE GetClipboardData(UINT uFormat)
     const QMimeData* data = Source();
     if (!g_open || uFormat != CF_TEXT || data == nullptr)
         return nullptr;
-    std::optional<QByteArray> text;
+    std::optional<ClipText> text;
 #ifdef RUVOK_HAVE_XCB
     // Another program's X11 text, as the bytes it offered.
     if (g_redirectDepth == 0 && QGuiApplication::platformName() == QLatin1String("xcb")
@@ -286,7 +371,13 @@ HANDLE GetClipboardData(UINT uFormat)
         text = TextBytes(data);
     if (!text)
         return nullptr;
-    const QByteArray& bytes = *text;
+    g_lastRead = text;
+    // What a paste converted and left off the clipboard, while the clipboard
+    // still offers what it came from.
+    const bool held = g_redirectDepth == 0 && g_held && g_held->from == text->bytes;
+    if (!held)
+        g_held.reset();
+    const QByteArray& bytes = held ? g_held->bytes : text->bytes;
     HGLOBAL h = winapi_detail::AllocBlock(GMEM_MOVEABLE, static_cast<SIZE_T>(bytes.size()) + 1);
     if (h == nullptr)
         return nullptr;
@@ -310,8 +401,28 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem)
     const std::size_t n = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - p)
                                          : size;
     const QString text = cp932::Decode(p, n);
+    const QByteArray bytes(p, static_cast<qsizetype>(n));
     GlobalUnlock(hMem);
 
+    // Text that is not to be put back stays off the clipboard: its owner
+    // keeps offering its own (also after this program ends), and CF_TEXT
+    // gives the new text until the clipboard changes.
+    if (g_redirectDepth == 0 && g_lastRead && !ChangesTheReading(*g_lastRead, text)) {
+        static bool watching = false;
+        if (!watching) {
+            if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+                watching = true;
+                QObject::connect(clipboard, &QClipboard::changed, [](QClipboard::Mode mode) {
+                    if (mode == QClipboard::Clipboard)
+                        g_held.reset();
+                });
+            }
+        }
+        g_held = HeldText{g_lastRead->bytes, bytes};
+        ReplaceOwnedBlock(hMem);
+        return hMem;
+    }
+    g_held.reset();
     std::unique_ptr<QMimeData> replaced = WithText(Source(), &text);
     if (g_redirectDepth > 0) {
         g_redirect = std::move(replaced);
@@ -322,10 +433,30 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem)
     return hMem;
 }
 
-ClipboardRedirect::ClipboardRedirect(const QMimeData* pSource)
+ClipboardRedirect::ClipboardRedirect(const QMimeData* pSource, From from)
 {
-    if (g_redirectDepth++ == 0)
-        g_redirect = CopyOf(pSource);
+    if (g_redirectDepth++ != 0)
+        return;
+#ifdef RUVOK_HAVE_XCB
+    // Another program's selection, as the bytes it offered; where it offers
+    // no text that way, what Qt made of it.
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    const char* selection = nullptr;
+    if (from == From::XSelection && x11 && !QGuiApplication::clipboard()->ownsSelection())
+        selection = "PRIMARY";
+    else if (from == From::XDrop && x11)
+        selection = "XdndSelection";
+    if (selection != nullptr) {
+        std::unique_ptr<QMimeData> offered = ReadX11SelectionText(selection);
+        if (offered != nullptr && TextBytes(offered.get())) {
+            g_redirect = std::move(offered);
+            return;
+        }
+    }
+#else
+    (void)from;
+#endif
+    g_redirect = CopyOf(pSource);
 }
 
 ClipboardRedirect::~ClipboardRedirect()

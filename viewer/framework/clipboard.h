@@ -33,7 +33,12 @@ bool OffersText(const QMimeData* data);
 // through the same road as the clipboard's, without touching the clipboard.
 class ClipboardRedirect {
 public:
-    explicit ClipboardRedirect(const QMimeData* pSource);
+    // Where the text stands in from: dropped data, the X selection (PRIMARY,
+    // which a middle click pastes), or data dropped by another program (its
+    // drag's selection). An X selection is read as the bytes its owner
+    // offers, as the clipboard's are: Qt hands over text targets decoded.
+    enum class From { Data, XSelection, XDrop };
+    explicit ClipboardRedirect(const QMimeData* pSource, From from = From::Data);
     ~ClipboardRedirect();
     ClipboardRedirect(const ClipboardRedirect&) = delete;
     ClipboardRedirect& operator=(const ClipboardRedirect&) = delete;

@@ -416,6 +416,59 @@ std::size_t Encode(QStringView text, QByteArray& out)
     return unmapped;
 }
 
+QByteArray EncodeFileText(QStringView text)
+{
+    const Tables& t = GetTables();
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    const qsizetype n = text.size();
+    char16_t previous = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        std::uint16_t code = 0;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;  // the code page has nothing outside the first plane
+        } else if (c == u'\n') {
+            if (previous != u'\r')
+                out.append('\r');
+            code = '\n';
+        } else if (!QChar::isSurrogate(c) && c != 0) {
+            code = t.code[c];
+        }
+        previous = c;
+        if (code == 0) {
+            out.append(kGeta, 2);
+        } else if (code < 0x100) {
+            out.append(static_cast<char>(code));
+        } else {
+            out.append(static_cast<char>(code >> 8));
+            out.append(static_cast<char>(code & 0xFF));
+        }
+    }
+    return out;
+}
+
+bool DecodesWhole(const char* bytes, std::size_t n)
+{
+    const Tables& t = GetTables();
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes);
+    for (std::size_t i = 0; i < n;) {
+        const unsigned b = s[i];
+        if (b < 0x80 && b != 0) {
+            ++i;
+            continue;
+        }
+        if (t.leadByte[b] && i + 1 < n && t.pair[b << 8 | s[i + 1]] != kNoChar) {
+            i += 2;
+            continue;
+        }
+        if (t.single[b] == kNoChar)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
 std::size_t EncodedLength(QStringView text)
 {
     const Tables& t = GetTables();

@@ -58,6 +58,19 @@ inline QByteArray Encode(QStringView text)
     return out;
 }
 
+// A text read from a Unicode file, as code page 932 with CR LF line ends (a
+// bare LF becomes CR LF; CR LF and a lone CR stay): each character the code
+// page lacks, a lone surrogate or a code point of the reserved range among
+// them, becomes GETA MARK (kGeta); the Linux forms are stored as Encode
+// stores them. Nothing here is taken for a byte kept losslessly: the file's
+// characters are characters.
+QByteArray EncodeFileText(QStringView text);
+constexpr char kGeta[] = "\x81\xAC";
+
+// Whether every byte of the n is a code page 932 character or part of one:
+// no byte that decodes to nothing (kept as a reserved code point), no 00.
+bool DecodesWhole(const char* bytes, std::size_t n);
+
 // The bytes Encode would give, without building them.
 std::size_t EncodedLength(QStringView text);
 

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <sys/stat.h>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
@@ -173,11 +174,42 @@ BOOL CDocument::CanCloseFrame(CFrameWnd*)
 
 void CDocument::DeleteContents() {}
 
+BOOL CDocument::HoldsUnreadableText()
+{
+    return FALSE;
+}
+
+CDocument::FileStamp CDocument::StampOf(const std::string& path)
+{
+    FileStamp stamp;
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return stamp;
+    stamp.valid = true;
+    stamp.dev = static_cast<unsigned long long>(st.st_dev);
+    stamp.ino = static_cast<unsigned long long>(st.st_ino);
+    stamp.size = static_cast<unsigned long long>(st.st_size);
+    stamp.sec = static_cast<long long>(st.st_mtim.tv_sec);
+    stamp.nsec = static_cast<long long>(st.st_mtim.tv_nsec);
+    return stamp;
+}
+
+BOOL CDocument::IsChangedOnDisk() const
+{
+    if (!m_fileStamp.valid || m_strPathName.empty())
+        return FALSE;
+    const FileStamp now = StampOf(m_strPathName);
+    // A file that is gone is the missing file's case, not this one.
+    return now.valid && !(now == m_fileStamp) ? TRUE : FALSE;
+}
+
 BOOL CDocument::OnNewDocument()
 {
     DeleteContents();
     m_strPathName.clear();
     m_bShownInPart = FALSE;
+    m_bReadAsUnicode = FALSE;
+    m_fileStamp = FileStamp();
     SetModifiedFlag(FALSE);
     return TRUE;
 }
@@ -216,8 +248,13 @@ BOOL CDocument::OnOpenDocument(LPCTSTR lpszPathName)
         return FALSE;
     }
 
+    // Taken before the bytes are read: a change while they are read shows as
+    // a change at the next save.
+    const FileStamp stamp = StampOf(lpszPathName);
     DeleteContents();
     m_bShownInPart = FALSE;
+    m_bReadAsUnicode = FALSE;
+    m_fileStamp = FileStamp();
     SetModifiedFlag();  // dirty while loading: a failure from here on leaves a new document
 
     CArchive loadArchive(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
@@ -236,6 +273,7 @@ BOOL CDocument::OnOpenDocument(LPCTSTR lpszPathName)
         return FALSE;
     }
 
+    m_fileStamp = stamp;
     SetModifiedFlag(FALSE);
     return TRUE;
 }
@@ -339,13 +377,18 @@ BOOL CDocument::DoSave(LPCTSTR lpszPathName, BOOL bReplace)
     if (bReplace) {
         SetPathName(newName.c_str());
         m_bShownInPart = FALSE;
+        m_bReadAsUnicode = FALSE;
+        m_fileStamp = StampOf(m_strPathName);
+    } else if (AfxFullPath(newName) == m_strPathName) {
+        m_fileStamp = StampOf(m_strPathName);
     }
     return TRUE;
 }
 
 BOOL CDocument::DoFileSave()
 {
-    if (m_bShownInPart || AfxIsReadOnlyOrMissing(m_strPathName))
+    if (m_bShownInPart || m_bReadAsUnicode || HoldsUnreadableText()
+        || AfxIsReadOnlyOrMissing(m_strPathName) || IsChangedOnDisk())
         return DoSave(nullptr);
     return DoSave(m_strPathName.c_str());
 }

@@ -40,6 +40,19 @@ public:
     // Save As, so the cut copy never silently replaces the whole file.
     BOOL IsShownInPart() const { return m_bShownInPart; }
     void SetShownInPart(BOOL bShownInPart = TRUE) { m_bShownInPart = bShownInPart; }
+    // Whether the text was read from a Unicode file and converted to code
+    // page 932: saved in place it would replace the file with another code,
+    // so it saves through Save As too.
+    BOOL IsReadAsUnicode() const { return m_bReadAsUnicode; }
+    void SetReadAsUnicode(BOOL bReadAsUnicode = TRUE) { m_bReadAsUnicode = bReadAsUnicode; }
+    // Whether the text holds what its file would not get back as it was read
+    // (bytes that stand for no character); such a document saves through
+    // Save As. The base class's text has none.
+    virtual BOOL HoldsUnreadableText();
+    // Whether the document's file is no longer the one it read or last
+    // saved: its size, modification time or inode differs. Saving over it
+    // would silently throw away what another program wrote.
+    BOOL IsChangedOnDisk() const;
 
     // Views: the first one is what a single-document program works with.
     void AddView(CView* pView);
@@ -63,7 +76,8 @@ public:
     // with bReplace the document takes the new name.
     virtual BOOL DoSave(LPCTSTR lpszPathName, BOOL bReplace = TRUE);
     // Save: in place, or through Save As for an untitled, missing, read-only
-    // or partly shown file.
+    // or partly shown file, a file read as Unicode, a text the file would not
+    // read back, or a file changed on disk since.
     virtual BOOL DoFileSave();
 
     virtual CFile* GetFile(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError);
@@ -88,6 +102,21 @@ protected:
     std::vector<CView*> m_viewList;
     BOOL m_bModified = FALSE;
     BOOL m_bShownInPart = FALSE;
+    BOOL m_bReadAsUnicode = FALSE;
+
+    // The file as it was when read or last saved.
+    struct FileStamp {
+        bool valid = false;
+        unsigned long long dev = 0, ino = 0, size = 0;
+        long long sec = 0, nsec = 0;
+        bool operator==(const FileStamp& o) const
+        {
+            return valid == o.valid && dev == o.dev && ino == o.ino && size == o.size
+                   && sec == o.sec && nsec == o.nsec;
+        }
+    };
+    static FileStamp StampOf(const std::string& path);
+    FileStamp m_fileStamp;
 
     friend class CDocTemplate;
 

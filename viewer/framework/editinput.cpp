@@ -13,6 +13,7 @@
 #include "filedrop.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -52,7 +53,12 @@ void EditControl::keyPressEvent(QKeyEvent* e)
         return;
     }
     const QString text = e->text();
-    const bool typing = !text.isEmpty() && text.at(0).isPrint()
+    // A character outside the first plane (an emoji) comes as a pair.
+    const char32_t first = text.isEmpty() ? 0
+                           : text.size() > 1 && text.at(0).isHighSurrogate()
+                               ? QChar::surrogateToUcs4(text.at(0), text.at(1))
+                               : text.at(0).unicode();
+    const bool typing = first != 0 && QChar::isPrint(first)
                         && (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
     if (typing) {
         const QString storable = cp932::MakeStorable(text);
@@ -122,12 +128,23 @@ bool EditControl::canInsertFromMimeData(const QMimeData* source) const
     return OffersText(source);
 }
 
-// Qt's own paste (the context menu) and a drop end here: both become the
-// window's WM_PASTE. A drop has put its data in place of the clipboard.
-void EditControl::insertFromMimeData(const QMimeData*)
+// Qt's own paste (the context menu), a drop and a middle click end here:
+// each becomes the window's WM_PASTE. A drop has put its data in place of
+// the clipboard; a middle click hands over the X selection, which stands in
+// for the clipboard the same way.
+void EditControl::insertFromMimeData(const QMimeData* source)
 {
-    if (!isReadOnly())
+    if (isReadOnly())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (source != nullptr && clipboard->supportsSelection()
+        && source == clipboard->mimeData(QClipboard::Selection)
+        && source != clipboard->mimeData(QClipboard::Clipboard)) {
+        ClipboardRedirect redirect(source, ClipboardRedirect::From::XSelection);
         m_pView->SendMessage(WM_PASTE);
+        return;
+    }
+    m_pView->SendMessage(WM_PASTE);
 }
 
 QMimeData* EditControl::createMimeDataFromSelection() const
@@ -155,6 +172,8 @@ void EditControl::dropEvent(QDropEvent* e)
     if (AfxFileDropEvent(this, e))
         return;
     RealizeWhole();
-    ClipboardRedirect redirect(e->mimeData());
+    // Dragged from another program: its bytes, as a paste reads them.
+    ClipboardRedirect redirect(e->mimeData(), e->source() == nullptr ? ClipboardRedirect::From::XDrop
+                                                                     : ClipboardRedirect::From::Data);
     QPlainTextEdit::dropEvent(e);
 }

@@ -34,7 +34,7 @@ using Clock = std::chrono::steady_clock;
 // One connection and one unseen window, to receive the selection on.
 class Requestor {
 public:
-    Requestor()
+    explicit Requestor(const char* selection)
     {
         m_c = xcb_connect(nullptr, nullptr);
         if (xcb_connection_has_error(m_c) != 0)
@@ -47,7 +47,7 @@ public:
         xcb_create_window(m_c, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                           &events);
-        m_clipboard = Atom("CLIPBOARD");
+        m_clipboard = Atom(selection);
         m_property = Atom("RUVOK_CLIPBOARD");
         m_incr = Atom("INCR");
         m_ok = m_clipboard != XCB_NONE && m_property != XCB_NONE;
@@ -217,9 +217,14 @@ bool IsTextTarget(const QByteArray& name)
 
 std::unique_ptr<QMimeData> ReadX11ClipboardText()
 {
+    return ReadX11SelectionText("CLIPBOARD");
+}
+
+std::unique_ptr<QMimeData> ReadX11SelectionText(const char* selection)
+{
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return nullptr;
-    Requestor x;
+    Requestor x(selection);
     if (!x.Ok() || !x.HasOwner())
         return nullptr;
     QByteArray list;

@@ -13,5 +13,7 @@ class QMimeData;
 // "text/plain;charset=..."), each under its own name with its bytes; NULL
 // where there is no X11 display, no owner, or the owner does not answer.
 std::unique_ptr<QMimeData> ReadX11ClipboardText();
+// The same of another selection: "PRIMARY", the text selected last anywhere.
+std::unique_ptr<QMimeData> ReadX11SelectionText(const char* selection);
 
 #endif

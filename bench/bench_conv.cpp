@@ -1,5 +1,10 @@
 // The converters over 32 MiB texts, the plain reference beside them and
 // memcpy of the same buffer as the ceiling; a table of the ratios at the end.
+// Then detection alone on the same texts: as they are, where it stops within
+// the first characters (JIS excepted: valid in all three, it is read to the
+// end), and each Shift_JIS and EUC-JP text after one character of the other
+// code, which makes the first deciding byte wrong, so that the text's
+// validity in its own code is checked to its end.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -62,6 +67,38 @@ void BM_PlainConvertToSjis(benchmark::State& state, const Sample* sample) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sample->text.size()));
 }
 
+void BM_Detect(benchmark::State& state, const Sample* sample) {
+    for (auto _ : state) {
+        int code = DetectKanjiCode(sample->text.c_str());
+        benchmark::DoNotOptimize(code);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sample->text.size()));
+}
+
+// The texts whose detection reads to the end, with the code they must give.
+struct FullScan {
+    Sample sample;
+    int code;
+};
+
+std::vector<FullScan>& FullScans() {
+    static std::vector<FullScan> scans;
+    return scans;
+}
+
+void MakeFullScans() {
+    for (const Sample& s : Samples()) {
+        if (s.encoding == TextEncoding::kJis) continue;
+        bool sjis = s.encoding == TextEncoding::kSjis;
+        // A half-width katakana first says EUC-JP; SS2 and a katakana say
+        // Shift_JIS; then "xx" so the pair stands apart from the text.
+        FullScan f{s, sjis ? KC_SJIS : KC_EUC};
+        f.sample.name += "-other-first";
+        f.sample.text = (sjis ? std::string("\xB1 ") : std::string("\x8E\xB1 ")) + s.text;
+        FullScans().push_back(std::move(f));
+    }
+}
+
 void BM_Memcpy(benchmark::State& state, const Sample* sample) {
     for (auto _ : state) {
         std::memcpy(Output().data(), sample->text.data(), sample->text.size() + 1);
@@ -104,6 +141,32 @@ bool OutputsAgree(const Sample& sample) {
     return fast == reference;
 }
 
+// Detection's targets: 4 GB/s on ASCII-heavy text, 2 GB/s on kanji-heavy.
+double DetectTarget(const Sample& sample) { return sample.kind == TextKind::kAsciiHeavy ? 4 * kGB : 2 * kGB; }
+
+int PrintDetectTable(const RecordingReporter& reporter) {
+    int missed = 0;
+    std::printf("\n%-24s %12s %10s %12s %8s  %s\n", "text", "detect GB/s", "memcpy", "convert GB/s", "target",
+                "met");
+    auto row = [&](const Sample& s, const std::string& copyName, const std::string& convertName) {
+        double rate = reporter.Rate("DetectKanjiCode/" + s.name);
+        double copy = reporter.Rate("Memcpy/" + copyName);
+        double convert = reporter.Rate("ConvertToSjis/" + convertName);
+        double target = DetectTarget(s);
+        bool met = rate >= target;
+        if (!met) ++missed;
+        std::printf("%-24s %12.2f %10.2f %12.2f %8.1f  %s\n", s.name.c_str(), rate / kGB, copy / kGB, convert / kGB,
+                    target / kGB, met ? "yes" : "NO");
+    };
+    for (const Sample& s : Samples()) row(s, s.name, s.name);
+    for (const FullScan& f : FullScans()) {
+        std::string base = f.sample.name.substr(0, f.sample.name.size() - std::strlen("-other-first"));
+        row(f.sample, base, base);
+    }
+    std::printf("detection targets: %s\n", missed == 0 ? "all met" : "some missed (see NO above)");
+    return missed;
+}
+
 int PrintTable(const RecordingReporter& reporter) {
     int missed = 0;
     std::printf("\n%-11s %10s %10s %10s %8s %8s %8s  %s\n", "text", "fast GB/s", "plain GB/s",
@@ -133,7 +196,14 @@ int PrintTable(const RecordingReporter& reporter) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     MakeSamples();
+    MakeFullScans();
     bool agree = true;
+    for (const FullScan& f : FullScans()) {
+        if (DetectKanjiCode(f.sample.text.c_str()) != f.code) {
+            std::fprintf(stderr, "MISDETECTED: %s\n", f.sample.name.c_str());
+            agree = false;
+        }
+    }
     for (const Sample& s : Samples()) {
         if (!OutputsAgree(s)) {
             std::fprintf(stderr, "MISMATCH: fast and plain conversion differ on %s\n", s.name.c_str());
@@ -147,11 +217,17 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Memcpy/" + s.name).c_str(), BM_Memcpy, &s)
             ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("DetectKanjiCode/" + s.name).c_str(), BM_Detect, &s)
+            ->Unit(benchmark::kMillisecond);
     }
+    for (const FullScan& f : FullScans())
+        benchmark::RegisterBenchmark(("DetectKanjiCode/" + f.sample.name).c_str(), BM_Detect, &f.sample)
+            ->Unit(benchmark::kMillisecond);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     PrintTable(reporter);
+    PrintDetectTable(reporter);
     // Missing a speed target is reported, not a failure of the run; wrong
     // output is.
     return agree ? 0 : 1;

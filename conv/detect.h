@@ -4,13 +4,17 @@
 
 #include <cstddef>
 
+#include "kanjicode_stream.h"
+
 namespace kanji {
 
 // `text` holds `n` bytes before its NUL. Same answer as DetectKanjiCode.
 int DetectKanjiCodeN(const unsigned char* text, std::size_t n);
 
-// The byte-at-a-time scan; `end` null means up to the NUL.
-int DetectFrom(const unsigned char* p, const unsigned char* end, unsigned& pending);
+void StartDetector(KanjiDetector& d);
+
+// The answer for a text that ends where the scan has got to.
+int DetectorAnswer(const KanjiDetector& d);
 
 }  // namespace kanji
 

@@ -8,15 +8,28 @@
 
 #include <cstddef>
 
-// DetectKanjiCode over pieces.
+// DetectKanjiCode over pieces. The fields are the scan's own; a caller only
+// starts, feeds and finishes it.
 struct KanjiDetector {
-    unsigned pending;  // a lead byte in wait of its partner, or 0
+    int first;          // the code the first deciding byte gives, or -1
+    unsigned pending;   // for that rule, a lead byte in wait of its partner, or 0
+    unsigned shared;    // whether the deciding byte was 0x8E or 0x8F, which start units in both
+    unsigned invalid;   // a bit (1 << code) for each code the text is invalid in
+    unsigned sjisLead;  // Shift_JIS reading: a lead byte in wait of its trail, or 0
+    unsigned eucLead;   // EUC-JP reading: the first byte of a unit not yet whole, or 0
+    unsigned eucSecond; // and its second byte, in a three-byte unit
+    int sjisScore;      // how likely each reading is, while both are valid
+    int eucScore;
+    unsigned sjisRow;   // the kanji row of each reading's last pair
+    unsigned eucRow;
+    unsigned sjisKana;  // whether each reading's last character was a half-width katakana
+    unsigned eucKana;
 };
 
 void StartKanjiDetector(KanjiDetector* detector);
 
 // Scans `n` bytes of the text (no NUL among them) and returns the KanjiCode
-// as soon as a byte decides, or -1. `*used` is the number of bytes scanned:
+// as soon as nothing that follows can change it, or -1. `*used` is the number of bytes scanned:
 // all of them, or all but an ESC near the end whose test needs bytes of the
 // next piece; those must come again at its start.
 int DetectInPiece(KanjiDetector* detector, const char* in, std::size_t n, std::size_t* used);

@@ -26,6 +26,9 @@ cmake --build "$build" --target benchmarks -j2
 echo "== conversion library (32 MiB texts)"
 "$build/bench/bench_conv" --benchmark_min_time=0.5
 echo
+echo "== detection on manpages-ja, beside nkf -g"
+"$build/bench/bench_detect"
+echo
 echo "== whole programs"
 "$build/bench/bench_programs"
 

@@ -10,6 +10,7 @@
 #include "kanjicode.h"
 #include "ruvok_version.h"
 #include "text_stream.h"
+#include "unicode_form.h"
 
 namespace {
 
@@ -27,8 +28,16 @@ void PrintHelp() {
         "converted piece by piece in the same small memory whatever its size; with no\n"
         "FILE, or where FILE is -, standard input is read.\n"
         "\n"
-        "  --detect   print the detected code instead: JIS, SJIS or EUC, one line per\n"
-        "             file, after the file's name and \": \" when there are several\n"
+        "Unicode text is converted too: text that starts with a byte-order mark (UTF-8,\n"
+        "UTF-16LE or UTF-16BE; the mark is left out), or that is valid UTF-8 throughout\n"
+        "with at least one character beyond ASCII. Each character code page 932 lacks\n"
+        "becomes the GETA MARK (81 AC) and their number is reported on standard error;\n"
+        "WAVE DASH, MINUS SIGN and the other Linux forms of the code page's characters\n"
+        "become those characters. A NUL character ends UTF-16 text.\n"
+        "\n"
+        "  --detect   print the detected code instead: JIS, SJIS, EUC, UTF-8, UTF-16LE\n"
+        "             or UTF-16BE, one line per file, after the file's name and \": \"\n"
+        "             when there are several\n"
         "  --utf8     convert to Shift_JIS as above, then decode it as code page 932 and\n"
         "             write UTF-8 with LF line ends, for reading in a terminal; CR LF and\n"
         "             a lone CR each become one LF; each byte that does not decode\n"
@@ -53,8 +62,14 @@ const char* DisplayName(const char* path) {
     return std::strcmp(path, "-") == 0 ? "standard input" : path;
 }
 
-const char* CodeName(int code) {
-    switch (code) {
+const char* CodeName(const TextOutcome& outcome) {
+    switch (outcome.form) {
+    case UF_UTF8: return "UTF-8";
+    case UF_UTF16LE: return "UTF-16LE";
+    case UF_UTF16BE: return "UTF-16BE";
+    default: break;
+    }
+    switch (outcome.code) {
     case KC_JIS: return "JIS";
     case KC_EUC: return "EUC";
     default: return "SJIS";
@@ -65,9 +80,10 @@ void ReportNulCut(const char* path, const TextOutcome& outcome) {
     if (!outcome.nul) return;
     unsigned long long after = outcome.after_nul;
     std::fprintf(stderr,
-                 "%s: %s: NUL byte at offset %llu ends the text; it and the %llu byte%s "
+                 "%s: %s: NUL %s at offset %llu ends the text; it and the %llu byte%s "
                  "after it are left out\n",
-                 kProgram, DisplayName(path), static_cast<unsigned long long>(outcome.nul_offset), after,
+                 kProgram, DisplayName(path), outcome.form == UF_UTF16LE || outcome.form == UF_UTF16BE ? "character" : "byte",
+                 static_cast<unsigned long long>(outcome.nul_offset), after,
                  after == 1 ? "" : "s");
 }
 
@@ -111,12 +127,16 @@ public:
             m_failed = true;
         }
         ReportNulCut(path, outcome);
+        if (outcome.substituted > 0)
+            std::fprintf(stderr, "%s: %s: %llu character%s not in code page 932, written as GETA MARK (81 AC)\n",
+                         kProgram, DisplayName(path), static_cast<unsigned long long>(outcome.substituted),
+                         outcome.substituted == 1 ? "" : "s");
 
         if (m_mode == Mode::kDetect) {
             if (outcome.read_error != 0) return true;
             std::string line;
             if (m_several) line.append(path).append(": ");
-            line.append(CodeName(outcome.code)).append("\n");
+            line.append(CodeName(outcome)).append("\n");
             return Write(line.data(), line.size());
         }
         if (m_mode == Mode::kConvert) return CheckWrite(outcome.write_error);

@@ -19,6 +19,8 @@
 
 #include "kanjicode.h"
 #include "kanjicode_stream.h"
+#include "unicode_form.h"
+#include "unicode_sjis.h"
 
 namespace {
 
@@ -95,7 +97,11 @@ public:
         if (m_nul) n = static_cast<size_t>(std::min<uint64_t>(n, m_nulOffset - m_pos));
         if (n == 0) return 0;
         long long got = 0;
-        if (m_replaying) {
+        if (m_frontUsed < m_frontLength) {  // what Peek read comes first
+            got = static_cast<long long>(std::min(n, m_frontLength - m_frontUsed));
+            std::memcpy(buf, m_front + m_frontUsed, static_cast<size_t>(got));
+            m_frontUsed += static_cast<size_t>(got);
+        } else if (m_replaying) {
             got = static_cast<long long>(std::fread(buf, 1, n, m_spill));
             if (got == 0) {
                 if (std::ferror(m_spill)) return -EIO;
@@ -111,7 +117,7 @@ public:
             if (m_spill && std::fwrite(buf, 1, static_cast<size_t>(got), m_spill) != static_cast<size_t>(got))
                 return -(errno ? errno : EIO);
         }
-        if (!m_nul) {
+        if (!m_nul && m_nulEnds) {
             if (const void* nul = std::memchr(buf, 0, static_cast<size_t>(got))) {
                 got = static_cast<const char*>(nul) - buf;
                 m_nul = true;
@@ -121,6 +127,32 @@ public:
         m_pos += static_cast<uint64_t>(got);
         return got;
     }
+
+    // Reads the first `n` bytes of the text (at most kFrontSize, fewer where
+    // it is shorter), whatever they are, for a look at its byte-order mark:
+    // the next Read gives them again. Returns their number, or a negative
+    // errno value.
+    static constexpr size_t kFrontSize = 4;
+    long long Peek(const char** front, size_t n) {
+        while (m_frontLength < n) {
+            long long got = ReadRetrying(m_fd, m_front + m_frontLength, n - m_frontLength);
+            if (got < 0) return got;
+            if (got == 0) break;
+            m_read += static_cast<uint64_t>(got);
+            m_frontLength += static_cast<size_t>(got);
+        }
+        *front = m_front;
+        return static_cast<long long>(m_frontLength);
+    }
+
+    // Leaves out the next `n` bytes (a byte-order mark that Peek saw).
+    void Skip(size_t n) {
+        m_frontUsed += n;
+        m_pos += n;
+    }
+
+    // UTF-16 is full of NUL bytes: they end no text.
+    void KeepNuls() { m_nulEnds = false; }
 
     bool Ended() const { return m_nul && m_pos == m_nulOffset; }
     uint64_t Position() const { return m_pos; }
@@ -160,6 +192,18 @@ public:
 
     uint64_t NulOffset() const { return m_nulOffset; }
 
+    // The number of bytes of the whole text, reading the rest of a pipe.
+    long long TotalSize(char* buf, size_t n) {
+        if (m_seekable) return static_cast<long long>(m_size - m_start);
+        for (;;) {
+            long long got = ReadRetrying(m_fd, buf, n);
+            if (got < 0) return got;
+            if (got == 0) break;
+            m_read += static_cast<uint64_t>(got);
+        }
+        return static_cast<long long>(m_read);
+    }
+
 private:
     int m_fd;
     bool m_seekable = false;
@@ -172,6 +216,55 @@ private:
     uint64_t m_heldFrom = 0;
     std::FILE* m_spill = nullptr;
     bool m_replaying = false;
+    bool m_nulEnds = true;
+    char m_front[kFrontSize];
+    size_t m_frontLength = 0;
+    size_t m_frontUsed = 0;
+};
+
+// Whether the bytes so far are valid UTF-8 (a character cut by the end of
+// them is no fault) and hold a multi-byte character; as unicode_form.h
+// has it, fed a piece at a time.
+class Utf8Check {
+public:
+    void Put(const char* text, size_t n) {
+        const auto* p = reinterpret_cast<const unsigned char*>(text);
+        for (size_t i = 0; i < n && !m_invalid; ++i) {
+            unsigned b = p[i];
+            if (m_need != 0) {
+                if (b < m_low || b > m_high) {
+                    m_invalid = true;
+                    break;
+                }
+                m_low = 0x80;
+                m_high = 0xBF;
+                if (--m_need == 0) m_multibyte = true;
+                continue;
+            }
+            if (b < 0x80) continue;
+            if (b >= 0xC2 && b <= 0xDF) {
+                m_need = 1;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                m_need = 2;
+                if (b == 0xE0) m_low = 0xA0;
+                if (b == 0xED) m_high = 0x9F;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                m_need = 3;
+                if (b == 0xF0) m_low = 0x90;
+                if (b == 0xF4) m_high = 0x8F;
+            } else {
+                m_invalid = true;
+            }
+        }
+    }
+    bool Invalid() const { return m_invalid; }
+    bool IsUtf8() const { return !m_invalid && m_multibyte; }
+
+private:
+    unsigned m_need = 0;
+    unsigned m_low = 0x80, m_high = 0xBF;
+    bool m_invalid = false;
+    bool m_multibyte = false;
 };
 
 // How many bytes from the start all three converters turn into the same
@@ -184,6 +277,34 @@ size_t AgreedPrefix(const char* text, size_t n) {
     return n;
 }
 
+// The Unicode form a byte-order mark at the start of the text gives, and
+// the mark's length; UF_NONE where there is none.
+int FormOfMark(const char* front, size_t n, size_t* mark) {
+    std::size_t bom = 0;
+    int form = DetectUnicodeForm(front, n, &bom);
+    *mark = bom;
+    return bom != 0 ? form : UF_NONE;
+}
+
+// Reads the rest of a Unicode text, from `in[0..n)` on, through `unicode`.
+void PumpUnicode(TextSource& source, UnicodeToSjis& unicode, char* in, size_t n, size_t pieceSize,
+                 TextOutcome& outcome) {
+    for (;;) {
+        if (n > 0) unicode.Put(in, n);
+        if (unicode.Ended() || unicode.WriteError() != 0) break;
+        long long got = source.Read(in, pieceSize);
+        if (got < 0) {
+            outcome.read_error = static_cast<int>(-got);
+            break;
+        }
+        if (got == 0) break;
+        n = static_cast<size_t>(got);
+    }
+    unicode.Finish();
+    outcome.write_error = unicode.WriteError();
+    outcome.substituted = unicode.Substituted();
+}
+
 }  // namespace
 
 TextOutcome StreamText(int fd, TextSink* sink) {
@@ -191,11 +312,49 @@ TextOutcome StreamText(int fd, TextSink* sink) {
     static char out[2 * (kPieceSize + 2 * kCarryRoom)];
     TextOutcome outcome;
     TextSource source(fd);
+
+    // A byte-order mark decides at once.
+    const char* front = nullptr;
+    long long peeked = source.Peek(&front, 3);
+    if (peeked < 0) {
+        outcome.read_error = static_cast<int>(-peeked);
+        return outcome;
+    }
+    size_t mark = 0;
+    outcome.form = FormOfMark(front, static_cast<size_t>(peeked), &mark);
+    if (outcome.form != UF_NONE) {
+        if (outcome.form != UF_UTF8) source.KeepNuls();
+        source.Skip(mark);
+        if (!sink) return outcome;
+        UnicodeToSjis unicode(outcome.form, sink);
+        PumpUnicode(source, unicode, in, 0, kPieceSize, outcome);
+        if (unicode.Ended()) {
+            outcome.nul = true;
+            outcome.nul_offset = mark + unicode.NulOffset();
+            long long total = source.TotalSize(in, kPieceSize);
+            if (total < 0)
+                outcome.read_error = static_cast<int>(-total);
+            else if (static_cast<uint64_t>(total) > outcome.nul_offset + 2)
+                outcome.after_nul = static_cast<uint64_t>(total) - outcome.nul_offset - 2;
+        } else if (source.Ended()) {
+            outcome.nul = true;  // a NUL byte ends UTF-8 text
+            outcome.nul_offset = source.NulOffset();
+            long long after = source.CountAfterNul(in, kPieceSize);
+            if (after < 0)
+                outcome.read_error = static_cast<int>(-after);
+            else
+                outcome.after_nul = static_cast<uint64_t>(after);
+        }
+        return outcome;
+    }
+
     KanjiDetector detector;
     StartKanjiDetector(&detector);
+    Utf8Check utf8;
     SjisStream stream;
     StartSjisStream(&stream, KC_SJIS);  // until detection decides, for the bytes all agree on
     int code = -1;
+    int legacy = -1;  // what DetectKanjiCode gives, once it has decided
     bool holding = false;
     size_t keep = 0;  // bytes at the start of `in` that come again
 
@@ -210,13 +369,19 @@ TextOutcome StreamText(int fd, TextSink* sink) {
             outcome.read_error = static_cast<int>(-got);
             return outcome;
         }
+        utf8.Put(in + keep, static_cast<size_t>(got));
         size_t n = keep + static_cast<size_t>(got);
         bool ended = got == 0 || source.Ended();
         in[n] = '\0';
         if (code < 0) {
             size_t used = n;
-            int decided = ended ? FinishDetector(&detector, in, n) : DetectInPiece(&detector, in, n, &used);
-            if (decided < 0) {
+            if (legacy < 0) legacy = ended ? FinishDetector(&detector, in, n) : DetectInPiece(&detector, in, n, &used);
+            // Text that is valid UTF-8 so far may still be Unicode: that is
+            // known only at its end, or at its first byte that UTF-8 has no
+            // place for.
+            bool decided = legacy >= 0 && (utf8.Invalid() || ended);
+            if (decided && ended && utf8.IsUtf8()) outcome.form = UF_UTF8;
+            if (!decided) {
                 if (!holding) {
                     size_t agreed = AgreedPrefix(in, n);
                     size_t unused = 0;
@@ -230,12 +395,12 @@ TextOutcome StreamText(int fd, TextSink* sink) {
                         }
                     }
                 }
-                keep = n - used;
+                keep = legacy < 0 ? n - used : 0;
                 std::memmove(in, in + used, keep);
                 continue;
             }
-            code = decided;
-            outcome.code = code;
+            code = legacy;
+            if (outcome.form == UF_NONE) outcome.code = code;
             if (!sink) break;
             stream.code = code;  // the bytes so far leave every converter in the same state
             if (holding) {
@@ -247,7 +412,19 @@ TextOutcome StreamText(int fd, TextSink* sink) {
                     return outcome;
                 }
                 keep = 0;
+                if (outcome.form != UF_NONE) {
+                    UnicodeToSjis unicode(outcome.form, sink);
+                    unicode.SetPrevious(stream.prev);
+                    PumpUnicode(source, unicode, in, 0, kPieceSize, outcome);
+                    break;
+                }
                 continue;
+            }
+            if (outcome.form != UF_NONE) {
+                UnicodeToSjis unicode(outcome.form, sink);
+                unicode.SetPrevious(stream.prev);
+                PumpUnicode(source, unicode, in, n, kPieceSize, outcome);
+                break;
             }
         }
         if (ended) {

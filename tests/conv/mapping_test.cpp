@@ -109,13 +109,16 @@ ThreeForms MakeThreeForms(TextMaker& maker, std::size_t units)
         mode = to;
     };
     // Start with a row 0x30 to 0x4F character, so that detection sees an
-    // EUC-JP lead byte from 0xA0 to 0xDF before anything else decides.
+    // EUC-JP lead byte from 0xA0 to 0xDF before anything else decides, and
+    // with a trail byte of 0xFD or 0xFE, which Shift_JIS has no place for:
+    // random characters are no Japanese text, and a text that reads as both
+    // codes would be left to how likely each reading is.
     bool first = true;
     for (std::size_t i = 0; i < units; ++i) {
         unsigned r = maker.Below(14);
         if (first || r < 6) {
             unsigned a = first ? maker.Between(0x30, 0x4F) : maker.Between(0x21, 0x74);
-            unsigned b = maker.Between(0x21, 0x7E);
+            unsigned b = first ? maker.Between(0x7D, 0x7E) : maker.Between(0x21, 0x7E);
             first = false;
             f.sjis += PairToSjis(a, b);
             f.euc += static_cast<char>(a | 0x80);
@@ -203,7 +206,9 @@ TEST(ShiftJisText, WithCrLfAndWholePairsIsUnchanged)
                 text += static_cast<char>(r < 22 ? maker.Between(0xA1, 0xDF) : "\x80\xa0\xfd\xfe\xff"[maker.Below(5)]);
             } else if (r < 8) {
                 unsigned lead = maker.Below(2) ? maker.Between(0x81, 0x9F) : maker.Between(0xE0, 0xFC);
-                decided = decided || lead <= 0x9F;
+                // 0x8E and 0x8F also start EUC-JP units; the others make
+                // the text Shift_JIS alone.
+                decided = decided || (lead <= 0x9F && lead != 0x8E && lead != 0x8F);
                 unsigned trail = maker.Between(0x40, 0xFB);
                 if (trail >= 0x7F) ++trail;  // 0x40-0x7E, 0x80-0xFC
                 text += static_cast<char>(lead);
@@ -218,6 +223,7 @@ TEST(ShiftJisText, WithCrLfAndWholePairsIsUnchanged)
                 if (c != '\n' && c != '\r' && c != '\x1b') text += c;
             }
         }
+        if (!decided) text += "\x88\x9F";  // else it may read as EUC-JP too
         std::string label = "seed " + std::to_string(seed) + " #" + std::to_string(i);
         std::string err = checker.Check(text, label);
         if (!err.empty()) {

@@ -11,6 +11,7 @@
 #include "conv_test_support.h"
 #include "kanjicode.h"
 #include "kanjicode_length.h"
+#include "kanjicode_plain.h"
 #include "kanjicode_stream.h"
 #include "text_maker.h"
 
@@ -162,6 +163,73 @@ TEST(Pieces, LongTextsInPiecesOfEverySize)
             if (runner.Detect(text, cuts) != code)
                 log.Add("#" + std::to_string(i) + ": detection in pieces of " + std::to_string(size));
         }
+    }
+    EXPECT_EQ(log.Count(), 0);
+}
+
+}  // namespace
+}  // namespace convtest
+
+namespace convtest {
+namespace {
+
+// Texts whose first deciding byte names the other code, so that detection
+// checks the rest to its end, in blocks where it can: Shift_JIS after a
+// half-width katakana and a kanji (0xB1 says EUC-JP; 0x95 is none), EUC-JP
+// after SS2 and a pair cut by LF (0x8E says Shift_JIS; 0xF3 before LF is
+// none). The rest is mostly valid with a fault here and there, around the
+// blocks' edges. The block scan, the plain one and the one over pieces must
+// agree.
+TEST(Pieces, TextsReadToTheEnd)
+{
+    const std::uint64_t seed = TestSeed(0x7e11d);
+    TextMaker maker(seed);
+    PieceRunner runner(1200);
+    FailureLog log;
+    for (int i = 0; i < 4000; ++i) {
+        const bool sjis = i % 2 == 0;
+        Bytes text = sjis ? "\xB1\x95\x5C" : "\x8E\xB1\xA4\xF3\n";
+        std::size_t length = maker.Between(60, 1100);
+        const bool faulty = maker.Below(3) == 0;
+        while (text.size() < length) {
+            unsigned r = maker.Below(100);
+            if (faulty && r == 0) {
+                text += static_cast<char>(maker.Between(0x80, 0xFF));  // anything
+                text += static_cast<char>(maker.Between(0x01, 0xFF));
+            } else if (r < 15) {
+                text += static_cast<char>(maker.Between(0x20, 0x7E));
+            } else if (r < 18) {
+                text += '\n';
+            } else if (sjis && r < 30) {
+                text += static_cast<char>(maker.Between(0xA1, 0xDF));
+            } else if (sjis) {
+                text += static_cast<char>(maker.Below(2) ? maker.Between(0x81, 0x9F) : maker.Between(0xE0, 0xFC));
+                unsigned t = maker.Between(0x40, 0xFB);
+                text += static_cast<char>(t >= 0x7F ? t + 1 : t);
+            } else if (r < 22) {
+                text += '\x8E';
+                text += static_cast<char>(maker.Between(0xA1, 0xDF));
+            } else if (r < 24) {
+                text += '\x8F';
+                text += static_cast<char>(maker.Between(0xA1, 0xFE));
+                text += static_cast<char>(maker.Between(0xA1, 0xFE));
+            } else {
+                text += static_cast<char>(maker.Between(0xA1, 0xFE));
+                text += static_cast<char>(maker.Between(0xA1, 0xFE));
+            }
+        }
+        const int code = DetectKanjiCode(text.c_str());
+        const int plainCode = plain::DetectKanjiCode(text.c_str());
+        std::string label = "seed " + std::to_string(seed) + " #" + std::to_string(i);
+        if (code != plainCode)
+            log.Add(label + ": the block scan gives " + KanjiCodeName(code) + ", the plain one " +
+                    KanjiCodeName(plainCode) + "\n  input: " + Hex(text));
+        if (!faulty && code != (sjis ? KC_SJIS : KC_EUC))
+            log.Add(label + ": valid text detected as " + std::string(KanjiCodeName(code)) + "\n  input: " + Hex(text));
+        std::size_t a = maker.Below(static_cast<unsigned>(text.size()) + 1);
+        std::size_t b = maker.Below(static_cast<unsigned>(text.size()) + 1);
+        if (runner.Detect(text, {std::min(a, b), std::max(a, b)}) != code)
+            log.Add(label + ": detection over pieces differs\n  " + Describe(text, {std::min(a, b), std::max(a, b)}));
     }
     EXPECT_EQ(log.Count(), 0);
 }

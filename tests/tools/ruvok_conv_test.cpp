@@ -228,9 +228,10 @@ TEST(RuvokConvExamples, EucJp) {
                   {"61 0A B0 A1", "61 0D 0A 88 9F", ""},
                   {"B0 A1 8E B1", "88 9F B1", "mended: SS2 0xB1 is that half-width katakana"},
                   {"B0 A1 8F B0 A1 0A", "88 9F 81 AC 0D 0A", "a JIS X 0212 character becomes GETA MARK"},
-                  {"B0 A1 8E A0", "88 9F 77 9E", "any other SS2 pair goes through the pair arithmetic"},
-                  {"B0 A1 A4 0A", "88 9F 82 08", "an LF as second byte: (0x24, 0x8A) is mapped"},
-                  {"B1 0A", "89 AA", ""},
+                  // Invalid in EUC-JP and valid in Shift_JIS: read as Shift_JIS.
+                  {"B0 A1 8E A0", "B0 A1 8E A0", "SS2 then 0xA0 is no EUC-JP"},
+                  {"B0 A1 A4 0A", "B0 A1 A4 0D 0A", "a pair cut by LF is no EUC-JP"},
+                  {"B1 0A", "B1 0D 0A", "a pair cut by LF is no EUC-JP"},
               },
               true);
 }
@@ -268,10 +269,12 @@ TEST(RuvokConvExamples, EachFileIsItsOwnConversion) {
 
 TEST(RuvokConvExamples, ConvertedNulBytesAreWrittenToo) {
     // These pairs map to a Shift_JIS byte 00; the text goes on after it.
+    // FD FE first (EF 9E), which Shift_JIS has no place for, keeps the
+    // texts EUC-JP, malformed as they are.
     CheckRows({},
               {
-                  {"A1 60 61", "81 00 61", "EUC-JP A1 60 maps to 81 00"},
-                  {"A2 02 B0 A1", "81 00 88 9F", "EUC-JP A2 02 maps to 81 00"},
+                  {"FD FE A1 60 61", "EF 9E 81 00 61", "EUC-JP A1 60 maps to 81 00"},
+                  {"FD FE A2 02 B0 A1", "EF 9E 81 00 88 9F", "EUC-JP A2 02 maps to 81 00"},
               },
               true);
 
@@ -287,11 +290,12 @@ TEST(RuvokConvExamples, ConvertedNulBytesAreWrittenToo) {
         const char* what;
     };
     const Case cases[] = {
-        {std::string(200, 'a') + repeat(Hex("A1 60"), 3), std::string(200, 'a') + repeat(Hex("81 00"), 3),
+        {std::string(200, 'a') + Hex("FD FE") + repeat(Hex("A1 60"), 3),
+         std::string(200, 'a') + Hex("EF 9E") + repeat(Hex("81 00"), 3),
          "EUC-JP pairs giving 81 00 at the end"},
         {Hex("1B 24 42") + repeat(Hex("A0 82"), 100), std::string(200, '\0'),
          "JIS pairs giving 00 00 only"},
-        {repeat("a\n", 1000) + Hex("A1 60"), repeat("a\r\n", 1000) + Hex("81 00"),
+        {repeat("a\n", 1000) + Hex("FD FE A1 60"), repeat("a\r\n", 1000) + Hex("EF 9E 81 00"),
          "every LF gains a CR, then 81 00"},
     };
     for (const Case& c : cases) {

@@ -151,14 +151,16 @@ TEST_F(DocLoad, TextAfterAConverted00ByteIsShownAndSaved)
         std::string file;
         std::string saved;
     };
-    // こ in EUC-JP first, so the file is taken for EUC-JP.
+    // こ in EUC-JP first, so the file is taken for EUC-JP, and A1 FD (◎),
+    // which Shift_JIS has no reading for, so that it is not taken for that.
     const std::vector<Case> cases = {
-        {"EUC-JP A1 60 in the middle", "\xa4\xb3\xa1\x60" "abc\n", std::string("\x82\xb1\x81\0abc\r\n", 9)},
-        {"at the end", "\xa4\xb3\xa1\x60", std::string("\x82\xb1\x81\0", 4)},
-        {"twice, with a line after", "\xa4\xb3\xa1\x60\xa1\x60\nx\n",
-         std::string("\x82\xb1\x81\0\x81\0\r\nx\r\n", 11)},
-        {"Shift_JIS taken for EUC-JP, 83 60 after its first kana", "\xb1\x83\x60\x83\x60zz",
-         ConvertedText("\xb1\x83\x60\x83\x60zz")},
+        {"EUC-JP A1 60 in the middle", "\xa4\xb3\xa1\xfd\xa1\x60" "abc\n",
+         std::string("\x82\xb1\x81\x9d\x81\0abc\r\n", 11)},
+        {"at the end", "\xa4\xb3\xa1\xfd\xa1\x60", std::string("\x82\xb1\x81\x9d\x81\0", 6)},
+        {"twice, with a line after", "\xa4\xb3\xa1\xfd\xa1\x60\xa1\x60\nx\n",
+         std::string("\x82\xb1\x81\x9d\x81\0\x81\0\r\nx\r\n", 13)},
+        {"a text no code reads, taken for EUC-JP by its first byte", "\xb1\x83\x60\x83\x60zz\xff",
+         ConvertedText("\xb1\x83\x60\x83\x60zz\xff")},
     };
     TempDir dir;
     for (const Case& c : cases) {

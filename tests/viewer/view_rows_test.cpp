@@ -131,13 +131,20 @@ std::vector<int> RowStarts(const QPlainTextEdit& e)
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         doc.documentLayout()->blockBoundingRect(b);
         const QTextLayout* tl = b.layout();
+        const int composed = static_cast<int>(tl->preeditAreaText().size());
+        const int composedAt = tl->preeditAreaPosition();
         for (int i = 0; i < tl->lineCount(); ++i) {
             const QTextLine line = tl->lineAt(i);
             if (i == 0 && edittext::GoesOnFromBefore(b) && line.x() > margin)
                 continue;  // the rest of the row before
-            starts.push_back(TextOffset(doc, b.position() + line.textStart()) + composing);
+            // The line's start counts what is composed before it in this
+            // block; the block's own text does not (a start past the block's
+            // end is not in the next block).
+            const int before = composed > 0 && line.textStart() > composedAt
+                ? std::min(line.textStart() - composedAt, composed) : 0;
+            starts.push_back(TextOffset(doc, b.position() + line.textStart() - before) + composing + before);
         }
-        composing += static_cast<int>(tl->preeditAreaText().size());
+        composing += composed;
     }
     return starts;
 }
@@ -471,26 +478,30 @@ TEST(ViewRows, InputMethodCompositionKeepsTheRowsOfOneBlock)
     }
 }
 
-// Not yet so: a composition of several characters that ends just before a
-// block break makes the row across the break end a character early while
-// it is being composed (the committed text wraps as one block does).
-TEST(ViewRows, DISABLED_ALongCompositionJustBeforeABlockBreakKeepsItsRow)
+// A composition of several characters that ends at or just before a block
+// break pushes the rest of its block into the row across the break: the
+// rows while composing are those of one block.
+TEST(ViewRows, ALongCompositionJustBeforeABlockBreakKeepsItsRow)
 {
-    Pair p = Pair::Make(Line(20000, 21, false), 400);
-    const int at = Joins(*Edit(p.w)->document(), 1).at(0) - 2;
-    QTextCursor c = Edit(p.w)->textCursor();
-    c.setPosition(DocPosition(*Edit(p.w)->document(), at));
-    Edit(p.w)->setTextCursor(c);
-    QTextCursor r = p.ref->textCursor();
-    r.setPosition(at);
-    p.ref->setTextCursor(r);
     const QString preedit = QStringLiteral("\u306B\u307B\u3093\u3054\u306E\u3076\u3093");
-    QInputMethodEvent compose(preedit, {});
-    QApplication::sendEvent(p.w.Widget(), &compose);
-    QInputMethodEvent same(preedit, {});
-    QApplication::sendEvent(p.ref.get(), &same);
-    QApplication::processEvents();
-    EXPECT_EQ(FirstDifference(RowStarts(*Edit(p.w)), RowStarts(*p.ref), Joins(*Edit(p.w)->document(), 1000)), "");
+    // How far before the break the composition starts.
+    for (const int back : {0, 1, 2, 3, 7, 40}) {
+        Pair p = Pair::Make(Line(20000, 21, false), 400);
+        const int at = Joins(*Edit(p.w)->document(), 1).at(0) - back;
+        QTextCursor c = Edit(p.w)->textCursor();
+        c.setPosition(DocPosition(*Edit(p.w)->document(), at));
+        Edit(p.w)->setTextCursor(c);
+        QTextCursor r = p.ref->textCursor();
+        r.setPosition(at);
+        p.ref->setTextCursor(r);
+        QInputMethodEvent compose(preedit, {});
+        QApplication::sendEvent(p.w.Widget(), &compose);
+        QInputMethodEvent same(preedit, {});
+        QApplication::sendEvent(p.ref.get(), &same);
+        QApplication::processEvents();
+        EXPECT_EQ(FirstDifference(RowStarts(*Edit(p.w)), RowStarts(*p.ref), Joins(*Edit(p.w)->document(), 1000)), "")
+            << "composing " << back << " before the break";
+    }
 }
 
 // A screen reader reads the line as the one line it is: its text, words

@@ -15,6 +15,7 @@ packages=(
   nkf icu-devtools manpages-ja
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
   dpkg-dev lintian desktop-file-utils appstream
+  acl attr e2fsprogs dbus-x11
 )
 # The 32-bit Windows build's tests run under 32-bit wine, where the machine
 # runs 32-bit programs at all.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,6 +41,28 @@ long long SeekFd(int fd, long long offset, int whence) { return lseek(fd, static
 using FileStat = struct stat;
 int StatFd(int fd, FileStat* st) { return fstat(fd, st); }
 #endif
+
+// A temporary file for what a pipe gave, in the folder TMPDIR names (the C
+// library's tmpfile() would always take /tmp), removed from it at once.
+FILE* SpillFile() {
+#ifdef _WIN32
+    return std::tmpfile();
+#else
+    const char* dir = std::getenv("TMPDIR");
+    std::string name = dir != nullptr && dir[0] == '/' ? dir : P_tmpdir;
+    name += "/ruvok-conv-XXXXXX";
+    const int fd = mkstemp(&name[0]);
+    if (fd < 0) return nullptr;
+    unlink(name.c_str());
+    FILE* file = fdopen(fd, "w+b");
+    if (file == nullptr) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return file;
+#endif
+}
 
 long long ReadRetrying(int fd, char* buf, size_t n) {
     long long got;
@@ -138,7 +162,7 @@ public:
     int Keep(uint64_t offset, const char* bytes, size_t size) {
         m_heldFrom = offset;
         if (m_seekable) return 0;
-        m_spill = std::tmpfile();  // unlinked at once: nothing stays behind
+        m_spill = SpillFile();  // unlinked at once: nothing stays behind
         if (!m_spill) return errno ? errno : EIO;
         if (std::fwrite(bytes, 1, size, m_spill) != size) return errno ? errno : EIO;
         return 0;

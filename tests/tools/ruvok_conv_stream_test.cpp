@@ -113,6 +113,46 @@ TEST(RuvokConvStream, DelayedDetectionFromFileAndPipe) {
     }
 }
 
+// What a pipe gave before the detection decided waits in a file in the
+// folder TMPDIR names, as the user asked, and never in /tmp regardless.
+TEST(RuvokConvStream, APipesTextWaitsWhereTmpdirSays) {
+    Scratch scratch;
+    const std::string text = DelayedTexts()[3].second;  // held back: the codes read it apart
+    const std::string want = Library(text);
+    const std::string folder = scratch.Write("") + ".d";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const char* saved = std::getenv("TMPDIR");
+    const std::string before = saved != nullptr ? saved : "";
+    const struct {
+        const char* tmpdir;  // nullptr: unset
+        bool works;
+        const char* why;
+    } rows[] = {
+        {nullptr, true, "no TMPDIR: the system's folder"},
+        {folder.c_str(), true, "a folder of the user's"},
+        {"/nonexistent/ruvok-conv", false, "a folder that does not exist"},
+    };
+    for (const auto& row : rows) {
+        if (row.tmpdir != nullptr)
+            setenv("TMPDIR", row.tmpdir, 1);
+        else
+            unsetenv("TMPDIR");
+        RunOptions piped;
+        piped.stdin_data = text;
+        RunResult pipe = RunProgram({}, piped);
+        EXPECT_EQ(pipe.exit_code == 0, row.works) << row.why << ": " << pipe.err;
+        if (row.works) {
+            EXPECT_TRUE(pipe.out == want) << row.why;
+        } else {
+            EXPECT_FALSE(pipe.err.empty()) << row.why << ": the failure says so";
+        }
+    }
+    if (saved != nullptr)
+        setenv("TMPDIR", before.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
 // Standard input may be a file already read in part: the text is what
 // follows, and a second reading starts there too.
 TEST(RuvokConvStream, StandardInputFromTheMiddleOfAFile) {

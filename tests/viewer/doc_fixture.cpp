@@ -182,10 +182,18 @@ std::string RunUnprivileged(const std::function<std::string()>& body)
 {
     if (::geteuid() != 0)
         return body();
+    const unsigned nobody = 65534;
+    return RunAs(nobody, nobody, {}, body);
+}
+
+std::string RunAs(unsigned uid, unsigned gid, const std::vector<unsigned>& groups,
+                  const std::function<std::string()>& body)
+{
     return RunInChild([&]() -> std::string {
-        const uid_t nobody = 65534;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
-            return std::string("could not drop to an unprivileged user: ") + std::strerror(errno);
+        const std::vector<gid_t> list(groups.begin(), groups.end());
+        if (::setgroups(list.size(), list.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            return std::string("could not become user ") + std::to_string(uid) + ": " +
+                   std::strerror(errno);
         return body();
     });
 }

@@ -93,6 +93,10 @@ bool FileExists(const std::string& path);
 std::string RunUnprivileged(const std::function<std::string()>& body);
 // Runs `body` in a child process (for limits that must not reach this one).
 std::string RunInChild(const std::function<std::string()>& body);
+// Runs `body` in a child process as user `uid` of group `gid` and the
+// supplementary `groups` (root only).
+std::string RunAs(unsigned uid, unsigned gid, const std::vector<unsigned>& groups,
+                  const std::function<std::string()>& body);
 
 // The resets every document test starts with: a new, empty, unmodified
 // document and no prompts waiting.

@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <iterator>
 #include <malloc.h>
 #include <string>
 #include <sys/stat.h>
@@ -255,3 +256,78 @@ TEST(FrameworkMessageMap, EachHandlerIsCalledWithItsOwnArguments)
 }
 
 }  // namespace
+
+// The registration claims text files only by a desktop entry it could
+// write, and its removal gives the user's mimeapps.list back byte for byte:
+// their own empty group, their line ends and a missing last line end
+// included.
+TEST(FrameworkShell, UnregisterGivesTheUsersListBackByteForByte)
+{
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    const QByteArray configDirs = qgetenv("XDG_CONFIG_DIRS");
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    const struct {
+        const char* why;
+        bool exists;
+        const char* list;
+        bool entryBlocked;  // the applications folder is a file
+    } rows[] = {
+        {"no list", false, "", false},
+        {"the user's own empty group", true, "[Default Applications]\n", false},
+        {"an empty group without a line end", true, "[Default Applications]", false},
+        {"another group, CR LF", true, "[Added Associations]\r\nimage/png=gimp.desktop;\r\n", false},
+        {"no last line end", true, "[Added Associations]\nimage/png=gimp.desktop;", false},
+        {"the group with an entry, CR LF", true,
+         "# mine\r\n[Default Applications]\r\nimage/png=a.desktop;\r\n\r\n[Removed Associations]\r\n",
+         false},
+        {"an empty list", true, "", false},
+        {"no desktop entry could be written", true, "[Added Associations]\n", true},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir root;
+        const QString base = root.path();
+        for (const char* sub : {"/config", "/data", "/system-config", "/system-data"})
+            QDir().mkpath(base + QLatin1String(sub));
+        qputenv("HOME", QFile::encodeName(base));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/config")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/data")));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(base + QStringLiteral("/system-config")));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(base + QStringLiteral("/system-data")));
+        const std::string list = (base + QStringLiteral("/config/mimeapps.list")).toStdString();
+        if (row.exists)
+            std::ofstream(list, std::ios::binary) << row.list;
+        if (row.entryBlocked)
+            std::ofstream((base + QStringLiteral("/data/applications")).toStdString()) << "a file";
+
+        AfxShellType type;
+        type.appName = "ruvok";
+        type.programPath = "/usr/local/bin/ruvok";
+        type.title = "ruvok";
+        type.fileTypeId = "Ruvok.Document";
+        type.fileTypeName = "Text";
+        type.filterExt = ".txt";
+        type.nIDAppIcon = 0;
+        type.nIDDocIcon = 0;
+        AfxRegisterShellFileType(type, TRUE);
+        std::ifstream in(list, std::ios::binary);
+        const std::string registered((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        if (row.entryBlocked)
+            EXPECT_EQ(registered, row.list) << row.why << ": claimed for an entry that is not there";
+        else
+            EXPECT_NE(registered.find("text/plain=ruvok.desktop;"), std::string::npos) << row.why;
+
+        EXPECT_TRUE(AfxUnregisterShellFileType(type)) << row.why;
+        std::ifstream again(list, std::ios::binary);
+        EXPECT_EQ(again.is_open(), row.exists) << row.why;
+        const std::string after((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(after, row.list) << row.why;
+    }
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", config);
+    qputenv("XDG_DATA_HOME", data);
+    qputenv("XDG_CONFIG_DIRS", configDirs);
+    qputenv("XDG_DATA_DIRS", dataDirs);
+}

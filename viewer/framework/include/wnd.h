@@ -133,7 +133,7 @@ protected:
     // Builds the widget for a CREATESTRUCT; the base makes a plain QWidget.
     virtual QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent);
     // Called after the widget is gone (destroyed by DestroyWindow or by its
-    // Qt parent).
+    // Qt parent), before the window's WM_DESTROY.
     virtual void OnWidgetDestroyed();
 
     // Runs the message map; FALSE when no entry took the message.
@@ -159,6 +159,10 @@ private:
         WPARAM wParam = 0;
         LPARAM lParam = 0;
     } m_currentMsg;
+    // Set by the destructor: a handler may delete its window (a frame that
+    // closes deletes itself), and the WindowProc calls under it must not
+    // touch it after.
+    bool* m_pbDeleted = nullptr;
 };
 
 constexpr int SW_HIDE = 0;

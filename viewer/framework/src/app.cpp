@@ -21,6 +21,31 @@
 #include <QLocale>
 #include <QTranslator>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// With no session bus, Qt's accessibility and desktop services would have
+// D-Bus autolaunch one (dbus-launch and a dbus-daemon), which outlive the
+// viewer; they go without instead. An address nothing listens at is tried
+// and refused at once.
+void KeepFromAutolaunchingABus()
+{
+#ifndef _WIN32
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct stat st;
+    if (!runtime.isEmpty() && ::stat((runtime + "/bus").constData(), &st) == 0 &&
+        S_ISSOCK(st.st_mode))
+        return;  // the user's bus, where D-Bus looks without an address
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null");
+#endif
+}
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     ON_COMMAND(ID_APP_EXIT, OnAppExit)
     ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
@@ -195,6 +220,7 @@ void AfxWinInit(int argc, char* argv[])
 
 int AfxWinMain(int argc, char* argv[])
 {
+    KeepFromAutolaunchingABus();
     CStartupWork work;
     QApplication application(argc, argv);
     work.ApplicationReady();

@@ -13,6 +13,7 @@ CControlBar::CControlBar() = default;
 
 CControlBar::~CControlBar()
 {
+    DestroyWindow();  // while this is still a control bar to its widget
     if (m_pDockSite != nullptr)
         m_pDockSite->RemoveControlBar(this);
     delete m_pMiniFrame;

@@ -1,6 +1,17 @@
-// A file written whole before it replaces the one it is named for: the text
-// goes to a new file beside the target, which takes the target's name only
-// when Commit() succeeds, so a failed save leaves the old file as it was.
+// A save that leaves the old file whole until the new text is complete, and
+// leaves the file what it was: its owner, group, mode, ACL and extended
+// attributes, its inode and its other names.
+//
+// The text goes to a new file beside the target first. Where that new file
+// can take everything the old one had, it takes the target's name when
+// Commit() succeeds. Where it can't (the file has other names, or belongs to
+// someone else, or carries attributes the user may not set, or the folder
+// takes no new file), the target is written over in place instead: the old
+// text is copied aside, then the new text written over it, and the copy put
+// back should that fail; either the old or the new text is whole in some
+// file at every moment. The copies live in the folder, else in the user's
+// cache folder, and go when the save is over.
+//
 // The path is bytes, as the file system holds it (see filename.h): Qt's own
 // QSaveFile takes a decoded name, and would write a Shift_JIS-named file
 // under another name.
@@ -26,11 +37,21 @@ public:
     void Cancel();
 
     std::uint64_t Size() const { return m_size; }
+    // Whether the target is written over rather than replaced (known after
+    // Open, final after Commit).
+    bool InPlace() const { return m_inPlace; }
 
 private:
-    std::string m_target;  // the file that is replaced, its links followed
-    std::string m_temp;
-    int m_fd = -1;
+    bool TakeOnTarget(const struct stat& st);
+    bool OpenTargetInPlace();
+    bool CommitInPlace();
+
+    std::string m_target;  // the file that is saved, its links followed
+    std::string m_temp;    // the new text
+    int m_fd = -1;         // m_temp's
+    int m_targetFd = -1;   // in place: the target, open for writing
+    bool m_exists = false;
+    bool m_inPlace = false;
     std::uint64_t m_size = 0;
 };
 

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
-#include <QFileInfo>
 #ifdef _WIN32
 #include <QLockFile>
 #endif
@@ -39,6 +38,16 @@ const QByteArray kPrint("print ");
 const QByteArray kOk("ok\n");
 constexpr int kLockMs = 3000;
 
+#ifndef _WIN32
+// Whether dir is a folder of this user's that no one else may enter.
+bool IsPrivateFolder(const QString& dir)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(dir).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 0077) == 0;
+}
+#endif
+
 // A folder only this user can enter, for the socket when there is no
 // runtime folder.
 QString PrivateTempFolder()
@@ -47,11 +56,8 @@ QString PrivateTempFolder()
     return QDir::tempPath();
 #else
     const QString dir = QDir::tempPath() + QStringLiteral("/ruvok-") + QString::number(::getuid());
-    const QByteArray local = QFile::encodeName(dir);
-    ::mkdir(local.constData(), 0700);
-    struct stat st;
-    if (::lstat(local.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 0077) != 0)
+    ::mkdir(QFile::encodeName(dir).constData(), 0700);
+    if (!IsPrivateFolder(dir))
         return QString();  // someone else's: no channel rather than a leak
     return dir;
 #endif
@@ -69,8 +75,10 @@ QString CShellChannel::SocketPath(const QString& name)
 #ifdef _WIN32
     return name + QStringLiteral("-shell");
 #else
+    // A runtime folder others may enter (a shared one, or another user's)
+    // would let them listen in the viewer's place.
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+    if (dir.isEmpty() || !IsPrivateFolder(dir))
         dir = PrivateTempFolder();
     if (dir.isEmpty())
         return QString();

@@ -29,9 +29,9 @@ public:
     explicit CShellChannel(const QString& name, QObject* parent = nullptr);
     ~CShellChannel() override;
 
-    // Where the socket lives: in the user's runtime folder, else a private
-    // folder in the temporary one; named after the application and the
-    // display.
+    // Where the socket lives: in the user's runtime folder where it is the
+    // user's own and closed to others, else a private folder in the
+    // temporary one; named after the application and the display.
     static QString SocketPath(const QString& name);
 
     // Hands the path to a running viewer, to open or (bPrint) to print on
@@ -50,6 +50,10 @@ private:
     static constexpr int kMaxRequest = 64 * 1024;
     static constexpr int kConnectMs = 1000;
     static constexpr int kAnswerMs = 5000;
+    // A connection to the listening viewer has this long to send its
+    // request; at most so many are open at once.
+    static constexpr int kIdleMs = 1000;
+    static constexpr int kMaxConnections = 8;
     static QByteArray RequestFor(const std::string& path, BOOL bPrint = FALSE);
     static const QByteArray& Answer();
     // Takes a request line; false when it is none. Its file opens from the
@@ -69,6 +73,7 @@ private:
     int m_lockFd = -1;    // an flock()ed file: the kernel frees it with the process
     int m_serverFd = -1;  // listening
     QSocketNotifier* m_pNotifier = nullptr;
+    int m_connections = 0;
 #endif
 };
 

@@ -54,14 +54,26 @@ int ConnectTo(const sockaddr_un& addr, int ms)
     return fd;
 }
 
-// A socket listening at addr (not blocking), or -1 with errno set.
+// Whether the other end of a connected socket is this user.
+bool PeerIsThisUser(int fd)
+{
+    ucred cred{};
+    socklen_t size = sizeof cred;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 && size == sizeof cred &&
+           cred.uid == ::getuid();
+}
+
+// A socket listening at addr (not blocking), or -1 with errno set. Only
+// this user may connect to it.
 int ListenAt(const sockaddr_un& addr)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return -1;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(fd, 16) != 0) {
+    const mode_t mask = ::umask(0177);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    ::umask(mask);
+    if (!bound || ::chmod(addr.sun_path, 0600) != 0 || ::listen(fd, 16) != 0) {
         const int error = errno;
         ::close(fd);
         errno = error;
@@ -91,14 +103,20 @@ bool SendAll(int fd, const QByteArray& bytes)
 class Connection : public QObject {
 public:
     Connection(int fd, QObject* parent, std::function<bool(const QByteArray&)> take,
-               const QByteArray& answer, int limit, int ms)
-        : QObject(parent), m_fd(fd), m_take(std::move(take)), m_answer(answer), m_limit(limit)
+               const QByteArray& answer, int limit, int ms, int& open)
+        : QObject(parent), m_fd(fd), m_take(std::move(take)), m_answer(answer), m_limit(limit),
+          m_open(open)
     {
+        ++m_open;
         m_pNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(m_pNotifier, &QSocketNotifier::activated, this, [this] { Read(); });
         QTimer::singleShot(ms, this, [this] { deleteLater(); });
     }
-    ~Connection() override { ::close(m_fd); }
+    ~Connection() override
+    {
+        ::close(m_fd);
+        --m_open;
+    }
 
 private:
     void Read()
@@ -131,6 +149,7 @@ private:
     QByteArray m_answer;
     int m_limit;
     QByteArray m_line;
+    int& m_open;  // the channel's count of connections
     QSocketNotifier* m_pNotifier;
 };
 
@@ -158,6 +177,11 @@ BOOL CShellChannel::Forward(const std::string& path, BOOL bPrint)
     const int fd = ConnectTo(addr, kConnectMs);
     if (fd < 0)
         return FALSE;
+    // Another user's socket is no viewer of ours, and hears nothing.
+    if (!PeerIsThisUser(fd)) {
+        ::close(fd);
+        return FALSE;
+    }
     SetTimeouts(fd, kAnswerMs);
     QByteArray answer;
     if (SendAll(fd, RequestFor(path, bPrint))) {
@@ -189,12 +213,14 @@ BOOL CShellChannel::Listen()
     if (fd < 0 && errno == EADDRINUSE) {
         // A socket is there: a live viewer answers on it, a dead one's does
         // not, and is taken over. Anything but a socket stays.
+        // Another user's socket in this user's folder is taken over too.
         struct stat st;
         const int probe = ConnectTo(addr, kConnectMs);
+        const bool live = probe >= 0 && PeerIsThisUser(probe);
         if (probe >= 0)
             ::close(probe);
-        else if (::lstat(addr.sun_path, &st) == 0 && S_ISSOCK(st.st_mode) &&
-                 ::unlink(addr.sun_path) == 0)
+        if (!live && ::lstat(addr.sun_path, &st) == 0 && S_ISSOCK(st.st_mode) &&
+            ::unlink(addr.sun_path) == 0)
             fd = ListenAt(addr);
     }
     UnlockSocket();
@@ -215,9 +241,15 @@ void CShellChannel::AcceptRequests()
                 continue;
             return;  // none waiting
         }
+        // Only this user's, and only a few at once: no flood of connections
+        // takes the descriptors the user's saves and windows need.
+        if (m_connections >= kMaxConnections || !PeerIsThisUser(fd)) {
+            ::close(fd);
+            continue;
+        }
         new Connection(
             fd, this, [this](const QByteArray& line) { return Take(line); }, Answer(),
-            kMaxRequest, kAnswerMs);
+            kMaxRequest, kIdleMs, m_connections);
     }
 }
 

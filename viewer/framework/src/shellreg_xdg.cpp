@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 #include <map>
 #include <vector>
 
@@ -309,27 +310,100 @@ bool HasDefault(const QString& mimeType)
     return false;
 }
 
-// The list with "type=entry;" added to its default group (made if missing).
-QByteArray WithDefault(const QByteArray& list, const QString& mimeType, const QString& entry)
+// What adding a default put into a list besides its line, so that taking
+// it out again gives back the list byte for byte.
+const QString kAddedGroup = QStringLiteral("group");      // the group, after a blank line
+const QString kAddedLineEnd = QStringLiteral("line-end");  // a last line's missing end
+
+// A line of the list: where it starts, where its text ends and where the
+// next line starts.
+struct ListLine {
+    qsizetype start, end, next;
+};
+
+std::vector<ListLine> LinesOf(const QByteArray& list)
 {
-    const QByteArray line = (mimeType + QLatin1Char('=') + entry + QLatin1Char(';')).toUtf8();
-    QList<QByteArray> lines = list.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (int i = 0; i < lines.size(); ++i) {
-        if (QString::fromUtf8(lines[i]).trimmed() == kDefaultGroup) {
-            lines.insert(i + 1, line);
-            return lines.join('\n') + '\n';
-        }
+    std::vector<ListLine> lines;
+    for (qsizetype at = 0; at < list.size();) {
+        qsizetype nl = list.indexOf('\n', at);
+        const qsizetype next = nl < 0 ? list.size() : nl + 1;
+        qsizetype end = nl < 0 ? list.size() : nl;
+        if (end > at && list[end - 1] == '\r')
+            --end;
+        lines.push_back({at, end, next});
+        at = next;
     }
-    if (!lines.isEmpty())
-        lines.append(QByteArray());
-    lines.append(kDefaultGroup.toUtf8());
-    lines.append(line);
-    return lines.join('\n') + '\n';
+    return lines;
 }
 
-// The list without that one line; an emptied default group goes too.
+QString TextOf(const QByteArray& list, const ListLine& line)
+{
+    return QString::fromUtf8(list.mid(line.start, line.end - line.start)).trimmed();
+}
+
+// The list with "type=entry;" added to its default group (made at the end if
+// missing), in the list's own line ends; *pAdded says what else went in.
+QByteArray WithDefault(const QByteArray& list, const QString& mimeType, const QString& entry,
+                       QStringList* pAdded)
+{
+    const QByteArray eol = list.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+    const QByteArray line = (mimeType + QLatin1Char('=') + entry + QLatin1Char(';')).toUtf8();
+    QByteArray out = list;
+    const bool endless = !list.isEmpty() && !list.endsWith('\n');
+    for (const ListLine& l : LinesOf(list)) {
+        if (TextOf(list, l) != kDefaultGroup)
+            continue;
+        if (l.next == l.end) {  // the group's header ends the list
+            out.insert(l.next, eol + line + eol);
+            pAdded->append(kAddedLineEnd);
+        } else {
+            out.insert(l.next, line + eol);
+        }
+        return out;
+    }
+    if (endless) {
+        out += eol;
+        pAdded->append(kAddedLineEnd);
+    }
+    if (!out.isEmpty())
+        out += eol;
+    out += kDefaultGroup.toUtf8() + eol + line + eol;
+    pAdded->append(kAddedGroup);
+    return out;
+}
+
+// The list without exactly what WithDefault added (as `added` says), the
+// rest byte for byte; nullopt where the line is not there any more.
+std::optional<QByteArray> WithoutAdded(const QByteArray& list, const QString& mimeType,
+                                       const QString& entry, const QStringList& added)
+{
+    const QString wanted = mimeType + QLatin1Char('=') + entry + QLatin1Char(';');
+    std::vector<ListLine> lines = LinesOf(list);
+    auto ours = std::find_if(lines.begin(), lines.end(),
+                             [&](const ListLine& l) { return TextOf(list, l) == wanted; });
+    if (ours == lines.end())
+        return std::nullopt;
+    QByteArray out = list;
+    qsizetype from = ours->start, to = ours->next;
+    const auto index = ours - lines.begin();
+    if (added.contains(kAddedGroup) && index > 0 && ours->next == list.size() &&
+        TextOf(list, lines[index - 1]) == kDefaultGroup) {
+        // the group made for the line, still holding nothing else, goes
+        // with the blank line before it
+        from = lines[index - 1].start;
+        if (index > 1 && TextOf(list, lines[index - 2]).isEmpty())
+            from = lines[index - 2].start;
+    }
+    if (added.contains(kAddedLineEnd) && to == list.size() && from > 0) {
+        // the end the last line before lacked
+        from = list[from - 1] == '\n' && from > 1 && list[from - 2] == '\r' ? from - 2 : from - 1;
+    }
+    out.remove(from, to - from);
+    return out;
+}
+
+// The list without that one line; an emptied default group goes too (the
+// records of earlier versions say nothing of what they added).
 QByteArray WithoutDefault(const QByteArray& list, const QString& mimeType, const QString& entry,
                           bool* pFound)
 {
@@ -369,7 +443,8 @@ QByteArray WithoutDefault(const QByteArray& list, const QString& mimeType, const
 void AfxRegisterShellFileType(const AfxShellType& type, BOOL bCompat)
 {
     Manifest manifest(type.appName);
-    for (const auto& file : Files(type, bCompat)) {
+    const std::vector<std::pair<QString, QByteArray>> files = Files(type, bCompat);
+    for (const auto& file : files) {
         bool exists = false;
         const QByteArray current = ReadAll(file.first, &exists);
         if (exists && current == file.second) {
@@ -388,18 +463,23 @@ void AfxRegisterShellFileType(const AfxShellType& type, BOOL bCompat)
         }
     }
 
-    // The type's files open here only where the user has no default yet.
+    // The type's files open here only where the user has no default yet,
+    // and only by an entry that is there: the installation's, or the one
+    // just written.
+    const bool entryThere =
+        type.bInstalled || (!files.empty() && ReadAll(files.front().first) == files.front().second);
     const QString entry = DesktopFileName(type);
     const QString mimeApps = UserMimeApps();
     const QString record = mimeApps + QLatin1Char('\t') + kTextPlain;
     bool claimed = false;
     for (const QString& d : manifest.defaults)
-        claimed = claimed || d == record;
-    if (!claimed && !HasDefault(kTextPlain)) {
+        claimed = claimed || d == record || d.startsWith(record + QLatin1Char('\t'));
+    if (!claimed && entryThere && !HasDefault(kTextPlain)) {
         bool exists = false;
         const QByteArray list = ReadAll(mimeApps, &exists);
-        if (WriteAll(mimeApps, WithDefault(list, kTextPlain, entry))) {
-            manifest.defaults.push_back(record);
+        QStringList added;
+        if (WriteAll(mimeApps, WithDefault(list, kTextPlain, entry, &added))) {
+            manifest.defaults.push_back(record + QLatin1Char('\t') + added.join(QLatin1Char(',')));
             if (!exists)
                 manifest.created.push_back(mimeApps);
             manifest.changed = true;
@@ -416,14 +496,22 @@ BOOL AfxUnregisterShellFileType(const AfxShellType& type)
 
     for (const QString& record : manifest.defaults) {
         const QStringList parts = record.split(QLatin1Char('\t'));
-        if (parts.size() != 2)
+        if (parts.size() != 2 && parts.size() != 3)
             continue;
         bool exists = false;
         const QByteArray list = ReadAll(parts[0], &exists);
         if (!exists)
             continue;
         bool found = false;
-        const QByteArray rest = WithoutDefault(list, parts[1], entry, &found);
+        QByteArray rest;
+        if (parts.size() == 3) {
+            const std::optional<QByteArray> without =
+                WithoutAdded(list, parts[1], entry, parts[2].split(QLatin1Char(','), Qt::SkipEmptyParts));
+            found = without.has_value();
+            rest = without.value_or(QByteArray());
+        } else {
+            rest = WithoutDefault(list, parts[1], entry, &found);
+        }
         if (!found)
             continue;  // the user has changed it since: theirs now
         const bool created = std::find(manifest.created.begin(), manifest.created.end(),

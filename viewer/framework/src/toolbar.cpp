@@ -156,7 +156,12 @@ QIcon ButtonImage(const QImage& strip, int index, int width, int height)
 
 CToolBar::CToolBar() = default;
 
-CToolBar::~CToolBar() = default;
+CToolBar::~CToolBar()
+{
+    // The widget goes while this is still whole: its buttons' watchers ask
+    // the bar for its style as they are deleted.
+    DestroyWindow();
+}
 
 BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, RECT rcBorders,
                         UINT nID)

@@ -30,6 +30,8 @@ CWnd::CWnd() = default;
 
 CWnd::~CWnd()
 {
+    if (m_pbDeleted != nullptr)
+        *m_pbDeleted = true;
     if (m_pWidget != nullptr) {
         QWidget* widget = m_pWidget;
         QObject::disconnect(widget, &QObject::destroyed, nullptr, nullptr);
@@ -74,11 +76,23 @@ BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
     m_pWidget = widget;
     m_hWnd = reinterpret_cast<HWND>(this);
     // The widget may go with its Qt parent before this object does.
+    // By the time destroyed is emitted only the QObject is left of the
+    // widget, so whatever points at it as a subclass lets go first; then the
+    // window hears WM_DESTROY.
     QObject::connect(widget, &QObject::destroyed, [this] {
         m_pWidget = nullptr;
-        WindowProc(WM_DESTROY, 0, 0);
-        m_hWnd = nullptr;
         OnWidgetDestroyed();
+        bool* const outer = m_pbDeleted;
+        bool deleted = false;
+        m_pbDeleted = &deleted;
+        WindowProc(WM_DESTROY, 0, 0);
+        if (deleted) {
+            if (outer != nullptr)
+                *outer = true;
+            return;
+        }
+        m_pbDeleted = outer;
+        m_hWnd = nullptr;
     });
     // A top-level window takes only its size: where it goes is the window
     // manager's choice (a position given here would be a user-specified
@@ -115,10 +129,19 @@ void CWnd::OnWidgetDestroyed() {}
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const CurrentMsg saved = m_currentMsg;
+    bool* const outer = m_pbDeleted;
+    bool deleted = false;
+    m_pbDeleted = &deleted;
     m_currentMsg = {message, wParam, lParam};
     LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result))
+    if (!OnWndMsg(message, wParam, lParam, &result) && !deleted)
         result = DefWindowProc(message, wParam, lParam);
+    if (deleted) {
+        if (outer != nullptr)
+            *outer = true;  // the calls further out see it too
+        return result;
+    }
+    m_pbDeleted = outer;
     m_currentMsg = saved;
     return result;
 }

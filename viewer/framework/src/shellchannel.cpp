@@ -48,14 +48,14 @@ bool IsPrivateFolder(const QString& dir)
 }
 #endif
 
-// A folder only this user can enter, for the socket when there is no
-// runtime folder.
-QString PrivateTempFolder()
+// A folder only this user can enter, named for the program, for the socket
+// when there is no runtime folder.
+QString PrivateTempFolder(const QString& name)
 {
 #ifdef _WIN32
     return QDir::tempPath();
 #else
-    const QString dir = QDir::tempPath() + QStringLiteral("/ruvok-") + QString::number(::getuid());
+    const QString dir = QDir::tempPath() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(::getuid());
     ::mkdir(QFile::encodeName(dir).constData(), 0700);
     if (!IsPrivateFolder(dir))
         return QString();  // someone else's: no channel rather than a leak
@@ -79,7 +79,7 @@ QString CShellChannel::SocketPath(const QString& name)
     // would let them listen in the viewer's place.
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !IsPrivateFolder(dir))
-        dir = PrivateTempFolder();
+        dir = PrivateTempFolder(name);
     if (dir.isEmpty())
         return QString();
     // One viewer a display: a start on another display (a virtual one, say)

@@ -1,13 +1,15 @@
 // CControlBar: what the tool bar and the status bar share as bars of a frame:
 // their bar styles, the sides they may dock on, showing and hiding, and
-// taking their items' state from the frame's command route.
+// taking their items' state from a command route. A bar knows the window it
+// docks in only as a CDockSite (docksite.h) and reports to its parent by
+// messages: WM_COMMAND for its buttons, WM_SETMESSAGESTRING for prompts.
 #ifndef RUVOK_CONTROLBAR_H
 #define RUVOK_CONTROLBAR_H
 
 #include "wnd.h"
 
 class CDockContext;
-class CFrameWnd;
+class CDockSite;
 class MiniDockFrame;
 
 struct POINT {
@@ -40,13 +42,30 @@ public:
     // AFX_IDW_DOCKBAR_FLOAT.
     UINT GetDockBarID() const { return m_nDockBarID; }
 
-    // The frame the bar belongs to and sends its commands to.
-    CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
+    // The window that keeps the bar among its bars (its parent frame);
+    // NULL before that and once it has let the bar go.
+    CDockSite* GetDockSite() const { return m_pDockSite; }
+    // Set by the dock site as it takes the bar in (NULL as it lets it go).
+    void SetDockSite(CDockSite* pSite) { m_pDockSite = pSite; }
+    // The window the bar sends its commands and prompts to: its parent,
+    // while that keeps the bar; NULL otherwise.
+    CWnd* GetOwner() const;
+    // Asks the owner to show the prompt of nID in its message pane
+    // (AFX_IDS_IDLEMESSAGE: the idle text).
+    void SendPrompt(UINT nID) const;
     // The small window of a floating bar; NULL while docked.
     QWidget* GetFloatingWindow() const;
 
+    // The dock site tells the bar where it now is: docked on side
+    // nDockBarID with the side's CBRS_* border and alignment style (it
+    // leaves its small window first)...
+    void OnDocked(UINT nDockBarID, DWORD dwSideStyle);
+    // ...or floating: the bar's window goes into its small window, made on
+    // the first float as a tool window of pOwner; returns that window.
+    QWidget* OnFloated(QWidget* pOwner);
+
     // Brings every item up to date from pTarget's command route.
-    virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) = 0;
+    virtual void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) = 0;
 
     DWORD m_dwStyle = 0;      // bar styles (CBRS_*)
     DWORD m_dwDockStyle = 0;  // sides it may dock on
@@ -59,8 +78,7 @@ protected:
     void OnWidgetDestroyed() override;
 
 private:
-    friend class CFrameWnd;
-    CFrameWnd* m_pDockSite = nullptr;
+    CDockSite* m_pDockSite = nullptr;
     MiniDockFrame* m_pMiniFrame = nullptr;
     BOOL m_bFloating = FALSE;
     UINT m_nDockBarID = 0;

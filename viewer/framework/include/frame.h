@@ -8,6 +8,7 @@
 #define RUVOK_FRAME_H
 
 #include "controlbar.h"
+#include "docksite.h"
 
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ class QMenu;
 // command ids from 0xF000.
 constexpr UINT AFX_IDS_SCFIRST = 0xEF00;
 
-class CFrameWnd : public CWnd {
+class CFrameWnd : public CWnd, public CDockSite {
     DECLARE_DYNCREATE(CFrameWnd)
 public:
     CFrameWnd();
@@ -58,20 +59,22 @@ public:
     // the command route (what the framework does whenever it goes idle).
     void OnIdleUpdateCmdUI();
 
-    // Control bars. The sides (CBRS_ALIGN_*) the frame docks bars on.
+    // Control bars (framedock.cpp). The sides (CBRS_ALIGN_*) the frame
+    // docks bars on.
     void EnableDocking(DWORD dwDockStyle);
-    DWORD GetDockStyle() const { return m_dwDockStyle; }
+    DWORD GetDockStyle() const override { return m_dwDockStyle; }
     // Docks the bar on side nDockBarID (AFX_IDW_DOCKBAR_*); 0: the first
     // side its own alignment style names that the frame docks on.
-    void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, const RECT* lpRect = nullptr);
+    void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0,
+                        const RECT* lpRect = nullptr) override;
     // Puts the bar in a small window of its own at point (screen
     // coordinates).
-    void FloatControlBar(CControlBar* pBar, POINT point, DWORD dwStyle = CBRS_ALIGN_TOP);
-    void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+    void FloatControlBar(CControlBar* pBar, POINT point, DWORD dwStyle = CBRS_ALIGN_TOP) override;
+    void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay) override;
     // The bar with child id nID (AFX_IDW_TOOLBAR, ...); NULL if none.
     CControlBar* GetControlBar(UINT nID) const;
-    void AddControlBar(CControlBar* pBar);
-    void RemoveControlBar(CControlBar* pBar);
+    void AddControlBar(CControlBar* pBar) override;
+    void RemoveControlBar(CControlBar* pBar) override;
 
     // The message pane of the status bar: a text, or the prompt of command
     // (or system command) nID; AFX_IDS_IDLEMESSAGE for the idle text.
@@ -82,7 +85,7 @@ public:
     // The resource id of the frame's menu and accelerator table.
     UINT GetResourceID() const { return m_nIDHelp; }
 
-    QMainWindow* GetMainWindow() const;
+    QMainWindow* GetMainWindow() const override;
 
     // Opens the first file dropped, as File Open would.
     void OnDropFiles(struct HDROP__* hDropInfo) override;
@@ -95,6 +98,12 @@ protected:
     void OnBarCheck(UINT nID);
     void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
     void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
+    // WM_SETMESSAGESTRING from a bar or other child: its prompt in the
+    // message pane.
+    LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+    // A command (WM_COMMAND from a menu, key or bar) runs as OnCommand
+    // runs it: only while enabled.
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent) override;
 
@@ -105,8 +114,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend class FrameWidget;
-    friend class AcceleratorFilter;
     void BuildMenu(QMainWindow* pWindow);
     void UpdateMenuCmdUI(QMenu* pMenu);
 

@@ -2,7 +2,7 @@
 #include "controlbar.h"
 
 #include "dockcontext.h"
-#include "frame.h"
+#include "docksite.h"
 #include "minidockframe.h"
 
 #include <QWidget>
@@ -26,8 +26,8 @@ BOOL CControlBar::CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     RECT rect;
     if (!CWnd::Create(nullptr, nullptr, dwStyle & ~CBRS_ALL, rect, pParentWnd, nID))
         return FALSE;
-    if (CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(pParentWnd))
-        pFrame->AddControlBar(this);
+    if (CDockSite* pSite = dynamic_cast<CDockSite*>(pParentWnd))
+        pSite->AddControlBar(this);
     return TRUE;
 }
 
@@ -58,4 +58,45 @@ BOOL CControlBar::IsVisible() const
 QWidget* CControlBar::GetFloatingWindow() const
 {
     return IsFloating() ? m_pMiniFrame : nullptr;
+}
+
+CWnd* CControlBar::GetOwner() const
+{
+    // the site is the parent that took the bar in (CreateBar)
+    return m_pDockSite != nullptr ? GetParent() : nullptr;
+}
+
+void CControlBar::SendPrompt(UINT nID) const
+{
+    if (CWnd* pOwner = GetOwner())
+        pOwner->SendMessage(WM_SETMESSAGESTRING, static_cast<WPARAM>(nID));
+}
+
+void CControlBar::OnDocked(UINT nDockBarID, DWORD dwSideStyle)
+{
+    if (IsFloating()) {
+        m_bFloating = FALSE;
+        m_pMiniFrame->hide();
+    }
+    m_nDockBarID = nDockBarID;
+    m_dwStyle = (m_dwStyle & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY)) | dwSideStyle;
+}
+
+QWidget* CControlBar::OnFloated(QWidget* pOwner)
+{
+    if (m_pMiniFrame == nullptr) {
+        m_pMiniFrame = new MiniDockFrame(this, pOwner);
+        // the small window may go with its owner before the bar does
+        QObject::connect(m_pMiniFrame, &QObject::destroyed, pOwner, [this] {
+            m_pMiniFrame = nullptr;
+            m_bFloating = FALSE;
+        });
+    }
+    if (!IsFloating()) {
+        m_pMiniFrame->Adopt(GetWidget());
+        GetWidget()->show();
+        m_bFloating = TRUE;
+    }
+    m_nDockBarID = AFX_IDW_DOCKBAR_FLOAT;
+    return m_pMiniFrame;
 }

@@ -2,7 +2,7 @@
 #include "dockcontext.h"
 
 #include "controlbar.h"
-#include "frame.h"
+#include "docksite.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -78,17 +78,17 @@ void CDockContext::EndDrag(const QPoint& globalPos)
 {
     const BOOL bTracking = m_bTracking;
     CancelDrag();
-    CFrameWnd* pFrame = m_pBar->GetDockingFrame();
-    if (!bTracking || pFrame == nullptr)
+    CDockSite* pSite = m_pBar->GetDockSite();
+    if (!bTracking || pSite == nullptr)
         return;
     const UINT nTarget = DropTarget(globalPos);
     if (nTarget == AFX_IDW_DOCKBAR_FLOAT) {
         POINT point;
         point.x = globalPos.x() - m_offset.x();
         point.y = globalPos.y() - m_offset.y();
-        pFrame->FloatControlBar(m_pBar, point);
+        pSite->FloatControlBar(m_pBar, point, CBRS_ALIGN_TOP);
     } else if (nTarget != m_pBar->GetDockBarID()) {
-        pFrame->DockControlBar(m_pBar, nTarget);
+        pSite->DockControlBar(m_pBar, nTarget, nullptr);
     }
 }
 
@@ -107,8 +107,8 @@ void CDockContext::CancelDrag()
 
 QRect CDockContext::FrameInside() const
 {
-    CFrameWnd* pFrame = m_pBar->GetDockingFrame();
-    QMainWindow* pWindow = pFrame != nullptr ? pFrame->GetMainWindow() : nullptr;
+    CDockSite* pSite = m_pBar->GetDockSite();
+    QMainWindow* pWindow = pSite != nullptr ? pSite->GetMainWindow() : nullptr;
     if (pWindow == nullptr || !pWindow->isVisible())
         return QRect();
     // The frame's inside, below the menu and above the status bar.
@@ -124,14 +124,14 @@ QRect CDockContext::FrameInside() const
 
 UINT CDockContext::DropTarget(const QPoint& globalPos) const
 {
-    CFrameWnd* pFrame = m_pBar->GetDockingFrame();
+    CDockSite* pSite = m_pBar->GetDockSite();
     const QRect inside = FrameInside();
-    if (pFrame == nullptr || inside.isNull()
+    if (pSite == nullptr || inside.isNull()
         || !inside.adjusted(-kDockZone / 4, -kDockZone / 4, kDockZone / 4, kDockZone / 4)
                 .contains(globalPos))
         return AFX_IDW_DOCKBAR_FLOAT;
 
-    const DWORD allowed = m_pBar->m_dwDockStyle & pFrame->GetDockStyle();
+    const DWORD allowed = m_pBar->m_dwDockStyle & pSite->GetDockStyle();
     struct Side {
         UINT nID;
         DWORD dwAlign;

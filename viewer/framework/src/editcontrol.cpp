@@ -7,8 +7,8 @@
 #include "editaccessible.h"
 #include "editlayout.h"
 #include "editselection.h"
+#include "edit.h"
 #include "edittext.h"
-#include "editview.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -30,8 +30,8 @@ constexpr UINT kDefaultLimit = 30000;  // as an edit control starts
 
 }  // namespace
 
-EditControl::EditControl(CEditView* pView, QWidget* pParent)
-    : QPlainTextEdit(pParent), m_pView(pView), m_limit(kDefaultLimit)
+EditControl::EditControl(CWnd* pOwner, QWidget* pParent)
+    : QPlainTextEdit(pParent), m_pOwner(pOwner), m_limit(kDefaultLimit)
 {
     // A document laid out by rows from the start: a paste may bring a long line.
     auto* doc = new QTextDocument(this);
@@ -115,7 +115,7 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
 
     case EM_LIMITTEXT:
-        m_limit = wParam == 0 ? CEditView::kMaxTextLimit : static_cast<std::size_t>(wParam);
+        m_limit = wParam == 0 ? CEdit::kMaxTextLimit : static_cast<std::size_t>(wParam);
         result = 0;
         return true;
     case EM_GETLIMITTEXT:
@@ -275,7 +275,7 @@ LRESULT EditControl::PasteClipboard()
 {
     if (isReadOnly() || !IsClipboardFormatAvailable(CF_TEXT))
         return 0;
-    if (!OpenClipboard(m_pView->m_hWnd))
+    if (!OpenClipboard(m_pOwner->m_hWnd))
         return 0;
     QByteArray bytes;
     if (HANDLE h = GetClipboardData(CF_TEXT)) {
@@ -488,6 +488,8 @@ void EditControl::AdoptDocument(QTextDocument* doc)
         m_bytesValid = false;
         ++m_changes;
         if (m_internal == 0 && (removed != 0 || added != 0))
-            m_pView->OnEditChange();
+            m_pOwner->SendMessage(WM_COMMAND,
+                                  AfxCommandWParam(m_pOwner->GetDlgCtrlID(), EN_CHANGE),
+                                  reinterpret_cast<LPARAM>(m_pOwner->m_hWnd));
     });
 }

@@ -3,7 +3,7 @@
 
 #include "controlbar.h"
 #include "dockcontext.h"
-#include "frame.h"
+#include "docksite.h"
 #include "menuitems.h"
 #include "resources.h"
 #include "strings_table.h"
@@ -108,14 +108,10 @@ QMenu* MiniDockFrame::ShowSystemMenu(const QPoint& globalPos)
         QAction* pHide = m_pMenu->addAction(QString::fromStdString(AfxLoadString(AFX_IDS_HIDE)));
         pHide->setData(SC_CLOSE);
         connect(pHide, &QAction::triggered, this, [this] { HideBar(); });
-        connect(m_pMenu, &QMenu::hovered, this, [this](QAction* pAction) {
-            if (CFrameWnd* pFrame = m_pBar->GetDockingFrame())
-                pFrame->SetMessageText(pAction->data().toUInt());
-        });
-        connect(m_pMenu, &QMenu::aboutToHide, this, [this] {
-            if (CFrameWnd* pFrame = m_pBar->GetDockingFrame())
-                pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
-        });
+        connect(m_pMenu, &QMenu::hovered, this,
+                [this](QAction* pAction) { m_pBar->SendPrompt(pAction->data().toUInt()); });
+        connect(m_pMenu, &QMenu::aboutToHide, this,
+                [this] { m_pBar->SendPrompt(AFX_IDS_IDLEMESSAGE); });
     }
     m_pMenu->popup(globalPos);
     return m_pMenu;
@@ -123,8 +119,8 @@ QMenu* MiniDockFrame::ShowSystemMenu(const QPoint& globalPos)
 
 void MiniDockFrame::HideBar()
 {
-    if (CFrameWnd* pFrame = m_pBar->GetDockingFrame())
-        pFrame->ShowControlBar(m_pBar, FALSE, FALSE);
+    if (CDockSite* pSite = m_pBar->GetDockSite())
+        pSite->ShowControlBar(m_pBar, FALSE, FALSE);
 }
 
 void MiniDockFrame::closeEvent(QCloseEvent* e)

@@ -2,7 +2,6 @@
 #include "toolbar.h"
 
 #include "dockcontext.h"
-#include "frame.h"
 #include "resources.h"
 #include "strings_table.h"
 
@@ -93,16 +92,15 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
-        CFrameWnd* pFrame = m_pBar->GetDockingFrame();
         const DWORD style = m_pBar->GetBarStyle();
         switch (e->type()) {
         case QEvent::Enter:
-            if (pFrame != nullptr && (style & CBRS_FLYBY) != 0)
-                pFrame->SetMessageText(m_nID);
+            if ((style & CBRS_FLYBY) != 0)
+                m_pBar->SendPrompt(m_nID);
             break;
         case QEvent::Leave:
-            if (pFrame != nullptr && (style & CBRS_FLYBY) != 0)
-                pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+            if ((style & CBRS_FLYBY) != 0)
+                m_pBar->SendPrompt(AFX_IDS_IDLEMESSAGE);
             break;
         case QEvent::ToolTip:
             return (style & CBRS_TOOLTIPS) == 0;
@@ -226,9 +224,10 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
             ButtonImage(strip, image++, data.wWidth, data.wHeight), tipText);
         pAction->setData(nID);
         pAction->setToolTip(tipText);
+        // the command runs once the click is over (it may close the frame)
         QObject::connect(pAction, &QAction::triggered, pWidget, [this, nID] {
-            if (CFrameWnd* pFrame = GetDockingFrame())
-                AfxPostCommand(pFrame, nID);
+            if (CWnd* pOwner = GetOwner())
+                pOwner->PostMessage(WM_COMMAND, AfxCommandWParam(nID, 0));
         });
         m_actions.push_back(pAction);
         if (QWidget* pButton = pWidget->widgetForAction(pAction)) {
@@ -262,7 +261,7 @@ QAction* CToolBar::GetItemAction(int nIndex) const
     return m_actions[static_cast<size_t>(nIndex)];
 }
 
-void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
+void CToolBar::OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
 {
     for (size_t i = 0; i < m_items.size(); ++i) {
         QAction* pAction = m_actions[i];

@@ -1,16 +1,15 @@
 // CControlBar: what the tool bar and the status bar share as bars of a frame:
 // their bar styles, the sides they may dock on, showing and hiding, and
-// taking their items' state from a command route. A bar knows the window it
-// docks in only as a CDockSite (docksite.h) and reports to its parent by
-// messages: WM_COMMAND for its buttons, WM_SETMESSAGESTRING for prompts.
+// taking their items' state from a command route. A bar knows the frame it
+// docks in only as its parent window and talks to it by messages: WM_COMMAND
+// for its buttons, WM_SETMESSAGESTRING for prompts, WM_DOCKSITE to be docked,
+// floated, shown or let go.
 #ifndef RUVOK_CONTROLBAR_H
 #define RUVOK_CONTROLBAR_H
 
 #include "wnd.h"
 
 class CDockContext;
-class CDockSite;
-class MiniDockFrame;
 
 struct POINT {
     LONG x = 0;
@@ -42,27 +41,27 @@ public:
     // AFX_IDW_DOCKBAR_FLOAT.
     UINT GetDockBarID() const { return m_nDockBarID; }
 
-    // The window that keeps the bar among its bars (its parent frame);
-    // NULL before that and once it has let the bar go.
-    CDockSite* GetDockSite() const { return m_pDockSite; }
+    // The window that keeps the bar among its bars (its parent frame), and
+    // that its commands and prompts go to; NULL before it took the bar in
+    // and once it has let it go.
+    CWnd* GetDockSite() const { return m_pDockSite; }
     // Set by the dock site as it takes the bar in (NULL as it lets it go).
-    void SetDockSite(CDockSite* pSite) { m_pDockSite = pSite; }
-    // The window the bar sends its commands and prompts to: its parent,
-    // while that keeps the bar; NULL otherwise.
-    CWnd* GetOwner() const;
-    // Asks the owner to show the prompt of nID in its message pane
+    void SetDockSite(CWnd* pSite) { m_pDockSite = pSite; }
+    // Asks the dock site to show the prompt of nID in its message pane
     // (AFX_IDS_IDLEMESSAGE: the idle text).
     void SendPrompt(UINT nID) const;
     // The small window of a floating bar; NULL while docked.
     QWidget* GetFloatingWindow() const;
+    // The small window made for the bar's first float, kept for the next
+    // while it is docked; NULL before.
+    QWidget* GetMiniFrame() const { return m_pMiniFrame; }
 
     // The dock site tells the bar where it now is: docked on side
     // nDockBarID with the side's CBRS_* border and alignment style (it
     // leaves its small window first)...
     void OnDocked(UINT nDockBarID, DWORD dwSideStyle);
-    // ...or floating: the bar's window goes into its small window, made on
-    // the first float as a tool window of pOwner; returns that window.
-    QWidget* OnFloated(QWidget* pOwner);
+    // ...or floating in pMiniFrame, which the bar deletes when it goes.
+    void OnFloated(QWidget* pMiniFrame);
 
     // Brings every item up to date from pTarget's command route.
     virtual void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) = 0;
@@ -78,8 +77,11 @@ protected:
     void OnWidgetDestroyed() override;
 
 private:
-    CDockSite* m_pDockSite = nullptr;
-    MiniDockFrame* m_pMiniFrame = nullptr;
+    // Asks the dock site to let the bar go.
+    void LeaveDockSite();
+
+    CWnd* m_pDockSite = nullptr;
+    QWidget* m_pMiniFrame = nullptr;
     BOOL m_bFloating = FALSE;
     UINT m_nDockBarID = 0;
 };

@@ -8,7 +8,6 @@
 #define RUVOK_FRAME_H
 
 #include "controlbar.h"
-#include "docksite.h"
 
 #include <string>
 #include <vector>
@@ -23,7 +22,7 @@ class QMenu;
 // command ids from 0xF000.
 constexpr UINT AFX_IDS_SCFIRST = 0xEF00;
 
-class CFrameWnd : public CWnd, public CDockSite {
+class CFrameWnd : public CWnd {
     DECLARE_DYNCREATE(CFrameWnd)
 public:
     CFrameWnd();
@@ -62,19 +61,18 @@ public:
     // Control bars (framedock.cpp). The sides (CBRS_ALIGN_*) the frame
     // docks bars on.
     void EnableDocking(DWORD dwDockStyle);
-    DWORD GetDockStyle() const override { return m_dwDockStyle; }
+    DWORD GetDockStyle() const { return m_dwDockStyle; }
     // Docks the bar on side nDockBarID (AFX_IDW_DOCKBAR_*); 0: the first
     // side its own alignment style names that the frame docks on.
-    void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0,
-                        const RECT* lpRect = nullptr) override;
+    void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, const RECT* lpRect = nullptr);
     // Puts the bar in a small window of its own at point (screen
     // coordinates).
-    void FloatControlBar(CControlBar* pBar, POINT point, DWORD dwStyle = CBRS_ALIGN_TOP) override;
-    void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay) override;
+    void FloatControlBar(CControlBar* pBar, POINT point, DWORD dwStyle = CBRS_ALIGN_TOP);
+    void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
     // The bar with child id nID (AFX_IDW_TOOLBAR, ...); NULL if none.
     CControlBar* GetControlBar(UINT nID) const;
-    void AddControlBar(CControlBar* pBar) override;
-    void RemoveControlBar(CControlBar* pBar) override;
+    void AddControlBar(CControlBar* pBar);
+    void RemoveControlBar(CControlBar* pBar);
 
     // The message pane of the status bar: a text, or the prompt of command
     // (or system command) nID; AFX_IDS_IDLEMESSAGE for the idle text.
@@ -85,7 +83,7 @@ public:
     // The resource id of the frame's menu and accelerator table.
     UINT GetResourceID() const { return m_nIDHelp; }
 
-    QMainWindow* GetMainWindow() const override;
+    QMainWindow* GetMainWindow() const;
 
     // Opens the first file dropped, as File Open would.
     void OnDropFiles(struct HDROP__* hDropInfo) override;
@@ -101,6 +99,8 @@ protected:
     // WM_SETMESSAGESTRING from a bar or other child: its prompt in the
     // message pane.
     LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+    // WM_DOCKSITE: what a bar asks of the frame that keeps it.
+    LRESULT OnDockSite(WPARAM wParam, LPARAM lParam);
     // A command (WM_COMMAND from a menu, key or bar) runs as OnCommand
     // runs it: only while enabled.
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

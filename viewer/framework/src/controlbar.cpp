@@ -3,7 +3,6 @@
 
 #include "dockcontext.h"
 #include "docksite.h"
-#include "minidockframe.h"
 
 #include <QWidget>
 
@@ -14,8 +13,7 @@ CControlBar::CControlBar() = default;
 CControlBar::~CControlBar()
 {
     DestroyWindow();  // while this is still a control bar to its widget
-    if (m_pDockSite != nullptr)
-        m_pDockSite->RemoveControlBar(this);
+    LeaveDockSite();
     delete m_pMiniFrame;
     delete m_pDockContext;
 }
@@ -26,16 +24,29 @@ BOOL CControlBar::CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     RECT rect;
     if (!CWnd::Create(nullptr, nullptr, dwStyle & ~CBRS_ALL, rect, pParentWnd, nID))
         return FALSE;
-    if (CDockSite* pSite = dynamic_cast<CDockSite*>(pParentWnd))
-        pSite->AddControlBar(this);
+    // a frame parent takes the bar in; any other lets the message be
+    if (pParentWnd != nullptr) {
+        AfxDockRequest request;
+        request.pBar = this;
+        pParentWnd->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_ADD, reinterpret_cast<LPARAM>(&request));
+    }
     return TRUE;
 }
 
 void CControlBar::OnWidgetDestroyed()
 {
-    if (m_pDockSite != nullptr)
-        m_pDockSite->RemoveControlBar(this);
+    LeaveDockSite();
     CWnd::OnWidgetDestroyed();
+}
+
+void CControlBar::LeaveDockSite()
+{
+    if (m_pDockSite == nullptr)
+        return;
+    AfxDockRequest request;
+    request.pBar = this;
+    m_pDockSite->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_REMOVE,
+                             reinterpret_cast<LPARAM>(&request));
 }
 
 void CControlBar::EnableDocking(DWORD dwDockStyle)
@@ -60,16 +71,10 @@ QWidget* CControlBar::GetFloatingWindow() const
     return IsFloating() ? m_pMiniFrame : nullptr;
 }
 
-CWnd* CControlBar::GetOwner() const
-{
-    // the site is the parent that took the bar in (CreateBar)
-    return m_pDockSite != nullptr ? GetParent() : nullptr;
-}
-
 void CControlBar::SendPrompt(UINT nID) const
 {
-    if (CWnd* pOwner = GetOwner())
-        pOwner->SendMessage(WM_SETMESSAGESTRING, static_cast<WPARAM>(nID));
+    if (m_pDockSite != nullptr)
+        m_pDockSite->SendMessage(WM_SETMESSAGESTRING, static_cast<WPARAM>(nID));
 }
 
 void CControlBar::OnDocked(UINT nDockBarID, DWORD dwSideStyle)
@@ -82,21 +87,17 @@ void CControlBar::OnDocked(UINT nDockBarID, DWORD dwSideStyle)
     m_dwStyle = (m_dwStyle & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY)) | dwSideStyle;
 }
 
-QWidget* CControlBar::OnFloated(QWidget* pOwner)
+void CControlBar::OnFloated(QWidget* pMiniFrame)
 {
-    if (m_pMiniFrame == nullptr) {
-        m_pMiniFrame = new MiniDockFrame(this, pOwner);
+    if (pMiniFrame != m_pMiniFrame) {
+        delete m_pMiniFrame;
+        m_pMiniFrame = pMiniFrame;
         // the small window may go with its owner before the bar does
-        QObject::connect(m_pMiniFrame, &QObject::destroyed, pOwner, [this] {
+        QObject::connect(pMiniFrame, &QObject::destroyed, pMiniFrame->parentWidget(), [this] {
             m_pMiniFrame = nullptr;
             m_bFloating = FALSE;
         });
     }
-    if (!IsFloating()) {
-        m_pMiniFrame->Adopt(GetWidget());
-        GetWidget()->show();
-        m_bFloating = TRUE;
-    }
+    m_bFloating = TRUE;
     m_nDockBarID = AFX_IDW_DOCKBAR_FLOAT;
-    return m_pMiniFrame;
 }

@@ -5,6 +5,7 @@
 #include "frame.h"
 
 #include "app.h"
+#include "docksite.h"
 #include "document.h"
 #include "framewidgets.h"
 #include "resources.h"
@@ -21,6 +22,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CREATE()
     AFX_ON_WM(WM_CLOSE, AfxSig_vv, void (ThisClass::*)(), OnClose)
     ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
+    ON_MESSAGE(WM_DOCKSITE, OnDockSite)
     ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
     ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)

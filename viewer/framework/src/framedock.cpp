@@ -3,7 +3,9 @@
 // windows of their own, showing and hiding them from the View menu.
 #include "frame.h"
 
+#include "docksite.h"
 #include "menuitems.h"
+#include "minidockframe.h"
 #include "resources.h"
 #include "strings_table.h"
 
@@ -115,14 +117,19 @@ void CFrameWnd::FloatControlBar(CControlBar* pBar, POINT point, DWORD)
     if (pWindow == nullptr || pToolBar == nullptr)
         return;
     const BOOL bVisible = pBar->IsVisible();
+    auto* pMini = static_cast<MiniDockFrame*>(pBar->GetMiniFrame());
+    if (pMini == nullptr)
+        pMini = new MiniDockFrame(pBar, pWindow);
     if (!pBar->IsFloating()) {
         pWindow->removeToolBar(pToolBar);
         pToolBar->setOrientation(Qt::Horizontal);
+        pMini->Adopt(pToolBar);
+        pToolBar->show();
     }
-    QWidget* pFloating = pBar->OnFloated(pWindow);
-    pFloating->adjustSize();
-    pFloating->move(point.x, point.y);
-    pFloating->setVisible(bVisible != FALSE);
+    pBar->OnFloated(pMini);
+    pMini->adjustSize();
+    pMini->move(point.x, point.y);
+    pMini->setVisible(bVisible != FALSE);
 }
 
 void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL)
@@ -152,4 +159,28 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
         return;
     }
     pCmdUI->SetCheck(pBar->IsVisible() ? 1 : 0);
+}
+
+LRESULT CFrameWnd::OnDockSite(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam == AFX_DOCKSITE_DOCKSTYLE)
+        return static_cast<LRESULT>(m_dwDockStyle);
+    const auto* pRequest = reinterpret_cast<const AfxDockRequest*>(lParam);
+    if (pRequest == nullptr)
+        return 0;
+    switch (wParam) {
+    case AFX_DOCKSITE_ADD: AddControlBar(pRequest->pBar); break;
+    case AFX_DOCKSITE_REMOVE: RemoveControlBar(pRequest->pBar); break;
+    case AFX_DOCKSITE_DOCK: DockControlBar(pRequest->pBar, pRequest->nDockBarID); break;
+    case AFX_DOCKSITE_FLOAT: {
+        POINT point;
+        point.x = pRequest->x;
+        point.y = pRequest->y;
+        FloatControlBar(pRequest->pBar, point);
+        break;
+    }
+    case AFX_DOCKSITE_SHOW: ShowControlBar(pRequest->pBar, pRequest->bShow, FALSE); break;
+    default: break;
+    }
+    return 0;
 }

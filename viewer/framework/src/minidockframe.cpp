@@ -119,8 +119,12 @@ QMenu* MiniDockFrame::ShowSystemMenu(const QPoint& globalPos)
 
 void MiniDockFrame::HideBar()
 {
-    if (CDockSite* pSite = m_pBar->GetDockSite())
-        pSite->ShowControlBar(m_pBar, FALSE, FALSE);
+    if (CWnd* pSite = m_pBar->GetDockSite()) {
+        AfxDockRequest request;
+        request.pBar = m_pBar;
+        request.bShow = FALSE;
+        pSite->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_SHOW, reinterpret_cast<LPARAM>(&request));
+    }
 }
 
 void MiniDockFrame::closeEvent(QCloseEvent* e)

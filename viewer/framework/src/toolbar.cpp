@@ -226,8 +226,8 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
         pAction->setToolTip(tipText);
         // the command runs once the click is over (it may close the frame)
         QObject::connect(pAction, &QAction::triggered, pWidget, [this, nID] {
-            if (CWnd* pOwner = GetOwner())
-                pOwner->PostMessage(WM_COMMAND, AfxCommandWParam(nID, 0));
+            if (CWnd* pSite = GetDockSite())
+                pSite->PostMessage(WM_COMMAND, AfxCommandWParam(nID, 0));
         });
         m_actions.push_back(pAction);
         if (QWidget* pButton = pWidget->widgetForAction(pAction)) {

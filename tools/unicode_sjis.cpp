@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "text_stream.h"
+#include "text_sink.h"
 #include "unicode_form.h"
 
 #if defined(RUVOK_HAVE_ICU)

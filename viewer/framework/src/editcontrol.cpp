@@ -4,13 +4,11 @@
 
 #include "clipboard.h"
 #include "cp932text.h"
-#include "editaccessible.h"
 #include "editlayout.h"
 #include "editselection.h"
 #include "edit.h"
 #include "edittext.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPaintEvent>
@@ -43,10 +41,6 @@ EditControl::EditControl(CWnd* pOwner, QWidget* pParent)
     edittext::TrackBytes(document());
     AdoptDocument(document());
     viewport()->installEventFilter(this);
-    // A screen reader reads a long line as one (editaccessible.h).
-    static const bool accessible = (QAccessible::installFactory(editaccessible::Factory), true);
-    (void)accessible;
-    editaccessible::Claim(this);
 }
 
 // ---------------------------------------------------------------------------

@@ -4,7 +4,10 @@
 
 #include "clipboard.h"
 #include "document.h"
+#include "editaccessible.h"
 #include "editcontrol.h"
+
+#include <QAccessible>
 
 IMPLEMENT_DYNAMIC(CEditView, CView)
 
@@ -80,6 +83,10 @@ QWidget* CEditView::CreateWidget(const CREATESTRUCT& cs, QWidget* pParent)
     // takes it back when the parent deletes it first.
     m_pControl.reset(new EditControl(this, pParent));
     EditControl* w = m_pControl.get();
+    // A screen reader reads a long line as one (editaccessible.h).
+    static const bool accessible = (QAccessible::installFactory(editaccessible::Factory), true);
+    (void)accessible;
+    editaccessible::Claim(w);
     const DWORD style = static_cast<DWORD>(cs.style);
     // Without horizontal auto-scrolling a multi-line control wraps its lines
     // at its width; without WS_HSCROLL it has no horizontal scroll bar.

@@ -90,7 +90,7 @@ QWidget* CFrameWnd::CreateWidget(const CREATESTRUCT& cs, QWidget* pParent)
     if (!icon.isNull())
         pWindow->setWindowIcon(icon);
     BuildMenu(pWindow);
-    qApp->installEventFilter(new AcceleratorFilter(this, pWindow));
+    qApp->installEventFilter(new AcceleratorFilter(this, m_nIDHelp, pWindow));
     // The idle update: whenever the event loop has nothing left to do.
     if (QAbstractEventDispatcher* pDispatcher = QAbstractEventDispatcher::instance())
         QObject::connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, pWindow,

@@ -2,9 +2,9 @@
 #include "framewidgets.h"
 
 #include "accelerators.h"
-#include "frame.h"
 #include "minidockframe.h"
 #include "strings_table.h"
+#include "wnd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +32,7 @@ void FrameWidget::paintEvent(QPaintEvent* e)
 void FrameWidget::closeEvent(QCloseEvent* event)
 {
     event->ignore();
-    CFrameWnd* pFrame = m_pFrame;
+    CWnd* pFrame = m_pFrame;
     QPointer<FrameWidget> self(this);
     QMetaObject::invokeMethod(
         this,
@@ -78,15 +78,16 @@ bool AcceleratorFilter::eventFilter(QObject* pObject, QEvent* e)
         ToggleMenuBarKeyboard(m_pWindow);
         return true;
     }
-    const UINT nID = AfxTranslateAccelerator(AfxLoadAccelerators(m_pFrame->GetResourceID()),
+    const UINT nID = AfxTranslateAccelerator(AfxLoadAccelerators(m_nIDAccel),
                                              *static_cast<QKeyEvent*>(e));
     if (nID == 0)
         return false;
-    AfxPostCommand(m_pFrame, nID);
+    // the command runs once the key is done with (it may close the frame)
+    m_pFrame->PostMessage(WM_COMMAND, AfxCommandWParam(nID, 1));
     return true;
 }
 
-MenuPromptFilter::MenuPromptFilter(CFrameWnd* pFrame, QMenu* pMenu)
+MenuPromptFilter::MenuPromptFilter(CWnd* pFrame, QMenu* pMenu)
     : QObject(pMenu), m_pFrame(pFrame)
 {
 }
@@ -96,9 +97,9 @@ bool MenuPromptFilter::eventFilter(QObject* pObject, QEvent* e)
     if (e->type() == QEvent::MouseMove) {
         auto* pMenu = static_cast<QMenu*>(pObject);
         QAction* pAction = pMenu->actionAt(static_cast<QMouseEvent*>(e)->position().toPoint());
-        m_pFrame->SetMessageText(pAction == nullptr || pAction->isSeparator()
-                                     ? AFX_IDS_IDLEMESSAGE
-                                     : pAction->data().toUInt());
+        const UINT nID = pAction == nullptr || pAction->isSeparator() ? AFX_IDS_IDLEMESSAGE
+                                                                      : pAction->data().toUInt();
+        m_pFrame->SendMessage(WM_SETMESSAGESTRING, static_cast<WPARAM>(nID));
     }
     return false;
 }

@@ -1,12 +1,14 @@
 // The Qt pieces behind a CFrameWnd: its main window, the filter that makes
 // the accelerator table's keys commands, and the one that keeps a menu
-// item's prompt in the message pane while the pointer is on it.
+// item's prompt in the message pane while the pointer is on it. They know
+// the frame only as a window and send it messages: WM_PAINT and WM_CLOSE,
+// WM_COMMAND, WM_SETMESSAGESTRING.
 #ifndef RUVOK_FRAMEWIDGETS_H
 #define RUVOK_FRAMEWIDGETS_H
 
 #include <QMainWindow>
 
-class CFrameWnd;
+class CWnd;
 class QMenu;
 
 // The Qt window behind a frame. Closing it from the window system is the
@@ -14,7 +16,7 @@ class QMenu;
 // (the frame may destroy this very widget).
 class FrameWidget : public QMainWindow {
 public:
-    explicit FrameWidget(CFrameWnd* pFrame) : m_pFrame(pFrame) {}
+    explicit FrameWidget(CWnd* pFrame) : m_pFrame(pFrame) {}
 
     // Bars carry no menu of their own.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -25,16 +27,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    CFrameWnd* m_pFrame;
+    CWnd* m_pFrame;
 };
 
 // Keys of the frame's accelerator table are commands before the focused
 // control sees them, in the frame and in its floating bars alike; F10 takes
-// the keyboard to the menu bar.
+// the keyboard to the menu bar. nIDAccel: the frame's accelerator table.
 class AcceleratorFilter : public QObject {
 public:
-    AcceleratorFilter(CFrameWnd* pFrame, QWidget* pWindow)
-        : QObject(pWindow), m_pFrame(pFrame), m_pWindow(pWindow)
+    AcceleratorFilter(CWnd* pFrame, unsigned nIDAccel, QWidget* pWindow)
+        : QObject(pWindow), m_pFrame(pFrame), m_nIDAccel(nIDAccel), m_pWindow(pWindow)
     {
     }
 
@@ -42,7 +44,8 @@ protected:
     bool eventFilter(QObject* pObject, QEvent* e) override;
 
 private:
-    CFrameWnd* m_pFrame;
+    CWnd* m_pFrame;
+    unsigned m_nIDAccel;
     QWidget* m_pWindow;
 };
 
@@ -50,13 +53,13 @@ private:
 // highlight), its prompt is in the message pane.
 class MenuPromptFilter : public QObject {
 public:
-    MenuPromptFilter(CFrameWnd* pFrame, QMenu* pMenu);
+    MenuPromptFilter(CWnd* pFrame, QMenu* pMenu);
 
 protected:
     bool eventFilter(QObject* pObject, QEvent* e) override;
 
 private:
-    CFrameWnd* m_pFrame;
+    CWnd* m_pFrame;
 };
 
 #endif

@@ -9,8 +9,6 @@
 
 #include "wnd.h"
 
-class CDockContext;
-
 struct POINT {
     LONG x = 0;
     LONG y = 0;
@@ -32,7 +30,10 @@ public:
     DWORD GetBarStyle() const { return m_dwStyle; }
 
     // The sides (CBRS_ALIGN_*) the bar may be docked on; 0: never docks.
+    // Either way the user may now drag the bar (dockcontext.h), to float it
+    // at least.
     void EnableDocking(DWORD dwDockStyle);
+    BOOL IsDockingEnabled() const { return m_bDockingEnabled; }
 
     // Whether the bar shows (floating bars together with their small frame).
     BOOL IsVisible() const;
@@ -68,7 +69,6 @@ public:
 
     DWORD m_dwStyle = 0;      // bar styles (CBRS_*)
     DWORD m_dwDockStyle = 0;  // sides it may dock on
-    CDockContext* m_pDockContext = nullptr;  // while it may be dragged
 
 protected:
     // Creates the window with the window part of dwStyle and keeps the bar
@@ -81,6 +81,7 @@ private:
     void LeaveDockSite();
 
     CWnd* m_pDockSite = nullptr;
+    BOOL m_bDockingEnabled = FALSE;
     QWidget* m_pMiniFrame = nullptr;
     BOOL m_bFloating = FALSE;
     UINT m_nDockBarID = 0;

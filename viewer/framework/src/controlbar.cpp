@@ -1,7 +1,6 @@
 // CControlBar: what the tool bar and the status bar share (see controlbar.h).
 #include "controlbar.h"
 
-#include "dockcontext.h"
 #include "docksite.h"
 
 #include <QWidget>
@@ -15,7 +14,6 @@ CControlBar::~CControlBar()
     DestroyWindow();  // while this is still a control bar to its widget
     LeaveDockSite();
     delete m_pMiniFrame;
-    delete m_pDockContext;
 }
 
 BOOL CControlBar::CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
@@ -52,8 +50,7 @@ void CControlBar::LeaveDockSite()
 void CControlBar::EnableDocking(DWORD dwDockStyle)
 {
     m_dwDockStyle = dwDockStyle & CBRS_ALIGN_ANY;
-    if (m_pDockContext == nullptr)
-        m_pDockContext = new CDockContext(this);
+    m_bDockingEnabled = TRUE;
 }
 
 BOOL CControlBar::IsVisible() const

@@ -25,7 +25,7 @@ namespace {
 class CaptionBar : public QWidget {
 public:
     CaptionBar(MiniDockFrame* pFrame, CControlBar* pBar)
-        : QWidget(pFrame), m_pFrame(pFrame), m_pBar(pBar)
+        : QWidget(pFrame), m_pFrame(pFrame), m_pBar(pBar), m_drag(pBar)
     {
         setFixedHeight(qMax(fontMetrics().height() - 2, 14));
     }
@@ -43,24 +43,25 @@ protected:
             m_pFrame->ShowSystemMenu(e->globalPosition().toPoint());
             return;
         }
-        if (e->button() == Qt::LeftButton && m_pBar->m_pDockContext != nullptr)
-            m_pBar->m_pDockContext->StartDrag(e->globalPosition().toPoint(),
-                                              e->globalPosition().toPoint() - m_pFrame->pos());
+        if (e->button() == Qt::LeftButton && m_pBar->IsDockingEnabled())
+            m_drag.StartDrag(e->globalPosition().toPoint(),
+                             e->globalPosition().toPoint() - m_pFrame->pos());
     }
     void mouseMoveEvent(QMouseEvent* e) override
     {
-        if (m_pBar->m_pDockContext != nullptr)
-            m_pBar->m_pDockContext->Move(e->globalPosition().toPoint());
+        if (m_pBar->IsDockingEnabled())
+            m_drag.Move(e->globalPosition().toPoint());
     }
     void mouseReleaseEvent(QMouseEvent* e) override
     {
-        if (e->button() == Qt::LeftButton && m_pBar->m_pDockContext != nullptr)
-            m_pBar->m_pDockContext->EndDrag(e->globalPosition().toPoint());
+        if (e->button() == Qt::LeftButton && m_pBar->IsDockingEnabled())
+            m_drag.EndDrag(e->globalPosition().toPoint());
     }
 
 private:
     MiniDockFrame* m_pFrame;
     CControlBar* m_pBar;
+    CDockContext m_drag;  // a drag that starts on the caption
 };
 
 }  // namespace

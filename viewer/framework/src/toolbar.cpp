@@ -28,7 +28,9 @@ constexpr int kMaxTipChars = 80;
 // bars is not used, so that the bar can float in a frame of its own.
 class ToolBarWidget : public QToolBar {
 public:
-    ToolBarWidget(CToolBar* pBar, QWidget* pParent) : QToolBar(pParent), m_pBar(pBar) {}
+    ToolBarWidget(CToolBar* pBar, QWidget* pParent) : QToolBar(pParent), m_pBar(pBar), m_drag(pBar)
+    {
+    }
 
 protected:
     bool event(QEvent* e) override
@@ -36,23 +38,23 @@ protected:
         switch (e->type()) {
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(e);
-            if (me->button() == Qt::LeftButton && m_pBar->m_pDockContext != nullptr) {
+            if (me->button() == Qt::LeftButton && m_pBar->IsDockingEnabled()) {
                 const QPoint global = me->globalPosition().toPoint();
-                m_pBar->m_pDockContext->StartDrag(global, me->position().toPoint());
+                m_drag.StartDrag(global, me->position().toPoint());
                 return true;
             }
             break;
         }
         case QEvent::MouseMove:
-            if (m_pBar->m_pDockContext != nullptr) {
-                m_pBar->m_pDockContext->Move(
+            if (m_pBar->IsDockingEnabled()) {
+                m_drag.Move(
                     static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
                 return true;
             }
             break;
         case QEvent::MouseButtonRelease:
-            if (m_pBar->m_pDockContext != nullptr) {
-                m_pBar->m_pDockContext->EndDrag(
+            if (m_pBar->IsDockingEnabled()) {
+                m_drag.EndDrag(
                     static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
                 return true;
             }
@@ -78,6 +80,7 @@ protected:
 
 private:
     CToolBar* m_pBar;
+    CDockContext m_drag;  // a drag that starts on the bar
 };
 
 // While the pointer rests on a button, its prompt is in the status bar;

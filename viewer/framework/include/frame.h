@@ -3,7 +3,10 @@
 // (docked on its sides or floating) and its view. Commands go first to the
 // active view, then to the view's document, then to the frame, then to the
 // app; the state of every menu item, button and pane comes from that same
-// route, at idle and when a menu is about to show.
+// route, at idle and when a menu is about to show. Its bars talk to it by
+// messages (controlbar.h). The window, its view and caption are in
+// frame.cpp, the menus and message pane in framemenus.cpp, the bars in
+// framedock.cpp, the command route in framecmd.cpp.
 #ifndef RUVOK_FRAME_H
 #define RUVOK_FRAME_H
 

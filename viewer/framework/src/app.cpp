@@ -1,3 +1,7 @@
+// CWinApp: its life (construction, InitInstance, the event loop, the end),
+// its documents and the commands it serves itself (File New, File Open,
+// Print Setup, Exit), and the program's start (AfxWinInit, AfxWinMain). Its
+// settings, command line and desktop shell are in the other app*.cpp files.
 #include "app.h"
 
 #include "appstyle.h"
@@ -7,6 +11,7 @@
 #include "file.h"
 #include "frame.h"
 #include "msgbox.h"
+#include "printing.h"
 #include "qttexts.h"
 #include "recentfiles.h"
 #include "shellchannel.h"
@@ -168,6 +173,11 @@ void CWinApp::OnAppExit()
 {
     if (m_pMainWnd != nullptr)
         m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    AfxRunPrinterDialog(AfxGetPrinter(), TRUE);
 }
 
 void AfxEnableControlContainer() {}

@@ -1,10 +1,7 @@
 // Files dropped on a window: DragAcceptFiles and DragQueryFile (see filedrop.h).
 #include "filedrop.h"
 
-#include "app.h"
 #include "filename.h"
-#include "frame.h"
-#include "preview.h"
 #include "wnd.h"
 
 #include <QDragEnterEvent>
@@ -166,22 +163,5 @@ void CWnd::DragAcceptFiles(BOOL bAccept)
 
 void CWnd::OnDropFiles(HDROP hDropInfo)
 {
-    DragFinish(hDropInfo);
-}
-
-void CFrameWnd::OnDropFiles(HDROP hDropInfo)
-{
-    if (QWidget* pWidget = GetWidget())
-        pWidget->activateWindow();
-    CWinApp* pApp = AfxGetApp();
-    // one document at a time: the first file
-    UINT nFiles = DragQueryFile(hDropInfo, 0xFFFFFFFFu, nullptr, 0);
-    if (pApp != nullptr && nFiles > 0) {
-        std::string name(DragQueryFile(hDropInfo, 0, nullptr, 0) + 1, '\0');
-        DragQueryFile(hDropInfo, 0, &name[0], static_cast<UINT>(name.size()));
-        name.resize(name.size() - 1);
-        CPreviewView::CloseIn(this);
-        pApp->OpenDocumentFile(name.c_str());
-    }
     DragFinish(hDropInfo);
 }

@@ -305,6 +305,17 @@ void PumpUnicode(TextSource& source, UnicodeToSjis& unicode, char* in, size_t n,
     outcome.substituted = unicode.Substituted();
 }
 
+// A NUL byte ended the text: where, and how many bytes came after it.
+void NoteNulByte(TextSource& source, char* in, TextOutcome& outcome) {
+    outcome.nul = true;
+    outcome.nul_offset = source.NulOffset();
+    long long after = source.CountAfterNul(in, kPieceSize);
+    if (after < 0)
+        outcome.read_error = static_cast<int>(-after);
+    else
+        outcome.after_nul = static_cast<uint64_t>(after);
+}
+
 }  // namespace
 
 TextOutcome StreamText(int fd, TextSink* sink) {
@@ -337,13 +348,7 @@ TextOutcome StreamText(int fd, TextSink* sink) {
             else if (static_cast<uint64_t>(total) > outcome.nul_offset + 2)
                 outcome.after_nul = static_cast<uint64_t>(total) - outcome.nul_offset - 2;
         } else if (source.Ended()) {
-            outcome.nul = true;  // a NUL byte ends UTF-8 text
-            outcome.nul_offset = source.NulOffset();
-            long long after = source.CountAfterNul(in, kPieceSize);
-            if (after < 0)
-                outcome.read_error = static_cast<int>(-after);
-            else
-                outcome.after_nul = static_cast<uint64_t>(after);
+            NoteNulByte(source, in, outcome);  // a NUL byte ends UTF-8 text
         }
         return outcome;
     }
@@ -448,14 +453,6 @@ TextOutcome StreamText(int fd, TextSink* sink) {
             if (got == 0) break;
         }
     }
-    if (source.Ended()) {
-        outcome.nul = true;
-        outcome.nul_offset = source.NulOffset();
-        long long after = source.CountAfterNul(in, kPieceSize);
-        if (after < 0)
-            outcome.read_error = static_cast<int>(-after);
-        else
-            outcome.after_nul = static_cast<uint64_t>(after);
-    }
+    if (source.Ended()) NoteNulByte(source, in, outcome);
     return outcome;
 }

@@ -7,13 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Where the converted text goes.
-class TextSink {
-public:
-    virtual ~TextSink() = default;
-    // Returns 0 or the errno value of a failed write.
-    virtual int Put(const char* data, size_t size) = 0;
-};
+#include "text_sink.h"
 
 struct TextOutcome {
     int code = -1;             // the KanjiCode detection gave, where form is UF_NONE

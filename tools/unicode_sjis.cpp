@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "cp932_forms.h"
-#include "text_stream.h"
+#include "text_sink.h"
 #include "unicode_form.h"
 
 #if defined(RUVOK_HAVE_ICU)

@@ -15,32 +15,10 @@
 
 #include "kanjicode.h"
 #include "kanjicode_length.h"
+#include "hex_bytes.h"
 #include "program_runner.h"
 
 namespace {
-
-std::string Hex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i < hex.size();) {
-        if (hex[i] == ' ') {
-            ++i;
-            continue;
-        }
-        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-        i += 2;
-    }
-    return bytes;
-}
-
-std::string ToHex(const std::string& bytes) {
-    std::string hex;
-    char cell[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(cell, sizeof cell, hex.empty() ? "%02X" : " %02X", c);
-        hex += cell;
-    }
-    return hex;
-}
 
 // A scratch folder that an unprivileged user can enter, removed afterwards.
 class ScratchDir {
@@ -159,13 +137,13 @@ TEST(RuvokConvInput, NulEndsTheTextAndItsOffsetIsReported) {
         {"B0 A1 0A 00 B0 A1 B0 A1", "88 9F 0D 0A", "offset 3 ends the text; it and the 4 bytes"},
     };
     for (const Case& c : cases) {
-        RunResult r = RunOn({}, Hex(c.hex));
+        RunResult r = RunOn({}, Bytes(c.hex));
         EXPECT_EQ(r.exit_code, 0) << c.hex;
-        EXPECT_EQ(ToHex(r.out), c.out_hex) << c.hex;
+        EXPECT_EQ(Hex(r.out), c.out_hex) << c.hex;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.hex << ": " << r.err;
         EXPECT_NE(r.err.find("standard input"), std::string::npos) << r.err;
     }
-    RunResult detect = RunOn({"--detect"}, Hex("41 00 B0 A1"));
+    RunResult detect = RunOn({"--detect"}, Bytes("41 00 B0 A1"));
     EXPECT_EQ(detect.out, "SJIS\n") << "detection must stop at the NUL too";
     EXPECT_NE(detect.err.find("offset 1"), std::string::npos) << detect.err;
 }
@@ -180,9 +158,9 @@ struct ExampleRow {
 
 void CheckRows(const std::vector<std::string>& args, const std::vector<ExampleRow>& rows, bool hex_out) {
     for (const ExampleRow& row : rows) {
-        RunResult r = RunOn(args, Hex(row.in));
+        RunResult r = RunOn(args, Bytes(row.in));
         EXPECT_EQ(r.exit_code, 0) << row.in;
-        std::string got = hex_out ? ToHex(r.out) : r.out;
+        std::string got = hex_out ? Hex(r.out) : r.out;
         EXPECT_EQ(got, row.out) << "input " << row.in << ": " << row.reason;
     }
 }
@@ -257,11 +235,11 @@ TEST(RuvokConvExamples, Jis) {
 TEST(RuvokConvExamples, EachFileIsItsOwnConversion) {
     ScratchDir dir;
     // The first text ends in kanji mode; the second starts in ASCII mode.
-    std::string first = dir.Write("kanji.jis", Hex("1B 24 42 30 21"));
-    std::string second = dir.Write("ascii.jis", Hex("61 62 1B 28 42"));
+    std::string first = dir.Write("kanji.jis", Bytes("1B 24 42 30 21"));
+    std::string second = dir.Write("ascii.jis", Bytes("61 62 1B 28 42"));
     RunResult r = RunProgram({first, second});
     EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(ToHex(r.out), "88 9F 61 62");
+    EXPECT_EQ(Hex(r.out), "88 9F 61 62");
 
     RunResult detect = RunProgram({"--detect", first, second});
     EXPECT_EQ(detect.out, first + ": JIS\n" + second + ": JIS\n");
@@ -290,18 +268,18 @@ TEST(RuvokConvExamples, ConvertedNulBytesAreWrittenToo) {
         const char* what;
     };
     const Case cases[] = {
-        {std::string(200, 'a') + Hex("FD FE") + repeat(Hex("A1 60"), 3),
-         std::string(200, 'a') + Hex("EF 9E") + repeat(Hex("81 00"), 3),
+        {std::string(200, 'a') + Bytes("FD FE") + repeat(Bytes("A1 60"), 3),
+         std::string(200, 'a') + Bytes("EF 9E") + repeat(Bytes("81 00"), 3),
          "EUC-JP pairs giving 81 00 at the end"},
-        {Hex("1B 24 42") + repeat(Hex("A0 82"), 100), std::string(200, '\0'),
+        {Bytes("1B 24 42") + repeat(Bytes("A0 82"), 100), std::string(200, '\0'),
          "JIS pairs giving 00 00 only"},
-        {repeat("a\n", 1000) + Hex("FD FE A1 60"), repeat("a\r\n", 1000) + Hex("EF 9E 81 00"),
+        {repeat("a\n", 1000) + Bytes("FD FE A1 60"), repeat("a\r\n", 1000) + Bytes("EF 9E 81 00"),
          "every LF gains a CR, then 81 00"},
     };
     for (const Case& c : cases) {
         RunResult r = RunOn({}, c.in);
         EXPECT_EQ(r.exit_code, 0) << c.what;
-        EXPECT_EQ(ToHex(r.out), ToHex(c.out)) << c.what;
+        EXPECT_EQ(Hex(r.out), Hex(c.out)) << c.what;
     }
 }
 
@@ -371,9 +349,9 @@ TEST(RuvokConvUtf8, DecodesLineEndsAndCountsUndecodableBytes) {
         {"80 85 40", "\uFFFD\uFFFD\uFFFD", "3 bytes not decodable"},  // 85 40 is unassigned
     };
     for (const Case& c : cases) {
-        RunResult r = RunOn({"--utf8"}, Hex(c.in));
+        RunResult r = RunOn({"--utf8"}, Bytes(c.in));
         EXPECT_EQ(r.exit_code, 0) << c.in;
-        EXPECT_EQ(r.out, c.out) << c.in << " gave " << ToHex(r.out);
+        EXPECT_EQ(r.out, c.out) << c.in << " gave " << Hex(r.out);
         if (*c.err)
             EXPECT_NE(r.err.find(c.err), std::string::npos) << c.in << ": " << r.err;
         else
@@ -397,11 +375,11 @@ TEST(RuvokConvUtf8, CrLfSplitBetweenDecodedPieces) {
 class RuvokConvFailures : public testing::Test {
 protected:
     void SetUp() override {
-        m_good1 = m_dir.Write("good1.txt", Hex("B0 A1 0A"));
-        m_good2 = m_dir.Write("good2.txt", Hex("61 0A"));
+        m_good1 = m_dir.Write("good1.txt", Bytes("B0 A1 0A"));
+        m_good2 = m_dir.Write("good2.txt", Bytes("61 0A"));
     }
     // What good1 and good2 convert to, one after the other.
-    static std::string GoodOutput() { return Hex("88 9F 0D 0A 61 0D 0A"); }
+    static std::string GoodOutput() { return Bytes("88 9F 0D 0A 61 0D 0A"); }
 
     // Runs with the bad file between the good ones and checks that the good
     // ones are still converted, the bad one is named with its cause, and the
@@ -411,7 +389,7 @@ protected:
         RunResult r = RunProgram({m_good1, bad, m_good2}, options);
         EXPECT_EQ(r.exit_code, 1) << r.err;
         EXPECT_EQ(r.term_signal, 0);
-        EXPECT_EQ(ToHex(r.out), ToHex(GoodOutput()));
+        EXPECT_EQ(Hex(r.out), Hex(GoodOutput()));
         EXPECT_NE(r.err.find("ruvok-conv: " + bad + ": " + cause), std::string::npos) << r.err;
 
         RunResult detect = RunProgram({"--detect", m_good1, bad, m_good2}, options);
@@ -479,7 +457,7 @@ TEST_F(RuvokConvFailures, GoodRunsExitWithZeroAndSayNothing) {
     RunResult r = RunProgram({m_good1, m_good2});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(ToHex(r.out), ToHex(GoodOutput()));
+    EXPECT_EQ(Hex(r.out), Hex(GoodOutput()));
 }
 
 // ---- agreement with the library -------------------------------------------
@@ -537,8 +515,8 @@ void ExpectProgramMatchesLibrary(const std::vector<std::string>& texts, const st
         // Find the first text that differs, to say which.
         for (size_t i = 0; i < texts.size(); ++i) {
             RunResult one = RunProgram({paths[i]});
-            ASSERT_EQ(ToHex(one.out), ToHex(LibraryConversion(texts[i])))
-                << label << " #" << i << ": input " << ToHex(texts[i]);
+            ASSERT_EQ(Hex(one.out), Hex(LibraryConversion(texts[i])))
+                << label << " #" << i << ": input " << Hex(texts[i]);
         }
         ADD_FAILURE() << label << ": outputs differ only when run together";
     }
@@ -574,8 +552,8 @@ struct BigText {
 
 BigText MakeBigText(size_t lines) {
     // "漢字とかな ASCII 123" + LF, in EUC-JP, in Shift_JIS with CR LF, in UTF-8.
-    const std::string euc_line = Hex("B4 C1 BB FA A4 C8 A4 AB A4 CA") + " ASCII 123\n";
-    const std::string sjis_line = Hex("8A BF 8E 9A 82 C6 82 A9 82 C8") + " ASCII 123\r\n";
+    const std::string euc_line = Bytes("B4 C1 BB FA A4 C8 A4 AB A4 CA") + " ASCII 123\n";
+    const std::string sjis_line = Bytes("8A BF 8E 9A 82 C6 82 A9 82 C8") + " ASCII 123\r\n";
     const std::string utf8_line = "\u6F22\u5B57\u3068\u304B\u306A ASCII 123\n";
     BigText text;
     text.euc.reserve(lines * euc_line.size());

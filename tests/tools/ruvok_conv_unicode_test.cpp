@@ -12,32 +12,10 @@
 #include <vector>
 
 #include "kanjicode_length.h"
+#include "hex_bytes.h"
 #include "program_runner.h"
 
 namespace {
-
-std::string Bytes(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i < hex.size();) {
-        if (hex[i] == ' ') {
-            ++i;
-            continue;
-        }
-        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-        i += 2;
-    }
-    return bytes;
-}
-
-std::string Hex(const std::string& bytes) {
-    std::string hex;
-    char cell[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(cell, sizeof cell, hex.empty() ? "%02X" : " %02X", c);
-        hex += cell;
-    }
-    return hex;
-}
 
 RunResult RunOn(const std::vector<std::string>& args, const std::string& input) {
     RunOptions options;

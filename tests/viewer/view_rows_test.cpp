@@ -586,4 +586,44 @@ TEST(ViewRows, AScreenReaderReadsOneLine)
     EXPECT_EQ(Hex(p.w.Text()), Hex(before)) << "read-only";
 }
 
+// While something is being composed, a screen reader's rows are those on
+// screen, in the text's own offsets: what is composed is not yet text, so
+// a row that starts after it in its block starts that much earlier.
+TEST(ViewRows, AScreenReaderReadsTheRowsWhileSomethingIsComposed)
+{
+    const QString preedit = QStringLiteral("\u306B\u307B\u3093\u3054\u306E\u3076\u3093");
+    const int composed = static_cast<int>(preedit.size());
+    Pair p = Pair::Make(Line(20000, 25, false), 400);
+    const int j = Joins(*Edit(p.w)->document(), 1).at(0);
+    const int at = j - 100;
+    QTextCursor c = Edit(p.w)->textCursor();
+    c.setPosition(DocPosition(*Edit(p.w)->document(), at));
+    Edit(p.w)->setTextCursor(c);
+    QTextCursor r = p.ref->textCursor();
+    r.setPosition(at);
+    p.ref->setTextCursor(r);
+    QInputMethodEvent compose(preedit, {});
+    QApplication::sendEvent(p.w.Widget(), &compose);
+    QInputMethodEvent same(preedit, {});
+    QApplication::sendEvent(p.ref.get(), &same);
+    QApplication::processEvents();
+
+    std::vector<int> rows;
+    for (int start : RowStarts(*p.ref))
+        rows.push_back(start <= at ? start : std::max(at, start - composed));
+    QAccessibleTextInterface* a = QAccessible::queryAccessibleInterface(p.w.Widget())->textInterface();
+    ASSERT_NE(a, nullptr);
+    // Before the composition, just after it, rows after it in its block,
+    // the row across the break and the next block's.
+    for (int offset : {at - 5, at + 3, j - 60, j - 10, j, j + 5, j + 70}) {
+        const auto row = std::upper_bound(rows.begin(), rows.end(), offset) - 1;
+        ASSERT_NE(row + 1, rows.end()) << offset;
+        int s = 0, e = 0;
+        a->textAtOffset(offset, QAccessible::LineBoundary, &s, &e);
+        EXPECT_EQ(s, *row) << "the row of offset " << offset << " (composing at " << at << ")";
+        EXPECT_GE(e, *(row + 1) - 1) << "the row of offset " << offset;
+        EXPECT_LE(e, *(row + 1)) << "the row of offset " << offset;
+    }
+}
+
 

@@ -364,7 +364,8 @@ private:
         if (rows == nullptr)
             return {-1, -1};
         rows->blockBoundingRect(block);
-        const QTextLine line = block.layout()->lineForTextPosition(pos - block.position());
+        const QTextLine line
+            = block.layout()->lineForTextPosition(EditRowsLayout::LaidOutOffset(block, pos - block.position()));
         if (!line.isValid())
             return {-1, -1};
         const std::vector<EditRowsLayout::Part> row = rows->RowOf(block, line.lineNumber());
@@ -372,13 +373,9 @@ private:
             return {-1, -1};
         const EditRowsLayout::Part& head = row.front();
         const EditRowsLayout::Part& tail = row.back();
-        const QTextLine start = head.block.layout()->lineAt(head.line);
-        const QTextLine end = tail.block.layout()->lineAt(tail.line);
-        int stop = tail.block.position() + end.textStart() + end.textLength();
-        if (tail.line < tail.block.layout()->lineCount() - 1 && end.textLength() > 0
-            && tail.block.text().at(end.textStart() + end.textLength() - 1).isSpace())
-            --stop;
-        return {head.block.position() + start.textStart(), std::min(stop, Doc().characterCount() - 1)};
+        const int start = EditRowsLayout::OwnOffset(head.block, head.block.layout()->lineAt(head.line).textStart());
+        const int stop = tail.block.position() + EditRowsLayout::LineEnd(tail.block, tail.line);
+        return {head.block.position() + start, std::min(stop, Doc().characterCount() - 1)};
     }
 
     mutable Breaks m_breaks;

@@ -182,15 +182,11 @@ void EditControl::SettleAfterKey(QKeyEvent* e, int before, int changesBefore,
         // Home and End go to the ends of the row on screen.
         if (e->key() == Qt::Key_Home) {
             const EditRowsLayout::Part& p = rowBefore.front();
-            pos = p.block.position() + p.block.layout()->lineAt(p.line).textStart();
+            pos = p.block.position()
+                  + EditRowsLayout::OwnOffset(p.block, p.block.layout()->lineAt(p.line).textStart());
         } else {
             const EditRowsLayout::Part& p = rowBefore.back();
-            const QTextLine line = p.block.layout()->lineAt(p.line);
-            pos = p.block.position() + line.textStart() + line.textLength();
-            const QString text = p.block.text();
-            if (p.line < p.block.layout()->lineCount() - 1 && line.textLength() > 0
-                && text.at(line.textStart() + line.textLength() - 1).isSpace())
-                --pos;
+            pos = p.block.position() + EditRowsLayout::LineEnd(p.block, p.line);
         }
     } else if (xBefore >= 0) {
         const std::vector<EditRowsLayout::Part> row = RowAt(pos);

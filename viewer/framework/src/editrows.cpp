@@ -25,18 +25,8 @@ constexpr int kAhead = 640;
 constexpr int kChainAtOnce = 12;
 constexpr qint64 kSliceNs = 6'000'000;
 
-// A block's text as its layout holds it: with what the input method is
-// composing in it, where it is; and the formats of the block's own text at
-// their places in that.
-QString LaidOutText(const QTextBlock& block)
-{
-    QString text = block.text();
-    const QTextLayout* tl = block.layout();
-    if (!tl->preeditAreaText().isEmpty())
-        text.insert(tl->preeditAreaPosition(), tl->preeditAreaText());
-    return text;
-}
-
+// The formats of the block's own text at their places in its laid-out
+// text.
 QList<QTextLayout::FormatRange> LaidOutFormats(const QTextBlock& block)
 {
     QList<QTextLayout::FormatRange> formats = block.textFormats();
@@ -62,6 +52,42 @@ QList<QTextLayout::FormatRange> LaidOutFormats(const QTextBlock& block)
 }
 
 }  // namespace
+
+QString EditRowsLayout::LaidOutText(const QTextBlock& block)
+{
+    QString text = block.text();
+    const QTextLayout* tl = block.layout();
+    if (!tl->preeditAreaText().isEmpty())
+        text.insert(tl->preeditAreaPosition(), tl->preeditAreaText());
+    return text;
+}
+
+int EditRowsLayout::OwnOffset(const QTextBlock& block, int laidOut)
+{
+    const QTextLayout* tl = block.layout();
+    const int composed = static_cast<int>(tl->preeditAreaText().size());
+    const int at = tl->preeditAreaPosition();
+    if (composed == 0 || laidOut <= at)
+        return laidOut;
+    return std::max(at, laidOut - composed);
+}
+
+int EditRowsLayout::LaidOutOffset(const QTextBlock& block, int own)
+{
+    const QTextLayout* tl = block.layout();
+    const int at = tl->preeditAreaPosition();
+    return own > at ? own + static_cast<int>(tl->preeditAreaText().size()) : own;
+}
+
+int EditRowsLayout::LineEnd(const QTextBlock& block, int line)
+{
+    const QTextLayout* tl = block.layout();
+    const QTextLine l = tl->lineAt(line);
+    const int end = l.textStart() + l.textLength();
+    if (line < tl->lineCount() - 1 && l.textLength() > 0 && LaidOutText(block).at(end - 1).isSpace())
+        return OwnOffset(block, end - 1);
+    return OwnOffset(block, end);
+}
 
 EditRowsLayout::EditRowsLayout(QTextDocument* doc)
     : QPlainTextDocumentLayout(doc), m_blockCount(doc->blockCount())
@@ -191,9 +217,9 @@ int EditRowsLayout::RowEnd(const QTextBlock& block, int start, qreal x) const
     for (QTextBlock b = block; edittext::GoesOnAfter(b) && text.size() < ahead + kAhead;) {
         b = b.next();
         const int offset = static_cast<int>(text.size());
-        text += LaidOutText(b).left(ahead + kAhead - offset);
+        text += EditRowsLayout::LaidOutText(b).left(ahead + kAhead - offset);
         take(b, 0, offset);
-        more = edittext::GoesOnAfter(b) || text.size() - offset < LaidOutText(b).size();
+        more = edittext::GoesOnAfter(b) || text.size() - offset < EditRowsLayout::LaidOutText(b).size();
     }
     for (QTextLayout::FormatRange& r : formats)
         r.length = std::min(r.length, static_cast<int>(text.size()) - r.start);

@@ -30,6 +30,18 @@ public:
 
     // One line of one block, and the lines that make one row on screen, from
     // left to right.
+    // A block's layout holds what the input method is composing at its
+    // place; the block's own text does not. The laid-out text, and where a
+    // place in it stands in the block's own text (a place inside or after
+    // the composition moves back by what is composed before it).
+    static QString LaidOutText(const QTextBlock& block);
+    static int OwnOffset(const QTextBlock& block, int laidOut);
+    static int LaidOutOffset(const QTextBlock& block, int own);
+    // Where a line of the block ends in the block's own text, without the
+    // space the line wrapped at (as the End key stops before it), unless
+    // it is the block's last line.
+    static int LineEnd(const QTextBlock& block, int line);
+
     struct Part {
         QTextBlock block;
         int line;

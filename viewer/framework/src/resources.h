@@ -54,55 +54,11 @@ QIcon AfxLoadIconGroup(UINT nID);         // both sizes; null QIcon if none
 QCursor AfxLoadCursorResource(UINT nID);  // with its hot spot; Qt::ArrowCursor if none
 
 // ---------------------------------------------------------------------------
-// Dialog templates, in dialog units.
-
-struct AfxDlgItemTemplate {
-    std::string className;  // "Button", "Static", "ListBox", "ComboBox", "Edit"
-    DWORD style = 0;
-    DWORD dwExtendedStyle = 0;
-    short x = 0;
-    short y = 0;
-    short cx = 0;
-    short cy = 0;
-    int id = -1;                // -1: a static that nobody addresses
-    std::string text;           // UTF-8, "&" marking the mnemonic; a combo box's items, "\n" between
-    int nTextResource = -1;     // an icon's or bitmap's id in place of text; -1 if none
-};
-
-struct AfxDialogTemplate {
-    DWORD style = 0;
-    DWORD dwExtendedStyle = 0;
-    short x = 0;
-    short y = 0;
-    short cx = 0;
-    short cy = 0;
-    std::string caption;
-    WORD wPointSize = 0;   // with DS_SETFONT
-    std::string faceName;  // as named by the template, e.g. "ＭＳ Ｐゴシック"
-    std::vector<AfxDlgItemTemplate> items;  // in tab order
-};
+// Dialog templates, in dialog units (restypes.h).
 BOOL AfxLoadDialogTemplate(UINT nID, AfxDialogTemplate& tmpl);  // FALSE if none
 
 // ---------------------------------------------------------------------------
-// Version records
-
-struct AfxVersionInfo {
-    DWORD dwFileVersionMS = 0;
-    DWORD dwFileVersionLS = 0;
-    DWORD dwProductVersionMS = 0;
-    DWORD dwProductVersionLS = 0;
-    DWORD dwFileFlagsMask = 0;
-    DWORD dwFileFlags = 0;
-    DWORD dwFileOS = 0;
-    DWORD dwFileType = 0;
-    DWORD dwFileSubtype = 0;
-    DWORD dwFileDateMS = 0;
-    DWORD dwFileDateLS = 0;
-    std::string block;  // language and code page of the strings, e.g. "041104b0"
-    std::vector<std::pair<std::string, std::string>> strings;  // key, value; in order
-    WORD wLanguage = 0;  // the Translation entry
-    WORD wCodePage = 0;
-};
+// Version records (restypes.h)
 BOOL AfxLoadVersionInfo(UINT nID, AfxVersionInfo& info);  // FALSE if none
 
 #endif

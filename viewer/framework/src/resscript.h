@@ -7,7 +7,7 @@
 #ifndef RUVOK_RESSCRIPT_H
 #define RUVOK_RESSCRIPT_H
 
-#include "resources.h"
+#include "restypes.h"
 
 #include <map>
 #include <string>

@@ -4,6 +4,7 @@
 #define RUVOK_STRINGS_TABLE_H
 
 #include "afx.h"
+#include "restypes.h"
 
 #include <string>
 #include <vector>
@@ -20,30 +21,6 @@ BOOL AfxExtractSubString(std::string& rString, const std::string& full, int iSub
 // The string nIDS with every "%1" replaced by lpsz1.
 std::string AfxFormatString1(UINT nIDS, const std::string& lpsz1);
 std::string AfxFormatText1(const std::string& format, const std::string& lpsz1);
-
-struct AfxMenuItem {
-    UINT nID = 0;        // 0 for a separator
-    std::string text;    // with "&" mnemonics and "\t" before the shortcut text
-    bool bGrayed = false;
-};
-
-struct AfxMenuPopup {
-    std::string text;
-    std::vector<AfxMenuItem> items;
-};
-
-// Accelerator flag bits, as in the resource script.
-constexpr BYTE FVIRTKEY = 0x01;
-constexpr BYTE FNOINVERT = 0x02;
-constexpr BYTE FSHIFT = 0x04;
-constexpr BYTE FCONTROL = 0x08;
-constexpr BYTE FALT = 0x10;
-
-struct AfxAccel {
-    BYTE fVirt = 0;
-    WORD key = 0;  // virtual-key code
-    WORD cmd = 0;
-};
 
 // The menu bar or accelerator table with resource id nID; empty if none.
 const std::vector<AfxMenuPopup>& AfxLoadMenu(UINT nID);

@@ -3,11 +3,11 @@
 // codes numbered by their selectors, and the Linux forms' codes added.
 #include "cp932tables.h"
 
-#include "cp932text.h"
 #include "cp932_forms.h"
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace cp932 {
@@ -200,11 +200,6 @@ const Tables& GetTables()
 {
     static const Tables tables;
     return tables;
-}
-
-void PrepareTables()
-{
-    GetTables();
 }
 
 }  // namespace cp932

@@ -12,6 +12,11 @@
 
 namespace cp932 {
 
+void PrepareTables()
+{
+    GetTables();
+}
+
 namespace {
 
 // Text written straight into a QString's buffer: at most three UTF-16 units

@@ -1,5 +1,5 @@
 // The Open and Save As dialogs over folders of byte names (see filedialog.h);
-// AfxDoFileDialog runs them (msgbox.cpp).
+// AfxDoFileDialog runs them (filedialogrun.cpp).
 #include "filedialog.h"
 
 #include "dialogplace.h"

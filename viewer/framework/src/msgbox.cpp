@@ -1,9 +1,8 @@
-// The framework's prompts: the message box and the file dialogs (the dialog
-// itself is in filedialog.cpp), each with the hook the tests answer it by.
+// The message box, with its test hook (the file dialogs run in
+// filedialogrun.cpp).
 #include "msgbox.h"
 
 #include "dialogplace.h"
-#include "filedialog.h"
 #include "qstrings.h"
 #include "strings_table.h"
 
@@ -89,38 +88,5 @@ AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook)
 {
     AfxMessageBoxHook old = std::move(MessageBoxHook());
     MessageBoxHook() = std::move(hook);
-    return old;
-}
-
-// ---------------------------------------------------------------------------
-// The file dialogs
-
-namespace {
-
-AfxFileDialogHook& FileDialogHook()
-{
-    static AfxFileDialogHook hook;
-    return hook;
-}
-
-}  // namespace
-
-BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
-{
-    if (FileDialogHook())
-        return FileDialogHook()(request);
-
-    FileDialog dialog(request, AfxGetDialogOwner());
-    AfxFitDialogToScreen(&dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return FALSE;
-    request.fileName = dialog.PathName();
-    return TRUE;
-}
-
-AfxFileDialogHook AfxSetFileDialogHook(AfxFileDialogHook hook)
-{
-    AfxFileDialogHook old = std::move(FileDialogHook());
-    FileDialogHook() = std::move(hook);
     return old;
 }

@@ -1,11 +1,9 @@
-// Printing: the printer, its dialogs, the file a job prints into, and
-// printing a document from the command line or a second start. The print
-// loop itself is CView's (viewprint.cpp).
+// Printing: the printer, its dialogs and the file a job prints into. The
+// print loop is CView's, and a document printed from the command line or a
+// second start goes through its view (viewprint.cpp).
 #include "printing.h"
 
-#include "app.h"
 #include "dialogplace.h"
-#include "document.h"
 #include "exceptions.h"
 #include "filename.h"
 #include "msgbox.h"
@@ -13,7 +11,6 @@
 #include "printsetup.h"
 #include "qstrings.h"
 #include "strings_table.h"
-#include "view.h"
 
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -154,29 +151,4 @@ BOOL AfxCanStartPrintJob(const QPrinter& printer)
         return !printer.outputFileName().isEmpty();
     return !printer.printerName().isEmpty()
            && !QPrinterInfo::printerInfo(printer.printerName()).isNull();
-}
-
-BOOL AfxPrintDocumentFile(LPCTSTR lpszFileName, const AfxPrintTarget* pTarget)
-{
-    CWinApp* pApp = AfxGetApp();
-    if (pApp == nullptr)
-        return FALSE;
-    CDocument* pDoc = pApp->OpenDocumentFile(lpszFileName);
-    if (pDoc == nullptr)
-        return FALSE;
-    return AfxPrintDocument(pDoc, pTarget);
-}
-
-BOOL AfxPrintDocument(CDocument* pDoc, const AfxPrintTarget* pTarget)
-{
-    POSITION pos = pDoc->GetFirstViewPosition();
-    CView* pView = pos != nullptr ? pDoc->GetNextView(pos) : nullptr;
-    if (pView == nullptr)
-        return FALSE;
-    if (pTarget == nullptr && !AfxCanStartPrintJob(AfxGetPrinter())) {
-        // No printer to print on, and no file named to print into.
-        AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
-        return FALSE;
-    }
-    return pView->RunPrintJob(TRUE, pTarget);
 }

@@ -1,7 +1,10 @@
 // CView's printing: the steps a view overrides, the print dialog before a
-// job, the print loop with its progress box, and the Print Preview command.
+// job, the print loop with its progress box, and the Print Preview command;
+// and a document or file printed through its view without the dialog ("/p",
+// "/pt", a second start's print).
 #include "view.h"
 
+#include "app.h"
 #include "dialogplace.h"
 #include "document.h"
 #include "msgbox.h"
@@ -176,4 +179,32 @@ BOOL CView::RunPrintJob(BOOL bDirect, const AfxPrintTarget* pTarget)
 void CView::OnFilePrintPreview()
 {
     CPreviewView::Open(this);
+}
+
+// ---------------------------------------------------------------------------
+// A document printed without the print dialog, through its view
+
+BOOL AfxPrintDocumentFile(LPCTSTR lpszFileName, const AfxPrintTarget* pTarget)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == nullptr)
+        return FALSE;
+    CDocument* pDoc = pApp->OpenDocumentFile(lpszFileName);
+    if (pDoc == nullptr)
+        return FALSE;
+    return AfxPrintDocument(pDoc, pTarget);
+}
+
+BOOL AfxPrintDocument(CDocument* pDoc, const AfxPrintTarget* pTarget)
+{
+    POSITION pos = pDoc->GetFirstViewPosition();
+    CView* pView = pos != nullptr ? pDoc->GetNextView(pos) : nullptr;
+    if (pView == nullptr)
+        return FALSE;
+    if (pTarget == nullptr && !AfxCanStartPrintJob(AfxGetPrinter())) {
+        // No printer to print on, and no file named to print into.
+        AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
+        return FALSE;
+    }
+    return pView->RunPrintJob(TRUE, pTarget);
 }

@@ -91,8 +91,6 @@ public:
     // in the view's place (the print preview) closes first. Every route
     // that replaces the text calls this before it does.
     void BeforeReplacingText();
-    // Whether command nID replaces the document's text when it runs.
-    static BOOL ReplacesText(UINT nID);
 
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);

@@ -154,8 +154,15 @@ void CWinApp::CloseAllDocuments(BOOL bEndSession)
         pTemplate->CloseAllDocuments(bEndSession);
 }
 
+void CWinApp::BeforeReplacingText()
+{
+    if (auto* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd))
+        pFrame->BeforeReplacingText();
+}
+
 void CWinApp::OnFileNew()
 {
+    BeforeReplacingText();
     if (m_templates.empty())
         return;
     m_templates.front()->OpenDocumentFile(nullptr);
@@ -163,6 +170,7 @@ void CWinApp::OnFileNew()
 
 void CWinApp::OnFileOpen()
 {
+    BeforeReplacingText();
     std::string newName;
     if (!DoPromptFileName(newName, AFX_IDS_OPENFILE, TRUE, nullptr))
         return;  // cancelled

@@ -80,8 +80,7 @@ void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise, BOOL bPrint)
         return;
     }
     // as a file named at start: opened after the save prompt
-    if (auto* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd))
-        pFrame->BeforeReplacingText();
+    BeforeReplacingText();
     CDocument* pDoc = OpenDocumentFile(path.c_str());
     if (pDoc != nullptr && bPrint)
         AfxPrintDocument(pDoc);

@@ -297,18 +297,6 @@ void CPreviewView::DrawPage(QPainter& painter, UINT nPage)
 
 void CPreviewView::OnDraw(CDC*) {}
 
-BOOL CPreviewView::OnCmdMsg(UINT nID, int nCode, void* pExtra)
-{
-    // What replaces the document's text ends the preview first (when it
-    // runs, not when the frame only asks whether it has a handler).
-    if (nCode == CN_COMMAND && pExtra == nullptr && !m_bClosed
-        && CFrameWnd::ReplacesText(nID)) {
-        m_pFrame->BeforeReplacingText();
-        return FALSE;
-    }
-    return CView::OnCmdMsg(nID, nCode, pExtra);
-}
-
 void CPreviewView::Close()
 {
 

@@ -198,5 +198,9 @@ bool AfxIsFolder(const std::string& path)
 bool AfxPathExists(const std::string& path)
 {
     struct stat st;
+#ifdef _WIN32
+    return ::stat(path.c_str(), &st) == 0;  // no links to dangle
+#else
     return ::lstat(path.c_str(), &st) == 0;
+#endif
 }

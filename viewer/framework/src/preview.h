@@ -32,8 +32,8 @@ public:
 
     // Closes the preview and gives the frame its view back.
     void Close();
-    // Closes the preview in pFrame, if one shows (CFrameWnd::
-    // BeforeReplacingText: before anything replaces the document's text).
+    // Closes the preview in pFrame, if one shows: what the frame does before
+    // anything replaces the document's text (BeforeReplacingText).
     static void CloseIn(CFrameWnd* pFrame);
 
     enum ZoomState { kZoomOut = 0, kZoomMiddle = 1, kZoomIn = 2 };

@@ -1021,4 +1021,106 @@ TEST(FrameWindow, PaintReachesTheFrameAndBarsReportWhatTheyLack)
     pFrame->DestroyWindow();
 }
 
+// A frame of its own that notes the commands its bars send it.
+class ListeningFrame : public CFrameWnd {
+public:
+    std::vector<UINT> commands;
+    BOOL bNewEnabled = TRUE;
+    void OnNew() { commands.push_back(ID_FILE_NEW); }
+    void OnUpdateNew(CCmdUI* pCmdUI) { pCmdUI->Enable(bNewEnabled); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(ListeningFrame, CFrameWnd)
+    ON_COMMAND(ID_FILE_NEW, OnNew)
+    ON_UPDATE_COMMAND_UI(ID_FILE_NEW, OnUpdateNew)
+END_MESSAGE_MAP()
+
+// A bar reports to the frame it was created in, whichever frame that is: a
+// button's command runs there once the click is over, and only if it is
+// still enabled then; prompts of the bar and of other children reach that
+// frame's message pane.
+TEST(FrameWindow, BarsReportToTheirOwnFrame)
+{
+    auto* pFrame = new ListeningFrame;  // deletes itself with its window
+    ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW));
+    {
+        CToolBar toolBar;
+        ASSERT_TRUE(toolBar.CreateEx(pFrame, TBSTYLE_FLAT,
+                                     WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_FLYBY));
+        ASSERT_TRUE(toolBar.LoadToolBar(IDR_MAINFRAME));
+        CStatusBar statusBar;
+        ASSERT_TRUE(statusBar.Create(pFrame));
+        const UINT panes[] = {ID_SEPARATOR};
+        ASSERT_TRUE(statusBar.SetIndicators(panes, 1));
+        pFrame->GetWidget()->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame->GetWidget()));
+        auto* pButton = qobject_cast<QToolButton*>(
+            qobject_cast<QToolBar*>(toolBar.GetWidget())
+                ->widgetForAction(toolBar.GetItemAction(toolBar.CommandToIndex(ID_FILE_NEW))));
+        ASSERT_NE(pButton, nullptr);
+
+        struct Click {
+            const char* what;
+            BOOL enabledWhenItRuns;
+            size_t runs;
+        };
+        const Click clicks[] = {
+            {"enabled when it runs", TRUE, 1},
+            {"disabled between the click and its run", FALSE, 0},
+        };
+        for (const Click& click : clicks) {
+            SCOPED_TRACE(click.what);
+            pFrame->commands.clear();
+            pFrame->bNewEnabled = TRUE;
+            pFrame->OnIdleUpdateCmdUI();
+            ASSERT_TRUE(pButton->isEnabled());
+            pButton->click();
+            EXPECT_TRUE(pFrame->commands.empty()) << "the command waits for the click to end";
+            pFrame->bNewEnabled = click.enabledWhenItRuns;
+            QCoreApplication::processEvents();
+            EXPECT_EQ(pFrame->commands.size(), click.runs);
+        }
+
+        const QPoint centre = pButton->rect().center();
+        struct Message {
+            const char* what;
+            std::function<void()> send;
+            std::string pane;
+        };
+        const Message messages[] = {
+            {"the pointer on a button",
+             [&] {
+                 QEnterEvent enter{QPointF(centre), QPointF(centre),
+                                   QPointF(pButton->mapToGlobal(centre))};
+                 QApplication::sendEvent(pButton, &enter);
+             },
+             Prompt(ID_FILE_NEW)},
+            {"the pointer leaving it",
+             [&] {
+                 QEvent leave(QEvent::Leave);
+                 QApplication::sendEvent(pButton, &leave);
+             },
+             Prompt(AFX_IDS_IDLEMESSAGE)},
+            {"a child's prompt by its id",
+             [&] { pFrame->SendMessage(WM_SETMESSAGESTRING, ID_FILE_OPEN); }, Prompt(ID_FILE_OPEN)},
+            {"a system command's prompt",
+             [&] { pFrame->SendMessage(WM_SETMESSAGESTRING, SC_CLOSE); },
+             Prompt(AFX_IDS_SCFIRST + (SC_CLOSE - 0xF000) / 16)},
+            {"a child's own text",
+             [&] {
+                 pFrame->SendMessage(WM_SETMESSAGESTRING, ID_FILE_OPEN,
+                                     reinterpret_cast<LPARAM>("2ﾍﾟｰｼﾞ"));
+             },
+             "2ﾍﾟｰｼﾞ"},
+        };
+        for (const Message& message : messages) {
+            SCOPED_TRACE(message.what);
+            ASSERT_FALSE(message.pane.empty());
+            message.send();
+            EXPECT_EQ(statusBar.GetPaneDisplayText(0), message.pane);
+        }
+    }
+    pFrame->DestroyWindow();
+}
+
 }  // namespace

@@ -173,6 +173,7 @@ class Handlers : public Padding, public CWnd {
 public:
     std::string calls;
     void OnCommand() { calls += "command;"; }
+    void OnChange() { calls += "change;"; }
     void OnRange(UINT nID) { calls += "range " + std::to_string(nID) + ";"; }
     void OnUpdate(CCmdUI* pCmdUI)
     {
@@ -200,6 +201,7 @@ BEGIN_MESSAGE_MAP(Handlers, CWnd)
     ON_UPDATE_COMMAND_UI(100, OnUpdate)
     ON_WM_CREATE()
     ON_MESSAGE(kUser, OnUser)
+    ON_CONTROL_REFLECT(EN_CHANGE, OnChange)
 END_MESSAGE_MAP()
 
 // An installed program's desktop entry and icons come with the
@@ -253,6 +255,32 @@ TEST(FrameworkMessageMap, EachHandlerIsCalledWithItsOwnArguments)
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(h.CallEntry(user, 0, 4, 2, nullptr), 4002);
     EXPECT_EQ(h.calls, "command;range 203;update 100;create 7;user;");
+}
+
+// WM_COMMAND's high word tells a command from a control's notification: a
+// notification reaches only the handler for it, never the command of the
+// same id.
+TEST(FrameworkMessageMap, WmCommandTellsCommandsFromNotifications)
+{
+    struct Row {
+        const char* what;
+        WPARAM wParam;
+        const char* calls;
+    };
+    const Row rows[] = {
+        {"a menu's command", AfxCommandWParam(100, 0), "command;"},
+        {"an accelerator's command", AfxCommandWParam(100, 1), "command;"},
+        {"a command range", AfxCommandWParam(204, 0), "range 204;"},
+        {"the control's change", AfxCommandWParam(100, EN_CHANGE), "change;"},
+        {"a change from a control of any id", AfxCommandWParam(7, EN_CHANGE), "change;"},
+        {"a notification nobody maps", AfxCommandWParam(100, 0x0400), ""},
+        {"a command nobody maps", AfxCommandWParam(101, 0), ""},
+    };
+    for (const Row& row : rows) {
+        Handlers h;
+        h.SendMessage(WM_COMMAND, row.wParam, 0);
+        EXPECT_EQ(h.calls, row.calls) << row.what;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -252,6 +253,11 @@ TEST(ShellChannel, TheRuntimeFolderOnlyWhereItIsTheUsersAlone)
         EXPECT_EQ(path.startsWith(run.path() + QLatin1Char('/')), row.used)
             << row.why << ": " << path.toStdString();
         EXPECT_FALSE(path.isEmpty()) << row.why;
+        if (!row.used) {
+            // The private folder is named for the program the channel is.
+            const QString own = QDir::tempPath() + QStringLiteral("/channeltest-") + QString::number(::getuid());
+            EXPECT_TRUE(path.startsWith(own + QLatin1Char('/'))) << row.why << ": " << path.toStdString();
+        }
         {
             CShellChannel channel(QStringLiteral("channeltest"));
             EXPECT_TRUE(channel.Listen()) << row.why;

@@ -58,6 +58,10 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_SETFONT = 0x0030;
 constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_COMMAND = 0x0111;
+// A child asks its frame to show a prompt in the message pane: wParam the
+// string's id (AFX_IDS_IDLEMESSAGE for the idle text), or lParam the text
+// itself (an LPCTSTR) when it is not 0.
+constexpr UINT WM_SETMESSAGESTRING = 0x0362;
 constexpr UINT WM_CUT = 0x0300;
 constexpr UINT WM_COPY = 0x0301;
 constexpr UINT WM_PASTE = 0x0302;
@@ -72,6 +76,16 @@ constexpr UINT EM_GETLIMITTEXT = 0x00D5;
 // Command notification codes for CCmdTarget::OnCmdMsg.
 constexpr int CN_COMMAND = 0;
 constexpr int CN_UPDATE_COMMAND_UI = -1;
+
+// WM_COMMAND carries the command or control id in its low word and, from a
+// control, the notification code in its high word (0 from a menu, 1 from an
+// accelerator), with the control's window in lParam.
+constexpr WPARAM AfxCommandWParam(UINT nID, UINT nCode)
+{
+    return static_cast<WPARAM>((nID & 0xFFFF) | ((nCode & 0xFFFF) << 16));
+}
+// The edit control's text changed by the user's doing.
+constexpr UINT EN_CHANGE = 0x0300;
 
 // ---------------------------------------------------------------------------
 // Message boxes
@@ -371,6 +385,12 @@ protected:                                                     \
     {WM_COMMAND, CN_UPDATE_COMMAND_UI, static_cast<UINT>(id),                  \
      static_cast<UINT>(id), AfxSig_vcmdui,                                     \
      AFX_PMSG_OF(void (ThisClass::*)(CCmdUI*), memberFxn)},
+
+// A notification (EN_CHANGE, ...) that the control which is this window
+// itself sends, whatever its id.
+#define ON_CONTROL_REFLECT(wNotifyCode, memberFxn)                              \
+    {WM_COMMAND, static_cast<int>(wNotifyCode), 0, 0xFFFF, AfxSig_vv,          \
+     AFX_PMSG_OF(void (ThisClass::*)(), memberFxn)},
 
 // A window message handled as LRESULT fn(WPARAM, LPARAM).
 #define ON_MESSAGE(message, memberFxn)                                         \

@@ -10,6 +10,9 @@ class CFont;
 
 class CEdit {
 public:
+    // The largest limit the control supports (EM_LIMITTEXT with 0).
+    static constexpr UINT kMaxTextLimit = 0x7FFFFFFE;
+
     explicit CEdit(CWnd* pWnd) : m_pWnd(pWnd) {}
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;

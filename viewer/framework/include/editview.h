@@ -37,7 +37,7 @@ public:
     void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
     // The largest limit the control supports (EM_LIMITTEXT with 0).
-    static constexpr UINT kMaxTextLimit = 0x7FFFFFFE;
+    static constexpr UINT kMaxTextLimit = CEdit::kMaxTextLimit;
 
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
@@ -59,13 +59,12 @@ protected:
     // The edit control's own window procedure.
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // The user changed the text: the document is now modified.
+    // EN_CHANGE, the user changed the text: the document is now modified.
     virtual void OnEditChange();
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend class EditControl;
     std::unique_ptr<class EditControl> m_pControl;
     mutable CEdit m_edit;
     class EditPrintLayout* m_pPrintLayout = nullptr;  // between begin and end of printing

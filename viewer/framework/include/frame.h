@@ -3,7 +3,10 @@
 // (docked on its sides or floating) and its view. Commands go first to the
 // active view, then to the view's document, then to the frame, then to the
 // app; the state of every menu item, button and pane comes from that same
-// route, at idle and when a menu is about to show.
+// route, at idle and when a menu is about to show. Its bars talk to it by
+// messages (controlbar.h). The window, its view and caption are in
+// frame.cpp, the menus and message pane in framemenus.cpp, the bars in
+// framedock.cpp, the command route in framecmd.cpp.
 #ifndef RUVOK_FRAME_H
 #define RUVOK_FRAME_H
 
@@ -58,7 +61,8 @@ public:
     // the command route (what the framework does whenever it goes idle).
     void OnIdleUpdateCmdUI();
 
-    // Control bars. The sides (CBRS_ALIGN_*) the frame docks bars on.
+    // Control bars (framedock.cpp). The sides (CBRS_ALIGN_*) the frame
+    // docks bars on.
     void EnableDocking(DWORD dwDockStyle);
     DWORD GetDockStyle() const { return m_dwDockStyle; }
     // Docks the bar on side nDockBarID (AFX_IDW_DOCKBAR_*); 0: the first
@@ -100,6 +104,14 @@ protected:
     void OnBarCheck(UINT nID);
     void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
     void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
+    // WM_SETMESSAGESTRING from a bar or other child: its prompt in the
+    // message pane.
+    LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+    // WM_DOCKSITE: what a bar asks of the frame that keeps it.
+    LRESULT OnDockSite(WPARAM wParam, LPARAM lParam);
+    // A command (WM_COMMAND from a menu, key or bar) runs as OnCommand
+    // runs it: only while enabled.
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent) override;
 
@@ -110,8 +122,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend class FrameWidget;
-    friend class AcceleratorFilter;
     void BuildMenu(QMainWindow* pWindow);
     void UpdateMenuCmdUI(QMenu* pMenu);
 

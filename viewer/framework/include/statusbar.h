@@ -41,7 +41,7 @@ public:
     // What the pane shows now: its text, or nothing while disabled.
     std::string GetPaneDisplayText(int nIndex) const;
 
-    void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+    void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) override;
 
 protected:
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent) override;

@@ -36,7 +36,7 @@ public:
     // separator.
     QAction* GetItemAction(int nIndex) const;
 
-    void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+    void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) override;
 
 protected:
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParent) override;

@@ -104,6 +104,10 @@ public:
     // Every message sent to the window goes through here.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Sends the message from the event loop, once what is under way now is
+    // done (the sender's menu or button, which the message may close); it is
+    // dropped if the window has gone by then.
+    void PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // Commands: runs command nID through OnCmdMsg; FALSE when nothing in
     // this window's maps serves it.

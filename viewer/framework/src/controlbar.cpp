@@ -1,9 +1,7 @@
 // CControlBar: what the tool bar and the status bar share (see controlbar.h).
 #include "controlbar.h"
 
-#include "dockcontext.h"
-#include "frame.h"
-#include "minidockframe.h"
+#include "docksite.h"
 
 #include <QWidget>
 
@@ -14,10 +12,8 @@ CControlBar::CControlBar() = default;
 CControlBar::~CControlBar()
 {
     DestroyWindow();  // while this is still a control bar to its widget
-    if (m_pDockSite != nullptr)
-        m_pDockSite->RemoveControlBar(this);
+    LeaveDockSite();
     delete m_pMiniFrame;
-    delete m_pDockContext;
 }
 
 BOOL CControlBar::CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
@@ -26,23 +22,35 @@ BOOL CControlBar::CreateBar(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     RECT rect;
     if (!CWnd::Create(nullptr, nullptr, dwStyle & ~CBRS_ALL, rect, pParentWnd, nID))
         return FALSE;
-    if (CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(pParentWnd))
-        pFrame->AddControlBar(this);
+    // a frame parent takes the bar in; any other lets the message be
+    if (pParentWnd != nullptr) {
+        AfxDockRequest request;
+        request.pBar = this;
+        pParentWnd->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_ADD, reinterpret_cast<LPARAM>(&request));
+    }
     return TRUE;
 }
 
 void CControlBar::OnWidgetDestroyed()
 {
-    if (m_pDockSite != nullptr)
-        m_pDockSite->RemoveControlBar(this);
+    LeaveDockSite();
     CWnd::OnWidgetDestroyed();
+}
+
+void CControlBar::LeaveDockSite()
+{
+    if (m_pDockSite == nullptr)
+        return;
+    AfxDockRequest request;
+    request.pBar = this;
+    m_pDockSite->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_REMOVE,
+                             reinterpret_cast<LPARAM>(&request));
 }
 
 void CControlBar::EnableDocking(DWORD dwDockStyle)
 {
     m_dwDockStyle = dwDockStyle & CBRS_ALIGN_ANY;
-    if (m_pDockContext == nullptr)
-        m_pDockContext = new CDockContext(this);
+    m_bDockingEnabled = TRUE;
 }
 
 BOOL CControlBar::IsVisible() const
@@ -58,4 +66,35 @@ BOOL CControlBar::IsVisible() const
 QWidget* CControlBar::GetFloatingWindow() const
 {
     return IsFloating() ? m_pMiniFrame : nullptr;
+}
+
+void CControlBar::SendPrompt(UINT nID) const
+{
+    if (m_pDockSite != nullptr)
+        m_pDockSite->SendMessage(WM_SETMESSAGESTRING, static_cast<WPARAM>(nID));
+}
+
+void CControlBar::OnDocked(UINT nDockBarID, DWORD dwSideStyle)
+{
+    if (IsFloating()) {
+        m_bFloating = FALSE;
+        m_pMiniFrame->hide();
+    }
+    m_nDockBarID = nDockBarID;
+    m_dwStyle = (m_dwStyle & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY)) | dwSideStyle;
+}
+
+void CControlBar::OnFloated(QWidget* pMiniFrame)
+{
+    if (pMiniFrame != m_pMiniFrame) {
+        delete m_pMiniFrame;
+        m_pMiniFrame = pMiniFrame;
+        // the small window may go with its owner before the bar does
+        QObject::connect(pMiniFrame, &QObject::destroyed, pMiniFrame->parentWidget(), [this] {
+            m_pMiniFrame = nullptr;
+            m_bFloating = FALSE;
+        });
+    }
+    m_bFloating = TRUE;
+    m_nDockBarID = AFX_IDW_DOCKBAR_FLOAT;
 }

@@ -2,7 +2,7 @@
 #include "dockcontext.h"
 
 #include "controlbar.h"
-#include "frame.h"
+#include "docksite.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -78,17 +78,19 @@ void CDockContext::EndDrag(const QPoint& globalPos)
 {
     const BOOL bTracking = m_bTracking;
     CancelDrag();
-    CFrameWnd* pFrame = m_pBar->GetDockingFrame();
-    if (!bTracking || pFrame == nullptr)
+    CWnd* pSite = m_pBar->GetDockSite();
+    if (!bTracking || pSite == nullptr)
         return;
     const UINT nTarget = DropTarget(globalPos);
+    AfxDockRequest request;
+    request.pBar = m_pBar;
     if (nTarget == AFX_IDW_DOCKBAR_FLOAT) {
-        POINT point;
-        point.x = globalPos.x() - m_offset.x();
-        point.y = globalPos.y() - m_offset.y();
-        pFrame->FloatControlBar(m_pBar, point);
+        request.x = globalPos.x() - m_offset.x();
+        request.y = globalPos.y() - m_offset.y();
+        pSite->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_FLOAT, reinterpret_cast<LPARAM>(&request));
     } else if (nTarget != m_pBar->GetDockBarID()) {
-        pFrame->DockControlBar(m_pBar, nTarget);
+        request.nDockBarID = nTarget;
+        pSite->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_DOCK, reinterpret_cast<LPARAM>(&request));
     }
 }
 
@@ -107,8 +109,9 @@ void CDockContext::CancelDrag()
 
 QRect CDockContext::FrameInside() const
 {
-    CFrameWnd* pFrame = m_pBar->GetDockingFrame();
-    QMainWindow* pWindow = pFrame != nullptr ? pFrame->GetMainWindow() : nullptr;
+    CWnd* pSite = m_pBar->GetDockSite();
+    QMainWindow* pWindow =
+        pSite != nullptr ? qobject_cast<QMainWindow*>(pSite->GetWidget()) : nullptr;
     if (pWindow == nullptr || !pWindow->isVisible())
         return QRect();
     // The frame's inside, below the menu and above the status bar.
@@ -124,14 +127,15 @@ QRect CDockContext::FrameInside() const
 
 UINT CDockContext::DropTarget(const QPoint& globalPos) const
 {
-    CFrameWnd* pFrame = m_pBar->GetDockingFrame();
+    CWnd* pSite = m_pBar->GetDockSite();
     const QRect inside = FrameInside();
-    if (pFrame == nullptr || inside.isNull()
+    if (pSite == nullptr || inside.isNull()
         || !inside.adjusted(-kDockZone / 4, -kDockZone / 4, kDockZone / 4, kDockZone / 4)
                 .contains(globalPos))
         return AFX_IDW_DOCKBAR_FLOAT;
 
-    const DWORD allowed = m_pBar->m_dwDockStyle & pFrame->GetDockStyle();
+    const DWORD allowed = m_pBar->m_dwDockStyle
+                        & static_cast<DWORD>(pSite->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_DOCKSTYLE));
     struct Side {
         UINT nID;
         DWORD dwAlign;

@@ -4,13 +4,11 @@
 
 #include "clipboard.h"
 #include "cp932text.h"
-#include "editaccessible.h"
 #include "editlayout.h"
 #include "editselection.h"
+#include "edit.h"
 #include "edittext.h"
-#include "editview.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPaintEvent>
@@ -30,8 +28,8 @@ constexpr UINT kDefaultLimit = 30000;  // as an edit control starts
 
 }  // namespace
 
-EditControl::EditControl(CEditView* pView, QWidget* pParent)
-    : QPlainTextEdit(pParent), m_pView(pView), m_limit(kDefaultLimit)
+EditControl::EditControl(CWnd* pOwner, QWidget* pParent)
+    : QPlainTextEdit(pParent), m_pOwner(pOwner), m_limit(kDefaultLimit)
 {
     // A document laid out by rows from the start: a paste may bring a long line.
     auto* doc = new QTextDocument(this);
@@ -43,10 +41,6 @@ EditControl::EditControl(CEditView* pView, QWidget* pParent)
     edittext::TrackBytes(document());
     AdoptDocument(document());
     viewport()->installEventFilter(this);
-    // A screen reader reads a long line as one (editaccessible.h).
-    static const bool accessible = (QAccessible::installFactory(editaccessible::Factory), true);
-    (void)accessible;
-    editaccessible::Claim(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -115,7 +109,7 @@ bool EditControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
 
     case EM_LIMITTEXT:
-        m_limit = wParam == 0 ? CEditView::kMaxTextLimit : static_cast<std::size_t>(wParam);
+        m_limit = wParam == 0 ? CEdit::kMaxTextLimit : static_cast<std::size_t>(wParam);
         result = 0;
         return true;
     case EM_GETLIMITTEXT:
@@ -275,7 +269,7 @@ LRESULT EditControl::PasteClipboard()
 {
     if (isReadOnly() || !IsClipboardFormatAvailable(CF_TEXT))
         return 0;
-    if (!OpenClipboard(m_pView->m_hWnd))
+    if (!OpenClipboard(m_pOwner->m_hWnd))
         return 0;
     QByteArray bytes;
     if (HANDLE h = GetClipboardData(CF_TEXT)) {
@@ -488,6 +482,8 @@ void EditControl::AdoptDocument(QTextDocument* doc)
         m_bytesValid = false;
         ++m_changes;
         if (m_internal == 0 && (removed != 0 || added != 0))
-            m_pView->OnEditChange();
+            m_pOwner->SendMessage(WM_COMMAND,
+                                  AfxCommandWParam(m_pOwner->GetDlgCtrlID(), EN_CHANGE),
+                                  reinterpret_cast<LPARAM>(m_pOwner->m_hWnd));
     });
 }

@@ -2,8 +2,10 @@
 // messages (its text as code page 932 bytes, byte offsets, the limit, tab
 // stops, the clipboard commands, undo) and keeps every way of changing the
 // text either its own (paste, cut, Enter) or filtered, so that only what
-// code page 932 can hold gets in. The messages and the text are in
-// editcontrol.cpp, what the user does through Qt in editinput.cpp.
+// code page 932 can hold gets in. It knows its owner (the window it is) only
+// as a CWnd: it tells it of the user's changes by EN_CHANGE, as an edit
+// control does. The messages and the text are in editcontrol.cpp, what the
+// user does through Qt in editinput.cpp.
 #ifndef RUVOK_EDITCONTROL_H
 #define RUVOK_EDITCONTROL_H
 
@@ -17,7 +19,7 @@
 #include <cstddef>
 #include <vector>
 
-class CEditView;
+class CWnd;
 class QTextDocument;
 
 class EditControl : public QPlainTextEdit {
@@ -27,10 +29,12 @@ public:
     // Tab stops as an edit control starts, in dialog units.
     static constexpr int kDefaultTabStop = 32;
 
-    EditControl(CEditView* pView, QWidget* pParent);
+    // pOwner: the window the control is, which hears its notifications and
+    // its messages' defaults.
+    EditControl(CWnd* pOwner, QWidget* pParent);
 
     // Handles one of the edit control's messages into result; false for any
-    // other message, which then goes to the view's own default.
+    // other message, which then goes to the owner's own default.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // The text, valid until it changes.
@@ -117,7 +121,7 @@ private:
     void ApplyTabStops();
     void AdoptDocument(QTextDocument* doc);
 
-    CEditView* m_pView;
+    CWnd* m_pOwner;
     std::size_t m_limit;
     int m_tabStopDlu = kDefaultTabStop;
     HFONT m_hFont = nullptr;

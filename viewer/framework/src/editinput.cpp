@@ -9,8 +9,8 @@
 #include "editlayout.h"
 #include "editselection.h"
 #include "edittext.h"
-#include "editview.h"
 #include "filedrop.h"
+#include "wnd.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,7 +24,7 @@ void EditControl::paintEvent(QPaintEvent* e)
 {
     QPaintEvent* saved = m_pPaintEvent;
     m_pPaintEvent = e;
-    m_pView->SendMessage(WM_PAINT);
+    m_pOwner->SendMessage(WM_PAINT);
     m_pPaintEvent = saved;
 }
 
@@ -32,15 +32,15 @@ void EditControl::keyPressEvent(QKeyEvent* e)
 {
     RealizeWhole();
     if (e == QKeySequence::Paste) {
-        m_pView->SendMessage(WM_PASTE);
+        m_pOwner->SendMessage(WM_PASTE);
         return;
     }
     if (e == QKeySequence::Cut) {
-        m_pView->SendMessage(WM_CUT);
+        m_pOwner->SendMessage(WM_CUT);
         return;
     }
     if (e == QKeySequence::Copy) {
-        m_pView->SendMessage(WM_COPY);
+        m_pOwner->SendMessage(WM_COPY);
         return;
     }
     if (isReadOnly()) {
@@ -141,10 +141,10 @@ void EditControl::insertFromMimeData(const QMimeData* source)
         && source == clipboard->mimeData(QClipboard::Selection)
         && source != clipboard->mimeData(QClipboard::Clipboard)) {
         ClipboardRedirect redirect(source, ClipboardRedirect::From::XSelection);
-        m_pView->SendMessage(WM_PASTE);
+        m_pOwner->SendMessage(WM_PASTE);
         return;
     }
-    m_pView->SendMessage(WM_PASTE);
+    m_pOwner->SendMessage(WM_PASTE);
 }
 
 QMimeData* EditControl::createMimeDataFromSelection() const

@@ -4,12 +4,16 @@
 
 #include "clipboard.h"
 #include "document.h"
+#include "editaccessible.h"
 #include "editcontrol.h"
+
+#include <QAccessible>
 
 IMPLEMENT_DYNAMIC(CEditView, CView)
 
 BEGIN_MESSAGE_MAP(CEditView, CView)
     ON_WM_CREATE()
+    ON_CONTROL_REFLECT(EN_CHANGE, OnEditChange)
     ON_COMMAND(ID_EDIT_CUT, OnEditCut)
     ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
     ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
@@ -79,6 +83,10 @@ QWidget* CEditView::CreateWidget(const CREATESTRUCT& cs, QWidget* pParent)
     // takes it back when the parent deletes it first.
     m_pControl.reset(new EditControl(this, pParent));
     EditControl* w = m_pControl.get();
+    // A screen reader reads a long line as one (editaccessible.h).
+    static const bool accessible = (QAccessible::installFactory(editaccessible::Factory), true);
+    (void)accessible;
+    editaccessible::Claim(w);
     const DWORD style = static_cast<DWORD>(cs.style);
     // Without horizontal auto-scrolling a multi-line control wraps its lines
     // at its width; without WS_HSCROLL it has no horizontal scroll bar.

@@ -3,7 +3,7 @@
 
 #include "controlbar.h"
 #include "dockcontext.h"
-#include "frame.h"
+#include "docksite.h"
 #include "menuitems.h"
 #include "resources.h"
 #include "strings_table.h"
@@ -25,7 +25,7 @@ namespace {
 class CaptionBar : public QWidget {
 public:
     CaptionBar(MiniDockFrame* pFrame, CControlBar* pBar)
-        : QWidget(pFrame), m_pFrame(pFrame), m_pBar(pBar)
+        : QWidget(pFrame), m_pFrame(pFrame), m_pBar(pBar), m_drag(pBar)
     {
         setFixedHeight(qMax(fontMetrics().height() - 2, 14));
     }
@@ -43,24 +43,25 @@ protected:
             m_pFrame->ShowSystemMenu(e->globalPosition().toPoint());
             return;
         }
-        if (e->button() == Qt::LeftButton && m_pBar->m_pDockContext != nullptr)
-            m_pBar->m_pDockContext->StartDrag(e->globalPosition().toPoint(),
-                                              e->globalPosition().toPoint() - m_pFrame->pos());
+        if (e->button() == Qt::LeftButton && m_pBar->IsDockingEnabled())
+            m_drag.StartDrag(e->globalPosition().toPoint(),
+                             e->globalPosition().toPoint() - m_pFrame->pos());
     }
     void mouseMoveEvent(QMouseEvent* e) override
     {
-        if (m_pBar->m_pDockContext != nullptr)
-            m_pBar->m_pDockContext->Move(e->globalPosition().toPoint());
+        if (m_pBar->IsDockingEnabled())
+            m_drag.Move(e->globalPosition().toPoint());
     }
     void mouseReleaseEvent(QMouseEvent* e) override
     {
-        if (e->button() == Qt::LeftButton && m_pBar->m_pDockContext != nullptr)
-            m_pBar->m_pDockContext->EndDrag(e->globalPosition().toPoint());
+        if (e->button() == Qt::LeftButton && m_pBar->IsDockingEnabled())
+            m_drag.EndDrag(e->globalPosition().toPoint());
     }
 
 private:
     MiniDockFrame* m_pFrame;
     CControlBar* m_pBar;
+    CDockContext m_drag;  // a drag that starts on the caption
 };
 
 }  // namespace
@@ -108,14 +109,10 @@ QMenu* MiniDockFrame::ShowSystemMenu(const QPoint& globalPos)
         QAction* pHide = m_pMenu->addAction(QString::fromStdString(AfxLoadString(AFX_IDS_HIDE)));
         pHide->setData(SC_CLOSE);
         connect(pHide, &QAction::triggered, this, [this] { HideBar(); });
-        connect(m_pMenu, &QMenu::hovered, this, [this](QAction* pAction) {
-            if (CFrameWnd* pFrame = m_pBar->GetDockingFrame())
-                pFrame->SetMessageText(pAction->data().toUInt());
-        });
-        connect(m_pMenu, &QMenu::aboutToHide, this, [this] {
-            if (CFrameWnd* pFrame = m_pBar->GetDockingFrame())
-                pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
-        });
+        connect(m_pMenu, &QMenu::hovered, this,
+                [this](QAction* pAction) { m_pBar->SendPrompt(pAction->data().toUInt()); });
+        connect(m_pMenu, &QMenu::aboutToHide, this,
+                [this] { m_pBar->SendPrompt(AFX_IDS_IDLEMESSAGE); });
     }
     m_pMenu->popup(globalPos);
     return m_pMenu;
@@ -123,8 +120,12 @@ QMenu* MiniDockFrame::ShowSystemMenu(const QPoint& globalPos)
 
 void MiniDockFrame::HideBar()
 {
-    if (CFrameWnd* pFrame = m_pBar->GetDockingFrame())
-        pFrame->ShowControlBar(m_pBar, FALSE, FALSE);
+    if (CWnd* pSite = m_pBar->GetDockSite()) {
+        AfxDockRequest request;
+        request.pBar = m_pBar;
+        request.bShow = FALSE;
+        pSite->SendMessage(WM_DOCKSITE, AFX_DOCKSITE_SHOW, reinterpret_cast<LPARAM>(&request));
+    }
 }
 
 void MiniDockFrame::closeEvent(QCloseEvent* e)

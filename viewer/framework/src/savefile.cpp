@@ -1,6 +1,8 @@
 // CSaveFile over POSIX calls on the path's bytes (see savefile.h).
 #include "savefile.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -75,7 +77,8 @@ int CreateUnique(const std::string& base, mode_t mode, std::string& made)
 }
 
 // The user's cache folder for the copies a save in place keeps while it
-// runs; empty where there is none that is the user's alone.
+// runs, named for the program; empty where there is none that is the
+// user's alone.
 std::string PrivateCacheFolder()
 {
     std::string base;
@@ -87,8 +90,11 @@ std::string PrivateCacheFolder()
         base = std::string(home) + "/.cache";
     else
         return std::string();
+    const std::string program = QCoreApplication::applicationName().toStdString();
+    if (program.empty() || program.find('/') != std::string::npos || program[0] == '.')
+        return std::string();
     ::mkdir(base.c_str(), 0700);
-    const std::string folder = base + "/ruvok";
+    const std::string folder = base + "/" + program;
     ::mkdir(folder.c_str(), 0700);
     struct stat st;
     if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||

@@ -41,16 +41,15 @@ bool IsPrivateFolder(const QString& dir)
 }
 #endif
 
-// A folder only this user can enter, for the socket of the program called
-// name when there is no runtime folder.
+// A folder only this user can enter, named for the program, for the socket
+// when there is no runtime folder.
 QString PrivateTempFolder(const QString& name)
 {
 #ifdef _WIN32
     Q_UNUSED(name);
     return QDir::tempPath();
 #else
-    const QString dir =
-        QDir::tempPath() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(::getuid());
+    const QString dir = QDir::tempPath() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(::getuid());
     ::mkdir(QFile::encodeName(dir).constData(), 0700);
     if (!IsPrivateFolder(dir))
         return QString();  // someone else's: no channel rather than a leak

@@ -1,7 +1,6 @@
 // CStatusBar: the frame's row of panes along the bottom (see statusbar.h).
 #include "statusbar.h"
 
-#include "frame.h"
 #include "strings_table.h"
 
 #include <QLabel>
@@ -139,7 +138,7 @@ void CStatusBar::ShowPane(const Pane& pane)
     }
 }
 
-void CStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
+void CStatusBar::OnUpdateCmdUI(CCmdTarget* pTarget, BOOL)
 {
     for (size_t i = 0; i < m_panes.size(); ++i) {
         Pane& pane = m_panes[i];

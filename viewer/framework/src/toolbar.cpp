@@ -2,7 +2,6 @@
 #include "toolbar.h"
 
 #include "dockcontext.h"
-#include "frame.h"
 #include "resources.h"
 #include "strings_table.h"
 
@@ -29,7 +28,9 @@ constexpr int kMaxTipChars = 80;
 // bars is not used, so that the bar can float in a frame of its own.
 class ToolBarWidget : public QToolBar {
 public:
-    ToolBarWidget(CToolBar* pBar, QWidget* pParent) : QToolBar(pParent), m_pBar(pBar) {}
+    ToolBarWidget(CToolBar* pBar, QWidget* pParent) : QToolBar(pParent), m_pBar(pBar), m_drag(pBar)
+    {
+    }
 
 protected:
     bool event(QEvent* e) override
@@ -37,23 +38,23 @@ protected:
         switch (e->type()) {
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(e);
-            if (me->button() == Qt::LeftButton && m_pBar->m_pDockContext != nullptr) {
+            if (me->button() == Qt::LeftButton && m_pBar->IsDockingEnabled()) {
                 const QPoint global = me->globalPosition().toPoint();
-                m_pBar->m_pDockContext->StartDrag(global, me->position().toPoint());
+                m_drag.StartDrag(global, me->position().toPoint());
                 return true;
             }
             break;
         }
         case QEvent::MouseMove:
-            if (m_pBar->m_pDockContext != nullptr) {
-                m_pBar->m_pDockContext->Move(
+            if (m_pBar->IsDockingEnabled()) {
+                m_drag.Move(
                     static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
                 return true;
             }
             break;
         case QEvent::MouseButtonRelease:
-            if (m_pBar->m_pDockContext != nullptr) {
-                m_pBar->m_pDockContext->EndDrag(
+            if (m_pBar->IsDockingEnabled()) {
+                m_drag.EndDrag(
                     static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
                 return true;
             }
@@ -79,6 +80,7 @@ protected:
 
 private:
     CToolBar* m_pBar;
+    CDockContext m_drag;  // a drag that starts on the bar
 };
 
 // While the pointer rests on a button, its prompt is in the status bar;
@@ -93,16 +95,15 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
-        CFrameWnd* pFrame = m_pBar->GetDockingFrame();
         const DWORD style = m_pBar->GetBarStyle();
         switch (e->type()) {
         case QEvent::Enter:
-            if (pFrame != nullptr && (style & CBRS_FLYBY) != 0)
-                pFrame->SetMessageText(m_nID);
+            if ((style & CBRS_FLYBY) != 0)
+                m_pBar->SendPrompt(m_nID);
             break;
         case QEvent::Leave:
-            if (pFrame != nullptr && (style & CBRS_FLYBY) != 0)
-                pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+            if ((style & CBRS_FLYBY) != 0)
+                m_pBar->SendPrompt(AFX_IDS_IDLEMESSAGE);
             break;
         case QEvent::ToolTip:
             return (style & CBRS_TOOLTIPS) == 0;
@@ -226,9 +227,10 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
             ButtonImage(strip, image++, data.wWidth, data.wHeight), tipText);
         pAction->setData(nID);
         pAction->setToolTip(tipText);
+        // the command runs once the click is over (it may close the frame)
         QObject::connect(pAction, &QAction::triggered, pWidget, [this, nID] {
-            if (CFrameWnd* pFrame = GetDockingFrame())
-                AfxPostCommand(pFrame, nID);
+            if (CWnd* pSite = GetDockSite())
+                pSite->PostMessage(WM_COMMAND, AfxCommandWParam(nID, 0));
         });
         m_actions.push_back(pAction);
         if (QWidget* pButton = pWidget->widgetForAction(pAction)) {
@@ -262,7 +264,7 @@ QAction* CToolBar::GetItemAction(int nIndex) const
     return m_actions[static_cast<size_t>(nIndex)];
 }
 
-void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
+void CToolBar::OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
 {
     for (size_t i = 0; i < m_items.size(); ++i) {
         QAction* pAction = m_actions[i];

@@ -3,6 +3,7 @@
 #include "wnd.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
@@ -151,11 +152,31 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return WindowProc(message, wParam, lParam);
 }
 
+void CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    QWidget* pWidget = m_pWidget;
+    if (pWidget == nullptr)
+        return;
+    // The widget goes when the window does: while it is there, so is this.
+    QPointer<QWidget> guard(pWidget);
+    QMetaObject::invokeMethod(
+        pWidget,
+        [guard, this, message, wParam, lParam] {
+            if (guard)
+                SendMessage(message, wParam, lParam);
+        },
+        Qt::QueuedConnection);
+}
+
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     if (message == WM_COMMAND) {
         const UINT nID = static_cast<UINT>(wParam & 0xFFFF);
-        if (!OnCmdMsg(nID, CN_COMMAND, nullptr))
+        // menus (0) and accelerators (1) send commands; a control sends its
+        // notification code
+        const UINT nNotify = static_cast<UINT>((wParam >> 16) & 0xFFFF);
+        const int nCode = nNotify <= 1 ? CN_COMMAND : static_cast<int>(nNotify);
+        if (!OnCmdMsg(nID, nCode, nullptr))
             return FALSE;
         *pResult = 0;
         return TRUE;

@@ -1,7 +1,12 @@
+// Unicode text to code page 932 for ruvok-conv (see unicode_sjis.h): the
+// text read as UTF-8 or UTF-16, the Linux forms turned into code page 932's
+// own characters (cp932_forms.h), runs of characters encoded by ICU or by
+// Windows, GETA MARK for what the code page lacks.
 #include "unicode_sjis.h"
 
 #include <cstring>
 
+#include "cp932_forms.h"
 #include "text_sink.h"
 #include "unicode_form.h"
 
@@ -16,29 +21,6 @@ namespace {
 
 constexpr char kGeta[2] = {'\x81', '\xAC'};
 constexpr char32_t kReplacement = 0xFFFD;  // code page 932 lacks it: GETA MARK
-
-// The Linux forms of code page 932's characters, and the code page's own
-// character each stands for (which the encoder then gives the code of).
-struct LinuxForm {
-    char16_t linux;
-    char16_t own;
-};
-constexpr LinuxForm kLinuxForms[] = {
-    {0x301C, 0xFF5E},  // WAVE DASH: FULLWIDTH TILDE, 81 60
-    {0x2016, 0x2225},  // DOUBLE VERTICAL LINE: PARALLEL TO, 81 61
-    {0x2212, 0xFF0D},  // MINUS SIGN: FULLWIDTH HYPHEN-MINUS, 81 7C
-    {0x00A2, 0xFFE0},  // CENT SIGN: FULLWIDTH CENT SIGN, 81 91
-    {0x00A3, 0xFFE1},  // POUND SIGN: FULLWIDTH POUND SIGN, 81 92
-    {0x00AC, 0xFFE2},  // NOT SIGN: FULLWIDTH NOT SIGN, 81 CA
-    {0x2014, 0x2015},  // EM DASH: HORIZONTAL BAR, 81 5C
-    {0x00A6, 0xFFE4},  // BROKEN BAR: FULLWIDTH BROKEN BAR, FA 55
-};
-
-char16_t OwnForm(char16_t c) {
-    for (const LinuxForm& form : kLinuxForms)
-        if (form.linux == c) return form.own;
-    return c;
-}
 
 }  // namespace
 
@@ -189,7 +171,7 @@ void UnicodeToSjis::PutCodePoint(char32_t c) {
         m_run[m_runLength++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
         m_run[m_runLength++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     } else {
-        m_run[m_runLength++] = OwnForm(static_cast<char16_t>(c));
+        m_run[m_runLength++] = Cp932OwnForm(static_cast<char16_t>(c));
     }
     if (m_runLength >= kRunLength) FlushRun();
 }

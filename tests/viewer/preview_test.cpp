@@ -4,6 +4,7 @@
 #include "doc_fixture.h"
 #include "print_support.h"
 
+#include "app.h"
 #include "document.h"
 #include "editview.h"
 #include "frame.h"
@@ -497,7 +498,8 @@ TEST_F(PreviewTest, PrintFromTheBarClosesThePreviewAndPrints)
 }
 
 // Whatever replaces the document's text ends the preview first: the
-// commands, a file dropped on the window, a file from the shell.
+// commands (File New, File Open, a recent file), a file dropped on the
+// window, a file from the shell.
 TEST_F(PreviewTest, AnotherTextEndsThePreviewFirst)
 {
     const std::string other = dir.File("other.txt");
@@ -509,6 +511,18 @@ TEST_F(PreviewTest, AnotherTextEndsThePreviewFirst)
         std::string text;
     } rows[] = {
         {"File New", [this] { ASSERT_TRUE(Frame()->OnCommand(ID_FILE_NEW)); }, ""},
+        {"File Open",
+         [&] {
+             GetPrompts().AnswerDialogWith(other);
+             ASSERT_TRUE(Frame()->OnCommand(ID_FILE_OPEN));
+         },
+         "other\r\n"},
+        {"a recent file",
+         [&] {
+             AfxGetApp()->AddToRecentFileList(other.c_str());
+             ASSERT_TRUE(Frame()->OnCommand(ID_FILE_MRU_FILE1));
+         },
+         "other\r\n"},
         {"a file dropped on the window",
          [&] {
              QMimeData data;

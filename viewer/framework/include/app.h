@@ -86,6 +86,11 @@ public:
     // The command line after the program's name.
     std::vector<std::string> m_args;
 
+    // The main frame's text is about to be replaced (a new document, a file
+    // opened, a recent file, a second start's file): the frame is told first
+    // (CFrameWnd::BeforeReplacingText).
+    void BeforeReplacingText();
+
     void OnFileNew();
     void OnFileOpen();
     void OnAppExit();

@@ -30,7 +30,7 @@ public:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     void OnDraw(CDC* pDC) override;
 
-    // Printing (editprint.cpp): the text in the view's font, wrapped to the
+    // Printing (editviewprint.cpp): the text in the view's font, wrapped to the
     // page's width, cut into pages by lines.
     void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
     void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;

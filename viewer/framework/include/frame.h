@@ -91,6 +91,11 @@ public:
     // Opens the first file dropped, as File Open would.
     void OnDropFiles(struct HDROP__* hDropInfo) override;
 
+    // The document's text is about to be replaced: what shows the old text
+    // in the view's place (the print preview) closes first. Every route
+    // that replaces the text calls this before it does.
+    void BeforeReplacingText();
+
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);

@@ -1,3 +1,7 @@
+// CWinApp: its life (construction, InitInstance, the event loop, the end),
+// its documents and the commands it serves itself (File New, File Open,
+// Print Setup, Exit), and the program's start (AfxWinInit, AfxWinMain). Its
+// settings, command line and desktop shell are in the other app*.cpp files.
 #include "app.h"
 
 #include "appstyle.h"
@@ -7,6 +11,7 @@
 #include "file.h"
 #include "frame.h"
 #include "msgbox.h"
+#include "printing.h"
 #include "qttexts.h"
 #include "recentfiles.h"
 #include "shellchannel.h"
@@ -149,8 +154,15 @@ void CWinApp::CloseAllDocuments(BOOL bEndSession)
         pTemplate->CloseAllDocuments(bEndSession);
 }
 
+void CWinApp::BeforeReplacingText()
+{
+    if (auto* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd))
+        pFrame->BeforeReplacingText();
+}
+
 void CWinApp::OnFileNew()
 {
+    BeforeReplacingText();
     if (m_templates.empty())
         return;
     m_templates.front()->OpenDocumentFile(nullptr);
@@ -158,6 +170,7 @@ void CWinApp::OnFileNew()
 
 void CWinApp::OnFileOpen()
 {
+    BeforeReplacingText();
     std::string newName;
     if (!DoPromptFileName(newName, AFX_IDS_OPENFILE, TRUE, nullptr))
         return;  // cancelled
@@ -168,6 +181,11 @@ void CWinApp::OnAppExit()
 {
     if (m_pMainWnd != nullptr)
         m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    AfxRunPrinterDialog(AfxGetPrinter(), TRUE);
 }
 
 void AfxEnableControlContainer() {}

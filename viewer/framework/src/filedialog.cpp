@@ -1,5 +1,5 @@
-// The Open and Save As dialogs over folders of byte names (see filedialog.h), and
-// AfxDoFileDialog, which runs them (msgbox.h).
+// The Open and Save As dialogs over folders of byte names (see filedialog.h);
+// AfxDoFileDialog runs them (filedialogrun.cpp).
 #include "filedialog.h"
 
 #include "dialogplace.h"
@@ -61,31 +61,6 @@ int Say(const char* text, const std::string& path, UINT nType = MB_OK | MB_ICONE
 
 constexpr char kFolderNotFound[] =
     "%1\nDirectory not found.\nPlease verify the correct directory name was given.";
-
-std::string Child(const std::string& folder, const std::string& name)
-{
-    return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return std::string();
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool IsFolder(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 std::string CurrentFolder()
 {
@@ -242,12 +217,12 @@ FileDialog::FileDialog(const AfxFileDialogRequest& request, QWidget* pParent)
 
     // Where to start: the proposed name's folder, or the last one.
     const std::string& proposed = request.fileName;
-    std::string folder = FolderOf(proposed);
+    std::string folder = AfxFolderOf(proposed);
     std::string name = proposed.substr(folder.empty() ? 0 : proposed.find_last_of('/') + 1);
     if (!folder.empty())
         folder = AfxFullPath(folder);
-    if (folder.empty() || !IsFolder(folder))
-        folder = !LastFolder().empty() && IsFolder(LastFolder()) ? LastFolder() : CurrentFolder();
+    if (folder.empty() || !AfxIsFolder(folder))
+        folder = !LastFolder().empty() && AfxIsFolder(LastFolder()) ? LastFolder() : CurrentFolder();
     OnTypeChosen(m_pTypes->currentIndex());
     Go(folder, false);
     if (!name.empty()) {
@@ -307,7 +282,7 @@ void FileDialog::GoForward()
 
 void FileDialog::GoUp()
 {
-    const std::string parent = FolderOf(m_pList->Folder());
+    const std::string parent = AfxFolderOf(m_pList->Folder());
     if (!parent.empty() && parent != m_pList->Folder())
         Go(parent);
 }
@@ -320,7 +295,7 @@ void FileDialog::UpdatePlaces()
         m_places.push_back(folder);
         if (folder == "/")
             break;
-        folder = FolderOf(folder);
+        folder = AfxFolderOf(folder);
     }
     const char* home = std::getenv("HOME");
     if (home != nullptr && *home == '/') {
@@ -348,7 +323,7 @@ void FileDialog::OnActivated(const QModelIndex& index)
             m_chosenName.clear();  // a name typed for saving stays
         else
             m_pName->clear();
-        Go(Child(m_pList->Folder(), pEntry->name));
+        Go(AfxChildPath(m_pList->Folder(), pEntry->name));
         return;
     }
     m_pName->setText(pEntry->shown);
@@ -391,9 +366,9 @@ void FileDialog::NewFolder()
     const std::string folder = m_pList->Folder();
     const QString base = DialogText("New Folder");
     std::string name = base.toStdString();
-    for (int n = 2; Exists(Child(folder, name)); ++n)
+    for (int n = 2; AfxPathExists(AfxChildPath(folder, name)); ++n)
         name = (base + QString::number(n)).toStdString();
-    if (::mkdir(Child(folder, name).c_str(), 0777) != 0) {
+    if (::mkdir(AfxChildPath(folder, name).c_str(), 0777) != 0) {
         AfxMessageBox(DialogText("Could not create folder").toStdString(),
                       MB_OK | MB_ICONEXCLAMATION);
         return;
@@ -410,7 +385,7 @@ std::string FileDialog::PathAsTyped(const QString& typed) const
 {
     const std::string& folder = m_pList->Folder();
     if (!m_chosenName.empty() && typed == AfxQText(AfxDisplayName(m_chosenName)))
-        return Child(folder, m_chosenName);
+        return AfxChildPath(folder, m_chosenName);
     QString rest = typed;
     std::string path = folder;
     if (rest.startsWith(QLatin1Char('/'))) {
@@ -422,9 +397,9 @@ std::string FileDialog::PathAsTyped(const QString& typed) const
     }
     for (const QString& name : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (name == QLatin1String(".") || name == QLatin1String(".."))
-            path = Child(path, name.toStdString());
+            path = AfxChildPath(path, name.toStdString());
         else
-            path = Child(path, AfxNameAsTyped(path, name));
+            path = AfxChildPath(path, AfxNameAsTyped(path, name));
     }
     return AfxFullPath(path);
 }
@@ -435,7 +410,7 @@ void FileDialog::accept()
     if (typed.isEmpty()) {
         const CFolderList::Entry* pEntry = m_pList->EntryAt(m_pView->currentIndex());
         if (pEntry != nullptr && pEntry->folder)
-            Go(Child(m_pList->Folder(), pEntry->name));
+            Go(AfxChildPath(m_pList->Folder(), pEntry->name));
         return;
     }
     // A pattern typed in lists what it matches.
@@ -445,14 +420,14 @@ void FileDialog::accept()
         return;
     }
     std::string path = PathAsTyped(typed);
-    if (IsFolder(path)) {
+    if (AfxIsFolder(path)) {
         m_pName->clear();
         m_chosenName.clear();
         Go(path);
         return;
     }
     if (m_bOpen) {
-        if (!Exists(path)) {
+        if (!AfxPathExists(path)) {
             Say("%1\nFile not found.\nPlease verify the correct file name was given.",
                 AfxGetFileTitle(path));
             return;
@@ -463,17 +438,17 @@ void FileDialog::accept()
     // A new name without an extension takes the document's.
     if (!m_defaultExt.empty() && AfxGetFileTitle(path).find('.') == std::string::npos) {
         path += "." + m_defaultExt;
-        if (IsFolder(path)) {
+        if (AfxIsFolder(path)) {
             Go(path);
             return;
         }
     }
-    const std::string folder = FolderOf(path);
-    if (!IsFolder(folder)) {
+    const std::string folder = AfxFolderOf(path);
+    if (!AfxIsFolder(folder)) {
         Say(kFolderNotFound, folder);
         return;
     }
-    if (Exists(path) && Say("%1 already exists.\nDo you want to replace it?", AfxGetFileTitle(path),
+    if (AfxPathExists(path) && Say("%1 already exists.\nDo you want to replace it?", AfxGetFileTitle(path),
                             MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
         return;
     Finish(path);
@@ -482,7 +457,7 @@ void FileDialog::accept()
 void FileDialog::Finish(const std::string& path)
 {
     m_path = path;
-    LastFolder() = FolderOf(path);
+    LastFolder() = AfxFolderOf(path);
     QDialog::accept();
 }
 
@@ -518,38 +493,4 @@ bool FileDialog::eventFilter(QObject* pObject, QEvent* pEvent)
         }
     }
     return QDialog::eventFilter(pObject, pEvent);
-}
-
-// ---------------------------------------------------------------------------
-// The file dialogs of the framework's prompts (msgbox.h), which the tests
-// answer through the hook.
-
-namespace {
-
-AfxFileDialogHook& FileDialogHook()
-{
-    static AfxFileDialogHook hook;
-    return hook;
-}
-
-}  // namespace
-
-BOOL AfxDoFileDialog(AfxFileDialogRequest& request)
-{
-    if (FileDialogHook())
-        return FileDialogHook()(request);
-
-    FileDialog dialog(request, AfxGetDialogOwner());
-    AfxFitDialogToScreen(&dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return FALSE;
-    request.fileName = dialog.PathName();
-    return TRUE;
-}
-
-AfxFileDialogHook AfxSetFileDialogHook(AfxFileDialogHook hook)
-{
-    AfxFileDialogHook old = std::move(FileDialogHook());
-    FileDialogHook() = std::move(hook);
-    return old;
 }

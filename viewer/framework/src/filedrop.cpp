@@ -1,10 +1,8 @@
-// Files dropped on a window: DragAcceptFiles and DragQueryFile (see filedrop.h).
+// Files dropped on a window (see filedrop.h): the windows that take them, the
+// drag and drop events turned into a window's OnDropFiles, DragQueryFile.
 #include "filedrop.h"
 
-#include "app.h"
 #include "filename.h"
-#include "frame.h"
-#include "preview.h"
 #include "wnd.h"
 
 #include <QDragEnterEvent>
@@ -139,21 +137,21 @@ bool AfxFileDropEvent(QWidget* pWidget, QDropEvent* pDrop)
     return true;
 }
 
-void CWnd::DragAcceptFiles(BOOL bAccept)
+void AfxAcceptFileDrops(CWnd* pWnd, BOOL bAccept)
 {
-    QWidget* pWidget = GetWidget();
+    QWidget* pWidget = pWnd->GetWidget();
     if (pWidget == nullptr)
         return;
     std::vector<AcceptingWindow>& windows = AcceptingWindows();
     // this window's entry goes (its filter with it), and those of windows
     // gone since
     for (AcceptingWindow& w : windows) {
-        if (w.pWnd == this)
+        if (w.pWnd == pWnd)
             delete w.filter.data();
     }
     windows.erase(std::remove_if(windows.begin(), windows.end(),
-                                 [this](const AcceptingWindow& w) {
-                                     return w.widget.isNull() || w.pWnd == this;
+                                 [pWnd](const AcceptingWindow& w) {
+                                     return w.widget.isNull() || w.pWnd == pWnd;
                                  }),
                   windows.end());
     if (!bAccept)
@@ -161,27 +159,5 @@ void CWnd::DragAcceptFiles(BOOL bAccept)
     auto* pFilter = new FileDropFilter(pWidget);
     pWidget->installEventFilter(pFilter);
     pWidget->setAcceptDrops(true);
-    windows.push_back({pWidget, this, pFilter});
-}
-
-void CWnd::OnDropFiles(HDROP hDropInfo)
-{
-    DragFinish(hDropInfo);
-}
-
-void CFrameWnd::OnDropFiles(HDROP hDropInfo)
-{
-    if (QWidget* pWidget = GetWidget())
-        pWidget->activateWindow();
-    CWinApp* pApp = AfxGetApp();
-    // one document at a time: the first file
-    UINT nFiles = DragQueryFile(hDropInfo, 0xFFFFFFFFu, nullptr, 0);
-    if (pApp != nullptr && nFiles > 0) {
-        std::string name(DragQueryFile(hDropInfo, 0, nullptr, 0) + 1, '\0');
-        DragQueryFile(hDropInfo, 0, &name[0], static_cast<UINT>(name.size()));
-        name.resize(name.size() - 1);
-        CPreviewView::CloseIn(this);
-        pApp->OpenDocumentFile(name.c_str());
-    }
-    DragFinish(hDropInfo);
+    windows.push_back({pWidget, pWnd, pFilter});
 }

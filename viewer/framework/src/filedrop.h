@@ -28,4 +28,9 @@ class QWidget;
 // for anything else.
 bool AfxFileDropEvent(QWidget* pWidget, QDropEvent* pDrop);
 
+class CWnd;
+// pWnd, and everything in it, takes files from now on (bAccept TRUE) or no
+// more (FALSE): CWnd::DragAcceptFiles.
+void AfxAcceptFileDrops(CWnd* pWnd, BOOL bAccept);
+
 #endif

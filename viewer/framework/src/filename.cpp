@@ -1,4 +1,5 @@
-// File names decoded for the user, and as file: URIs (see filename.h).
+// File names decoded for the user, as file: URIs, and put together and
+// taken apart as bytes (see filename.h).
 #include "filename.h"
 
 #include "cp932text.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -172,4 +174,33 @@ bool AfxPathFromFileUri(const std::string& uri, std::string& path)
         return false;
     path = decoded;
     return true;
+}
+
+std::string AfxChildPath(const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+std::string AfxFolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return std::string();
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool AfxIsFolder(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool AfxPathExists(const std::string& path)
+{
+    struct stat st;
+#ifdef _WIN32
+    return ::stat(path.c_str(), &st) == 0;  // no links to dangle
+#else
+    return ::lstat(path.c_str(), &st) == 0;
+#endif
 }

@@ -28,4 +28,13 @@ std::string AfxFileUriFromPath(const std::string& path);
 // URI is not one (another scheme, another host, a NUL byte in the path).
 bool AfxPathFromFileUri(const std::string& uri, std::string& path);
 
+// Paths as bytes, never decoded: name in folder (no doubled slash at the
+// root); the folder path is in ("/" at the root, empty without a slash);
+// whether path is a folder (through a link); whether anything, a dangling
+// link too, is there.
+std::string AfxChildPath(const std::string& folder, const std::string& name);
+std::string AfxFolderOf(const std::string& path);
+bool AfxIsFolder(const std::string& path);
+bool AfxPathExists(const std::string& path);
+
 #endif

@@ -1,4 +1,5 @@
-// The message box, with its test hook (the file dialogs run in filedialog.cpp).
+// The message box, with its test hook (the file dialogs run in
+// filedialogrun.cpp).
 #include "msgbox.h"
 
 #include "dialogplace.h"

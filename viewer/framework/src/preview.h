@@ -32,8 +32,8 @@ public:
 
     // Closes the preview and gives the frame its view back.
     void Close();
-    // Closes the preview in pFrame, if one shows: before anything replaces
-    // the document's text.
+    // Closes the preview in pFrame, if one shows: what the frame does before
+    // anything replaces the document's text (BeforeReplacingText).
     static void CloseIn(CFrameWnd* pFrame);
 
     enum ZoomState { kZoomOut = 0, kZoomMiddle = 1, kZoomIn = 2 };
@@ -48,7 +48,6 @@ public:
     QString GetPageDescription() const;
 
     void OnDraw(CDC* pDC) override;
-    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra) override;
 
 protected:
     CPreviewView();

@@ -1,6 +1,5 @@
 // Printing: the printer the program prints on, the print and Print Setup
-// dialogs, and the print loop that a view's print commands run (CView's
-// printing members live in printing.cpp).
+// dialogs, and what the print loop (CView's, in viewprint.cpp) asks of them.
 #ifndef RUVOK_PRINTING_H
 #define RUVOK_PRINTING_H
 
@@ -25,6 +24,22 @@ AfxPrintDialogHook AfxSetPrintDialogHook(AfxPrintDialogHook hook);
 // Called after each page a job has printed, with the progress box.
 using AfxPrintPageHook = std::function<void(CPrintingDialog& box, UINT nPage)>;
 AfxPrintPageHook AfxSetPrintPageHook(AfxPrintPageHook hook);
+
+// The print dialog (bSetup FALSE) or Print Setup (bSetup TRUE), through the
+// hook when one is set: TRUE for OK.
+BOOL AfxRunPrinterDialog(QPrinter& printer, BOOL bSetup);
+// Tells the page hook, if one is set, that page nPage has printed.
+void AfxPrintedPage(CPrintingDialog& box, UINT nPage);
+
+// Whether printer prints into a file (a PDF) rather than on a printer.
+bool AfxPrintsToFile(const QPrinter& printer);
+// Asks where a job printed to a file goes (a name that is not UTF-8 is
+// refused, with the message); FALSE when cancelled or refused.
+BOOL AfxPromptPrintFile(QPrinter& printer);
+// A job prints on a printer of its own, set up as the kept one: a printer
+// whose job failed or was dropped keeps its broken output in Qt and would
+// lose the next job into it.
+void AfxCopyPrinterSettings(const QPrinter& from, QPrinter& to);
 
 // A printer named on the command line ("/pt FILE PRINTER DRIVER PORT").
 struct AfxPrintTarget {

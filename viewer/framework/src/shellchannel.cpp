@@ -4,14 +4,8 @@
 // shellchannel_local.cpp (Qt's local sockets).
 #include "shellchannel.h"
 
-#include "app.h"
-#include "document.h"
 #include "file.h"
-#include "frame.h"
-#include "preview.h"
-#include "printing.h"
 
-#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #ifdef _WIN32
@@ -19,7 +13,6 @@
 #endif
 #include <QPointer>
 #include <QTimer>
-#include <QWidget>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -53,6 +46,7 @@ bool IsPrivateFolder(const QString& dir)
 QString PrivateTempFolder(const QString& name)
 {
 #ifdef _WIN32
+    Q_UNUSED(name);
     return QDir::tempPath();
 #else
     const QString dir = QDir::tempPath() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(::getuid());
@@ -175,52 +169,4 @@ void CShellChannel::UnlockSocket()
         m_lockFd = -1;
     }
 #endif
-}
-
-// ---------------------------------------------------------------------------
-// The application's side
-
-void CWinApp::EnableShellOpen()
-{
-    if (m_pShellChannel != nullptr)
-        return;
-    m_pShellChannel = new CShellChannel(QString::fromStdString(AfxGetAppName(*this)));
-    m_pShellChannel->m_onOpen = [this](const std::string& path) { OpenFromShell(path, TRUE); };
-    // "/p" of a second start prints here, on the printer Print Setup chose.
-    m_pShellChannel->m_onPrint = [this](const std::string& path) { OpenFromShell(path, FALSE, TRUE); };
-}
-
-void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise, BOOL bPrint)
-{
-    QWidget* pWidget = m_pMainWnd != nullptr ? m_pMainWnd->GetWidget() : nullptr;
-    if (pWidget != nullptr && bRaise) {
-        // the window comes to the front, restored if it was minimised
-        pWidget->setWindowState(pWidget->windowState() & ~Qt::WindowMinimized);
-        pWidget->show();
-        pWidget->raise();
-        pWidget->activateWindow();
-    }
-    // A dialog the user has open (a prompt, the file dialog) is answered
-    // first: the file waits for it rather than opening from inside it.
-    if (QApplication::activeModalWidget() != nullptr) {
-        QTimer::singleShot(200, m_pShellChannel,
-                           [this, path, bPrint] { OpenFromShell(path, FALSE, bPrint); });
-        return;
-    }
-    // as a file named at start: opened after the save prompt
-    CPreviewView::CloseIn(dynamic_cast<CFrameWnd*>(m_pMainWnd));
-    CDocument* pDoc = OpenDocumentFile(path.c_str());
-    if (pDoc != nullptr && bPrint)
-        AfxPrintDocument(pDoc);
-}
-
-BOOL CWinApp::ForwardToRunningInstance(const std::string& fileName, BOOL bPrint)
-{
-    return m_pShellChannel != nullptr && m_pShellChannel->Forward(fileName, bPrint);
-}
-
-void CWinApp::ListenForShellRequests()
-{
-    if (m_pShellChannel != nullptr)
-        m_pShellChannel->Listen();
 }

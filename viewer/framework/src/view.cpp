@@ -1,5 +1,5 @@
-// CView: joining and leaving the document, activation, and the printing
-// steps a view overrides.
+// CView: joining and leaving the document, activation and updates, and the
+// command it remembers while it runs; its printing is in viewprint.cpp.
 #include "view.h"
 
 #include "document.h"
@@ -68,7 +68,7 @@ BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra)
     return result;
 }
 
-// The printing steps and the print commands are in printing.cpp.
+// The printing steps and the print commands are in viewprint.cpp.
 
 // Splitting, and moving between panes, need a splitter window; a view has
 // none.

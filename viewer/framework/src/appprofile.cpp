@@ -1,6 +1,7 @@
-// The application's settings (QSettings, in the native place: the registry on
-// Windows, an INI file in the user's configuration folder elsewhere) and the
-// commands of the recent-file list.
+// CWinApp's settings (QSettings, in the native place: the registry on
+// Windows, an INI file in the user's configuration folder elsewhere): the
+// profile's values, the preview's page count, the recent-file list and its
+// commands, and their removal.
 #include "app.h"
 
 #include "file.h"
@@ -65,9 +66,10 @@ void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
              }});
         m_pRecentFileList->ReadList();
     }
-    m_nNumPreviewPages = GetProfileInt(kPreviewSection, kPreviewEntry, 0);
 }
 
+// The preview's page count goes through these two alone: read when a
+// preview opens (another viewer may have changed it), written when it closes.
 UINT CWinApp::GetPreviewPages()
 {
     m_nNumPreviewPages = GetProfileInt(kPreviewSection, kPreviewEntry, 0);
@@ -145,6 +147,7 @@ void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName)
 
 void CWinApp::OnOpenRecentFile(UINT nID)
 {
+    BeforeReplacingText();
     if (m_pRecentFileList == nullptr)
         return;
     const int nIndex = static_cast<int>(nID - ID_FILE_MRU_FILE1);

@@ -24,11 +24,6 @@ QString QtText(const char* context, const char* text, const char* comment = null
     return QCoreApplication::translate(context, text, comment);
 }
 
-std::string Child(const std::string& folder, const std::string& name)
-{
-    return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
 // The entry's details as the file system has them; a link that leads
 // nowhere is listed as a file of its own.
 CFolderList::Entry MakeEntry(const std::string& folder, const std::string& name)
@@ -36,7 +31,7 @@ CFolderList::Entry MakeEntry(const std::string& folder, const std::string& name)
     CFolderList::Entry entry;
     entry.name = name;
     entry.shown = QString::fromStdString(AfxDisplayName(name));
-    const std::string path = Child(folder, name);
+    const std::string path = AfxChildPath(folder, name);
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 || ::lstat(path.c_str(), &st) == 0) {
         entry.folder = S_ISDIR(st.st_mode);
@@ -259,8 +254,8 @@ bool CFolderList::setData(const QModelIndex& index, const QVariant& value, int r
     if (typed.isEmpty() || typed.contains(QLatin1Char('/')) || typed == pEntry->shown)
         return false;
     const std::string name = typed.toStdString();
-    const std::string from = Child(m_folder, pEntry->name);
-    const std::string to = Child(m_folder, name);
+    const std::string from = AfxChildPath(m_folder, pEntry->name);
+    const std::string to = AfxChildPath(m_folder, name);
     struct stat st;
     if (::lstat(to.c_str(), &st) == 0 || std::rename(from.c_str(), to.c_str()) != 0)
         return false;  // a name taken stays the other entry's

@@ -1,5 +1,5 @@
 // The edit control widget: its messages and its text (the user's input is in
-// editinput.cpp).
+// editcontrolinput.cpp).
 #include "editcontrol.h"
 
 #include "clipboard.h"

@@ -5,7 +5,7 @@
 // code page 932 can hold gets in. It knows its owner (the window it is) only
 // as a CWnd: it tells it of the user's changes by EN_CHANGE, as an edit
 // control does. The messages and the text are in editcontrol.cpp, what the
-// user does through Qt in editinput.cpp.
+// user does through Qt in editcontrolinput.cpp.
 #ifndef RUVOK_EDITCONTROL_H
 #define RUVOK_EDITCONTROL_H
 
@@ -53,11 +53,11 @@ public:
     // nothing changes, where it can't.
     bool ReplaceText(int from, int to, const QString& text);
 
-    // Keys where a line goes on in the next block (editjoins.cpp).
+    // Keys where a line goes on in the next block (editcontroljoins.cpp).
     bool event(QEvent* e) override;
 
 protected:
-    // What the user does, through Qt (editinput.cpp).
+    // What the user does, through Qt (editcontrolinput.cpp).
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
@@ -68,7 +68,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     bool viewportEvent(QEvent* e) override;
-    // Clicks where a line goes on in the next block (editjoins.cpp).
+    // Clicks where a line goes on in the next block (editcontroljoins.cpp).
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -102,7 +102,7 @@ private:
     bool FitsLimit(const QTextCursor& c, std::size_t n);
 
     // Where a line goes on in the next block: a row on screen may be the
-    // last line of one block and the first of the next (editjoins.cpp).
+    // last line of one block and the first of the next (editcontroljoins.cpp).
     EditRowsLayout* Rows() const;
     bool HasJoins() const;
     // A position at the end of a block that goes on in the next one is the

@@ -163,6 +163,12 @@ constexpr UINT ID_VIEW_TOOLBAR = 0xE800;
 constexpr UINT ID_VIEW_STATUS_BAR = 0xE801;
 constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
 constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
+// The frame's four docking sides, and floating.
+constexpr UINT AFX_IDW_DOCKBAR_TOP = 0xE81B;
+constexpr UINT AFX_IDW_DOCKBAR_LEFT = 0xE81C;
+constexpr UINT AFX_IDW_DOCKBAR_RIGHT = 0xE81D;
+constexpr UINT AFX_IDW_DOCKBAR_BOTTOM = 0xE81E;
+constexpr UINT AFX_IDW_DOCKBAR_FLOAT = 0xE81F;
 constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 
 // Strings of the application and the framework.

@@ -14,13 +14,6 @@ struct POINT {
     LONG y = 0;
 };
 
-// The frame's four docking sides, and floating.
-constexpr UINT AFX_IDW_DOCKBAR_TOP = 0xE81B;
-constexpr UINT AFX_IDW_DOCKBAR_LEFT = 0xE81C;
-constexpr UINT AFX_IDW_DOCKBAR_RIGHT = 0xE81D;
-constexpr UINT AFX_IDW_DOCKBAR_BOTTOM = 0xE81E;
-constexpr UINT AFX_IDW_DOCKBAR_FLOAT = 0xE81F;
-
 class CControlBar : public CWnd {
     DECLARE_DYNAMIC(CControlBar)
 public:

@@ -11,6 +11,8 @@
 // ratios to ruvok, the load average; then a typed character in one line of
 // 10, 100, 300 and 640 KB.
 #include "bench_support.h"
+#include "keys_display.h"
+#include "keys_texts.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -48,218 +50,13 @@ constexpr int kRounds = 9;
 constexpr int kStarts = 5;            // for start to first paint (1 where one takes over kSlow)
 constexpr int kSlowRounds = 3;        // for a row whose first round takes over kSlow
 constexpr double kSlow = 0.5;         // seconds
-constexpr double kTimeout = 15;       // seconds for one event to be answered
-constexpr double kQuiet = 0.15;       // seconds without repaints: settled
 constexpr int kWidth = 1000, kHeight = 700;
 
 using bench::LoadAverage;
 using bench::Median;
 using bench::Now;
 using bench::Which;
-
-// ---------------------------------------------------------------------------
-// The texts
-
-std::string Convert(const std::string& in, const char* to, const char* from)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string();
-    std::string out(in.size() * 2 + 16, '\0');
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
-    while (srcLeft > 0) {
-        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1))
-            break;
-        if (errno != EILSEQ && errno != EINVAL)
-            break;
-        // A character the other code lacks is left out; a UTF-8 one whole.
-        do {
-            ++src;
-            --srcLeft;
-        } while (srcLeft > 0 && std::strcmp(from, "UTF-8") == 0
-                 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80);
-    }
-    iconv_close(cd);
-    out.resize(out.size() - dstLeft);
-    return out;
-}
-
-// The longest start of a Shift_JIS text of at most n bytes that ends on a
-// character's end.
-std::size_t SjisCut(const std::string& s, std::size_t n)
-{
-    std::size_t i = 0, last = 0;
-    while (i < s.size() && i <= n) {
-        last = i;
-        const auto c = static_cast<unsigned char>(s[i]);
-        i += ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
-    }
-    return i <= n ? i : last;
-}
-
-struct Text {
-    std::string sjis;
-    std::string utf8;
-};
-
-// The manual pages, Shift_JIS, with LF line ends; empty where there are none.
-std::string ManualPages()
-{
-    FILE* in = ::popen("find /usr/share/man/ja -name '*.gz' 2>/dev/null | sort | head -400 "
-                       "| xargs -r zcat 2>/dev/null", "r");
-    if (in == nullptr)
-        return std::string();
-    std::string utf8;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, in)) > 0 && utf8.size() < 8 * kFileBytes)
-        utf8.append(buf, n);
-    ::pclose(in);
-    return Convert(utf8, "CP932", "UTF-8");
-}
-
-Text Prose(const std::string& pages)
-{
-    std::size_t end = SjisCut(pages, kFileBytes);
-    const std::size_t lf = pages.rfind('\n', end == 0 ? 0 : end - 1);
-    if (lf != std::string::npos)
-        end = lf + 1;
-    Text t;
-    t.sjis = pages.substr(0, end);
-    t.utf8 = Convert(t.sjis, "UTF-8", "CP932");
-    return t;
-}
-
-Text OneLine(const std::string& pages, std::size_t bytes)
-{
-    std::string joined;
-    joined.reserve(pages.size());
-    for (char c : pages)
-        if (c != '\n')
-            joined += c;
-    Text t;
-    t.sjis = joined.substr(0, SjisCut(joined, bytes));
-    t.utf8 = Convert(t.sjis, "UTF-8", "CP932");
-    return t;
-}
-
-// ---------------------------------------------------------------------------
-// The display
-
-struct Bench {
-    Display* display = nullptr;
-    int damageEvent = 0;
-    std::map<Window, Damage> damages;
-};
-
-// Windows come and go (and some take no drawing at all): errors about them
-// are no concern here.
-int IgnoreErrors(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
-// A repaint worth counting: wider or taller than a cursor.
-bool Significant(const XRectangle& r)
-{
-    return r.width > 6 && r.height > 6;
-}
-
-// Waits for the next repaint of w (any top-level window when w is 0)
-// until the deadline; its time, or -1.
-double NextRepaint(Bench& s, Window w, double deadline, bool anySize = false)
-{
-    const int fd = ConnectionNumber(s.display);
-    for (;;) {
-        while (XPending(s.display) > 0) {
-            XEvent e;
-            XNextEvent(s.display, &e);
-            if (e.type == CreateNotify && e.xcreatewindow.parent == DefaultRootWindow(s.display)) {
-                const Window created = e.xcreatewindow.window;
-                s.damages[created] = XDamageCreate(s.display, created, XDamageReportRawRectangles);
-            } else if (e.type == s.damageEvent + XDamageNotify) {
-                const auto& d = *reinterpret_cast<XDamageNotifyEvent*>(&e);
-                if ((w == 0 || d.drawable == w) && (anySize || Significant(d.area)))
-                    return Now();
-            }
-        }
-        const double left = deadline - Now();
-        if (left <= 0)
-            return -1;
-        pollfd p{fd, POLLIN, 0};
-        ::poll(&p, 1, static_cast<int>(left * 1000) + 1);
-    }
-}
-
-// Waits until w has not repainted for kQuiet seconds (or the deadline).
-void Settle(Bench& s, Window w, double limit = kTimeout)
-{
-    const double deadline = Now() + limit;
-    while (Now() < deadline && NextRepaint(s, w, std::min(deadline, Now() + kQuiet)) >= 0) {
-    }
-}
-
-Window MainWindowOf(Display* display, pid_t pid)
-{
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
-    if (pidAtom == None)
-        return 0;
-    Window root = DefaultRootWindow(display), parent, *children = nullptr;
-    unsigned int n = 0;
-    Window found = 0;
-    long best = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &n))
-        return 0;
-    for (unsigned int i = 0; i < n; ++i) {
-        XWindowAttributes attrs;
-        if (!XGetWindowAttributes(display, children[i], &attrs) || attrs.map_state != IsViewable)
-            continue;
-        Atom type;
-        int format;
-        unsigned long count, after;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type,
-                               &format, &count, &after, &data) == Success
-            && data != nullptr && count == 1
-            && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid
-            && static_cast<long>(attrs.width) * attrs.height > best) {
-            found = children[i];
-            best = static_cast<long>(attrs.width) * attrs.height;
-        }
-        if (data != nullptr)
-            XFree(data);
-    }
-    if (children != nullptr)
-        XFree(children);
-    return found;
-}
-
-void Key(Display* display, KeySym sym, bool control = false)
-{
-    const KeyCode ctrl = XKeysymToKeycode(display, XK_Control_L);
-    const KeyCode code = XKeysymToKeycode(display, sym);
-    if (control)
-        XTestFakeKeyEvent(display, ctrl, True, CurrentTime);
-    XTestFakeKeyEvent(display, code, True, CurrentTime);
-    XTestFakeKeyEvent(display, code, False, CurrentTime);
-    if (control)
-        XTestFakeKeyEvent(display, ctrl, False, CurrentTime);
-    XFlush(display);
-}
-
-void Click(Display* display, Window w, int x, int y)
-{
-    int rx = 0, ry = 0;
-    Window child;
-    XTranslateCoordinates(display, w, DefaultRootWindow(display), x, y, &rx, &ry, &child);
-    XTestFakeMotionEvent(display, -1, rx, ry, CurrentTime);
-    XTestFakeButtonEvent(display, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display, 1, False, CurrentTime);
-    XFlush(display);
-}
+using namespace keys;
 
 // ---------------------------------------------------------------------------
 // The programs
@@ -469,7 +266,7 @@ int main()
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     ::unsetenv("QT_QPA_PLATFORM");
 
-    const std::string pages = ManualPages();
+    const std::string pages = ManualPages(kFileBytes);
     if (pages.size() < kFileBytes) {
         std::printf("bench_keys: no Japanese manual pages here (Debian's manpages-ja): nothing to measure\n");
         return 0;
@@ -527,7 +324,7 @@ int main()
     };
 
     // Prose: 640 KB of manual pages as they are.
-    const Text prose = Prose(pages);
+    const Text prose = Prose(pages, kFileBytes);
     std::vector<Row> proseRows = {{"start to first paint", {}, 0},   {"memory after the open (MiB)", {}, 0},
                                   {"a typed character", {}, 16.7},   {"Ctrl+End, Ctrl+Home", {}, 16.7},
                                   {"Page Down", {}, 16.7},           {"resize", {}, 33},

@@ -93,7 +93,6 @@ def main(argv):
     # Floors: Tarjan gives the parts lowest first. Inside a part, a member
     # stands above what it includes as far as a walk of the part allows.
     floor = {}
-    next_floor = 1
     for part in parts:
         base = max((floor[t] for m in part for t in edges[m] if t not in part), default=0) + 1
         inside = set(part)
@@ -111,7 +110,6 @@ def main(argv):
                 walk(m)
         for level, m in enumerate(order):
             floor[m] = base + level
-        next_floor = max(next_floor, base + len(order))
 
     back_up = sorted((u, t) for u in units for t in edges[u] if floor[t] > floor[u])
     circles = [p for p in parts if len(p) > 1]

@@ -792,7 +792,7 @@ TEST(ViewStyle, TheViewTakesMoreThanTheEditViewsLimit)
     Window plain = Window::Make(false);
     Window view = Window::Make(true);
     EXPECT_EQ(plain.view->GetEditCtrl().GetLimitText(), kEditViewLimit);
-    EXPECT_EQ(view.view->GetEditCtrl().GetLimitText(), CEditView::kMaxTextLimit);
+    EXPECT_EQ(view.view->GetEditCtrl().GetLimitText(), CEdit::kMaxTextLimit);
 
     // Lines of 100 bytes with CR LF, filled to exactly the limit.
     std::string full;

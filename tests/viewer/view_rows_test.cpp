@@ -120,6 +120,26 @@ int DocPosition(const QTextDocument& doc, int offset)
     return offset + joins;
 }
 
+// Both cursors at text offset `at`; and both composing `preedit` there.
+void PlaceCursors(Pair& p, int at)
+{
+    QTextCursor c = Edit(p.w)->textCursor();
+    c.setPosition(DocPosition(*Edit(p.w)->document(), at));
+    Edit(p.w)->setTextCursor(c);
+    QTextCursor r = p.ref->textCursor();
+    r.setPosition(at);
+    p.ref->setTextCursor(r);
+}
+
+void Compose(Pair& p, const QString& preedit)
+{
+    QInputMethodEvent compose(preedit, {});
+    QApplication::sendEvent(p.w.Widget(), &compose);
+    QInputMethodEvent same(preedit, {});
+    QApplication::sendEvent(p.ref.get(), &same);
+    QApplication::processEvents();
+}
+
 // Where each row on screen starts, as a text offset (the text being
 // composed counted in, as the layout of its block counts it).
 std::vector<int> RowStarts(const QPlainTextEdit& e)
@@ -443,20 +463,11 @@ TEST(ViewRows, InputMethodCompositionKeepsTheRowsOfOneBlock)
         Pair p = Pair::Make(row.text, 400);
         const int at = row.prepare(p);
         const std::string before = p.w.Text();
-        QTextCursor c = Edit(p.w)->textCursor();
-        c.setPosition(DocPosition(*Edit(p.w)->document(), at));
-        Edit(p.w)->setTextCursor(c);
-        QTextCursor r = p.ref->textCursor();
-        r.setPosition(at);
-        p.ref->setTextCursor(r);
+        PlaceCursors(p, at);
         for (const QString& preedit : {QStringLiteral("\u306B"), QStringLiteral("\u306B\u307B\u3093\u3054\u306E\u3076\u3093")}) {
             if (preedit.size() > 1 && !row.longComposition)
                 continue;
-            QInputMethodEvent compose(preedit, {});
-            QApplication::sendEvent(p.w.Widget(), &compose);
-            QInputMethodEvent same(preedit, {});
-            QApplication::sendEvent(p.ref.get(), &same);
-            QApplication::processEvents();
+            Compose(p, preedit);
             EXPECT_EQ(FirstDifference(RowStarts(*Edit(p.w)), RowStarts(*p.ref), Joins(*Edit(p.w)->document(), 1000)), "")
                 << row.why << ", composing " << preedit.size() << " at " << at;
             EXPECT_EQ(Hex(p.w.Text()), Hex(before)) << row.why << ": nothing stored while composing";
@@ -488,17 +499,8 @@ TEST(ViewRows, ALongCompositionJustBeforeABlockBreakKeepsItsRow)
     for (const int back : {0, 1, 2, 3, 7, 40}) {
         Pair p = Pair::Make(Line(20000, 21, false), 400);
         const int at = Joins(*Edit(p.w)->document(), 1).at(0) - back;
-        QTextCursor c = Edit(p.w)->textCursor();
-        c.setPosition(DocPosition(*Edit(p.w)->document(), at));
-        Edit(p.w)->setTextCursor(c);
-        QTextCursor r = p.ref->textCursor();
-        r.setPosition(at);
-        p.ref->setTextCursor(r);
-        QInputMethodEvent compose(preedit, {});
-        QApplication::sendEvent(p.w.Widget(), &compose);
-        QInputMethodEvent same(preedit, {});
-        QApplication::sendEvent(p.ref.get(), &same);
-        QApplication::processEvents();
+        PlaceCursors(p, at);
+        Compose(p, preedit);
         EXPECT_EQ(FirstDifference(RowStarts(*Edit(p.w)), RowStarts(*p.ref), Joins(*Edit(p.w)->document(), 1000)), "")
             << "composing " << back << " before the break";
     }
@@ -596,17 +598,8 @@ TEST(ViewRows, AScreenReaderReadsTheRowsWhileSomethingIsComposed)
     Pair p = Pair::Make(Line(20000, 25, false), 400);
     const int j = Joins(*Edit(p.w)->document(), 1).at(0);
     const int at = j - 100;
-    QTextCursor c = Edit(p.w)->textCursor();
-    c.setPosition(DocPosition(*Edit(p.w)->document(), at));
-    Edit(p.w)->setTextCursor(c);
-    QTextCursor r = p.ref->textCursor();
-    r.setPosition(at);
-    p.ref->setTextCursor(r);
-    QInputMethodEvent compose(preedit, {});
-    QApplication::sendEvent(p.w.Widget(), &compose);
-    QInputMethodEvent same(preedit, {});
-    QApplication::sendEvent(p.ref.get(), &same);
-    QApplication::processEvents();
+    PlaceCursors(p, at);
+    Compose(p, preedit);
 
     std::vector<int> rows;
     for (int start : RowStarts(*p.ref))

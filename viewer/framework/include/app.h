@@ -86,9 +86,9 @@ public:
     // The command line after the program's name.
     std::vector<std::string> m_args;
 
-    // The main frame's text is about to be replaced (a new document, a file
-    // opened, a recent file, a second start's file): the frame is told first
-    // (CFrameWnd::BeforeReplacingText).
+    // The main frame's text is about to be replaced: the frame is told first
+    // (CFrameWnd::BeforeReplacingText). OpenDocumentFile does so for every
+    // file opened; File New and File Open (before its dialog) as they start.
     void BeforeReplacingText();
 
     void OnFileNew();

@@ -36,9 +36,6 @@ public:
     void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
     void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
-    // The largest limit the control supports (EM_LIMITTEXT with 0).
-    static constexpr UINT kMaxTextLimit = CEdit::kMaxTextLimit;
-
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
 

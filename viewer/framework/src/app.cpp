@@ -113,6 +113,8 @@ void CWinApp::AddDocTemplate(CDocTemplate* pTemplate)
 
 CDocument* CWinApp::OpenDocumentFile(LPCTSTR lpszFileName)
 {
+    // every file opened (a recent one, a drop, a second start's) comes here
+    BeforeReplacingText();
     if (m_templates.empty())
         return nullptr;
     return m_templates.front()->OpenDocumentFile(lpszFileName);

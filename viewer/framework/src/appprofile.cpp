@@ -147,7 +147,6 @@ void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName)
 
 void CWinApp::OnOpenRecentFile(UINT nID)
 {
-    BeforeReplacingText();
     if (m_pRecentFileList == nullptr)
         return;
     const int nIndex = static_cast<int>(nID - ID_FILE_MRU_FILE1);

@@ -80,7 +80,6 @@ void CWinApp::OpenFromShell(const std::string& path, BOOL bRaise, BOOL bPrint)
         return;
     }
     // as a file named at start: opened after the save prompt
-    BeforeReplacingText();
     CDocument* pDoc = OpenDocumentFile(path.c_str());
     if (pDoc != nullptr && bPrint)
         AfxPrintDocument(pDoc);

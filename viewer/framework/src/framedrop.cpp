@@ -20,7 +20,6 @@ void CFrameWnd::OnDropFiles(HDROP hDropInfo)
         std::string name(DragQueryFile(hDropInfo, 0, nullptr, 0) + 1, '\0');
         DragQueryFile(hDropInfo, 0, &name[0], static_cast<UINT>(name.size()));
         name.resize(name.size() - 1);
-        BeforeReplacingText();
         pApp->OpenDocumentFile(name.c_str());
     }
     DragFinish(hDropInfo);

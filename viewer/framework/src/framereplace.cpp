@@ -1,8 +1,8 @@
 // The frame before its document's text is replaced. Every route that
-// replaces the text (File New, File Open and a recent file, each as its
-// command starts; a file dropped on the window; a file a second start
-// sends) comes through here first, so that what shows the old text in the
-// view's place, the print preview, is gone before the new text comes.
+// replaces the text comes through here first (CWinApp::OpenDocumentFile for
+// every file opened, File New and File Open as they start), so that what
+// shows the old text in the view's place, the print preview, is gone before
+// the new text comes.
 #include "frame.h"
 
 #include "preview.h"
